@@ -1,0 +1,73 @@
+// Checked reading of the programs' data files.
+//
+// A data file is text: numbers separated by white space.  DataFile reads it
+// token by token and turns every problem (a token that is not a number, a
+// number out of range, an order outside its limits, a file that ends early
+// or cannot be read) into an InputError whose message is the one line the
+// program prints on standard error:
+//     "<program>: <file> line <k>: <problem>"
+// Nothing is allocated in proportion to a number read from the file: a
+// count only limits how far the reading goes.
+#ifndef ZELKOR_DATAFILE_H
+#define ZELKOR_DATAFILE_H
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class InputError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class DataFile {
+public:
+    DataFile(std::istream& in, std::string program, std::string file);
+
+    // A whole number in minimum ... maximum; `what` names it in messages
+    // ("the order N").
+    int readInt(const std::string& what, int minimum, int maximum);
+
+    // One decimal number, converted exactly as formatted stream extraction
+    // converts it; a value beyond the type's range is refused.
+    double readDouble(const std::string& what);
+    long double readLongDouble(const std::string& what);
+
+    // `count` numbers; the message for a short file says how many it held.
+    std::vector<double> readDoubles(std::size_t count, const std::string& what);
+    std::vector<long double> readLongDoubles(std::size_t count, const std::string& what);
+
+    // Throws InputError "<program>: <file>: <problem>".
+    [[noreturn]] void fail(const std::string& problem) const;
+
+private:
+    bool next(std::string& token);  // false at the end of the file
+    [[noreturn]] void failAtToken(const std::string& problem) const;
+    std::string quoted(const std::string& token) const;
+    template <class T> T number(T (*convert)(const char*, char**)) const;
+    template <class T> T readFloat(const std::string& what, T (*convert)(const char*, char**));
+    template <class T> std::vector<T> readMany(std::size_t count, const std::string& what,
+                                               T (*convert)(const char*, char**));
+
+    std::istream& in_;
+    std::string program_;
+    std::string file_;
+    std::string token_;     // the last token read
+    long line_ = 1;         // line of the next character
+    long tokenLine_ = 1;    // line of the last token
+};
+
+// Largest order whose n·n elements a Matrix (int element count) can index.
+constexpr int maxOrder = 46340;
+
+// The body of a program's main: opens `file` in the current folder, runs
+// `run` on it and returns its exit status.  A file that cannot be opened
+// gets "<program>: cannot open <file> in the current folder (expected:
+// <expected>)"; exhausted memory gets one line as well.  Status 1 for both.
+int runOnDataFile(const char* program, const char* file, const char* expected,
+                  const std::function<int(std::istream&)>& run);
+
+#endif

@@ -1,0 +1,124 @@
+#include "pivot_gauss.h"
+
+#include <cmath>
+#include <memory>
+#include <ostream>
+#include <utility>
+#include <vector>
+
+#include "datafile.h"
+
+namespace {
+
+// n row pointers, each to its own array of n doubles.
+class RowArrays {
+public:
+    explicit RowArrays(int n) : rows_(n), table_(n) {
+        for (int i = 0; i < n; ++i) {
+            rows_[i].reset(new double[n]);
+            table_[i] = rows_[i].get();
+        }
+    }
+    double** rows() { return table_.data(); }
+
+private:
+    std::vector<std::unique_ptr<double[]>> rows_;
+    std::vector<double*> table_;
+};
+
+void printMatrix(std::ostream& out, int n, double** a) {
+    for (int i = 0; i < n; ++i) {
+        out << std::endl;
+        for (int j = 0; j < n; ++j) out << a[i][j] << "   ";
+    }
+    out << std::endl << std::endl;
+}
+
+void printVector(std::ostream& out, int n, const double* b) {
+    for (int i = 0; i < n; ++i) out << b[i] << "  ";
+    out << std::endl << std::endl;
+}
+
+}  // namespace
+
+int gaussp(int n, double** a, double* b, double** l) {
+    for (int i = 0; i < n; ++i) {
+        l[i][i] = 1;
+        for (int j = i + 1; j < n; ++j) l[i][j] = 0;
+    }
+    for (int i = 0; i < n; ++i) {
+        int p = i;
+        double amax = std::fabs(a[i][i]);
+        for (int j = i; j < n; ++j) {
+            if (std::fabs(a[j][i]) > amax) {
+                p = j;
+                amax = std::fabs(a[j][i]);
+            }
+        }
+        if (a[p][i] == 0) return i;
+        for (int k = i; k < n; ++k) std::swap(a[i][k], a[p][k]);
+        std::swap(b[i], b[p]);
+        for (int j = i + 1; j < n; ++j) {
+            double m = a[j][i] / a[i][i];
+            l[j][i] = m;
+            for (int k = i; k < n; ++k) a[j][k] = a[j][k] - m * a[i][k];
+            b[j] = b[j] - m * b[i];
+        }
+    }
+    return -1;
+}
+
+void backsus(int n, double** a, const double* b, double* x) {
+    for (int i = n - 1; i >= 0; --i) {
+        x[i] = b[i];
+        for (int j = n - 1; j >= i + 1; --j) x[i] = x[i] - a[i][j] * x[j];
+        x[i] = x[i] / a[i][i];
+    }
+}
+
+int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
+    const char* file = "gausslu.dat";
+    int n;
+    std::vector<double> values;
+    try {
+        DataFile in(data, "pivot_gauss", file);
+        n = in.readInt("the order n", 1, maxOrder);
+        std::size_t count = static_cast<std::size_t>(n) * n + n;
+        values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
+    } catch (const InputError& e) {
+        err << e.what() << std::endl;
+        return 1;
+    }
+
+    RowArrays a(n);
+    std::vector<double> b(n);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
+    for (int i = 0; i < n; ++i) b[i] = values[static_cast<std::size_t>(n) * n + i];
+    std::vector<double>().swap(values);
+
+    out << "Datos leidos" << std::endl;
+    printMatrix(out, n, a.rows());
+    printVector(out, n, b.data());
+
+    RowArrays l(n);
+    int zeroColumn = gaussp(n, a.rows(), b.data(), l.rows());
+    if (zeroColumn >= 0) {
+        err << "pivot_gauss: " << file << ": the system is singular: column " << zeroColumn + 1
+            << " (counted from 1) has no nonzero pivot" << std::endl;
+        return 1;
+    }
+
+    out << "Sistema  reducido" << std::endl;
+    printMatrix(out, n, a.rows());
+    printVector(out, n, b.data());
+    out << " Matriz  L" << std::endl;
+    printMatrix(out, n, l.rows());
+
+    std::vector<double> x(n);
+    backsus(n, a.rows(), b.data(), x.data());
+    out << "Vector de  soluciones" << std::endl;
+    for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
+    out << std::endl;
+    return 0;
+}

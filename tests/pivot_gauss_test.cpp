@@ -1,0 +1,151 @@
+// pivot_gauss: reports written out by hand, and the bad-input contract.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "pivot_gauss.h"
+#include "program_run.h"
+
+namespace {
+
+ProgramRun gauss(const std::string& data) { return runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat", data}}); }
+
+// Rows of A exchanged in column 0 (|3| > |1|); multiplier 1/3.
+TEST(PivotGaussReport, TwoByTwoWithRowExchange) {
+    ProgramRun r = gauss("2\n1 2\n3 4\n5 6\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out,
+              "Datos leidos\n"
+              "\n"
+              "1   2   \n"
+              "3   4   \n"
+              "\n"
+              "5  6  \n"
+              "\n"
+              "Sistema  reducido\n"
+              "\n"
+              "3   4   \n"
+              "0   0.666667   \n"
+              "\n"
+              "6  3  \n"
+              "\n"
+              " Matriz  L\n"
+              "\n"
+              "1   0   \n"
+              "0.333333   1   \n"
+              "\n"
+              "Vector de  soluciones\n"
+              "x[0]=-4  x[1]=4.5  \n");
+}
+
+// Column 1 pivots after the column-0 multipliers were stored: they stay in
+// the rows where they were computed.
+TEST(PivotGaussReport, LaterPivotKeepsStoredMultipliers) {
+    ProgramRun r = gauss("3  1 3 1  2 2 1  4 4 0  1 2 3");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "Datos leidos\n\n"
+              "1   3   1   \n2   2   1   \n4   4   0   \n\n"
+              "1  2  3  \n\n"
+              "Sistema  reducido\n\n"
+              "4   4   0   \n0   2   1   \n0   0   1   \n\n"
+              "3  0.25  0.5  \n\n"
+              " Matriz  L\n\n"
+              "1   0   0   \n0.5   1   0   \n0.25   0   1   \n\n"
+              "Vector de  soluciones\n"
+              "x[0]=0.875  x[1]=-0.125  x[2]=0.5  \n");
+}
+
+// Equal magnitudes 2 and -2: the upper row keeps the pivot.
+TEST(PivotGaussReport, TieKeepsUpperRow) {
+    ProgramRun r = gauss("2\n2 1\n-2 3\n3 1\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "Datos leidos\n\n2   1   \n-2   3   \n\n3  1  \n\n"
+              "Sistema  reducido\n\n2   1   \n0   4   \n\n3  4  \n\n"
+              " Matriz  L\n\n1   0   \n-1   1   \n\n"
+              "Vector de  soluciones\nx[0]=1  x[1]=1  \n");
+}
+
+TEST(PivotGaussReport, OrderOne) {
+    ProgramRun r = gauss("1 4 2");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out,
+              "Datos leidos\n\n4   \n\n2  \n\n"
+              "Sistema  reducido\n\n4   \n\n2  \n\n"
+              " Matriz  L\n\n1   \n\n"
+              "Vector de  soluciones\nx[0]=0.5  \n");
+}
+
+// The routines on a random-free but nontrivial system: the residual of the
+// original system is small and the multipliers satisfy |m| <= 1.
+TEST(PivotGaussRoutines, SolutionSatisfiesSystem) {
+    const int n = 5;
+    double a0[n][n], b0[n], ra[n][n], rb[n], rl[n][n], x[n];
+    double *a[n], *l[n];
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) a0[i][j] = 1.0 / (i + j + 1) + (i == (j + 2) % n ? 3 : 0);
+        b0[i] = i - 2.5;
+    }
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) ra[i][j] = a0[i][j];
+        rb[i] = b0[i];
+        a[i] = ra[i];
+        l[i] = rl[i];
+    }
+    ASSERT_EQ(gaussp(n, a, rb, l), -1);
+    backsus(n, a, rb, x);
+    for (int i = 0; i < n; ++i) {
+        double r = -b0[i];
+        for (int j = 0; j < n; ++j) r += a0[i][j] * x[j];
+        EXPECT_NEAR(r, 0.0, 1e-13);
+        for (int j = 0; j < i; ++j) EXPECT_LE(std::abs(l[i][j]), 1.0);
+        EXPECT_EQ(l[i][i], 1.0);
+    }
+}
+
+TEST(PivotGaussSingular, EchoThenOneLineAndStatusOne) {
+    ProgramRun r = gauss("2\n1 2\n2 4\n1 2\n");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "Datos leidos\n\n1   2   \n2   4   \n\n1  2  \n\n");
+    EXPECT_EQ(lineCount(r.err), 1);
+    EXPECT_NE(r.err.find("singular"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("column 2 (counted from 1)"), std::string::npos) << r.err;
+}
+
+TEST(PivotGaussSingular, ZeroFirstColumn) {
+    ProgramRun r = gauss("2  0 1  0 1  1 1");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("column 1 (counted from 1)"), std::string::npos) << r.err;
+}
+
+// A tiny pivot is not an error.
+TEST(PivotGaussSingular, TinyPivotIsNotAnError) {
+    ProgramRun r = gauss("2  1e-300 0  0 1e-300  1 1");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("x[0]=1e+300  x[1]=1e+300  "), std::string::npos) << r.out;
+}
+
+TEST(PivotGaussBadInput, EachGetsOneLineAndNoReport) {
+    const std::string p = "pivot_gauss", f = "gausslu.dat";
+    EXPECT_TRUE(refused(runProgram(PIVOT_GAUSS_BIN, {}), p, f, "cannot open gausslu.dat in the current folder"));
+    EXPECT_TRUE(refused(runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat/", ""}}), p, f, "cannot be read"));
+    EXPECT_TRUE(refused(gauss(""), p, f, "ends before the order n"));
+    EXPECT_TRUE(refused(gauss(" \n\t "), p, f, "ends before the order n"));
+    EXPECT_TRUE(refused(gauss("2\n1 2\n3 x4\n5 6\n"), p, f, "line 3: \"x4\" is not a number"));
+    EXPECT_TRUE(refused(gauss("2\n1,2\n3 4\n5 6\n"), p, f, "line 2: \"1,2\" is not a number"));
+    EXPECT_TRUE(refused(gauss("2 1 2 3 nan 5 6"), p, f, "\"nan\" is not a number"));
+    EXPECT_TRUE(refused(gauss("2 1 2 3 1e5000 5 6"), p, f, "\"1e5000\" is out of range"));
+    EXPECT_TRUE(refused(gauss("0"), p, f, "the order n must be at least 1, found 0"));
+    EXPECT_TRUE(refused(gauss("-3 1"), p, f, "must be at least 1"));
+    EXPECT_TRUE(refused(gauss("2.0 1 2 3 4 5 6"), p, f, "must be a whole number"));
+    EXPECT_TRUE(refused(gauss("2\n1 2\n3 4\n5\n"), p, f, "holds 5 of the 6 numbers"));
+    EXPECT_TRUE(refused(gauss("2147483647 1 2"), p, f, "is too large (at most 46340)"));
+    EXPECT_TRUE(refused(gauss("99999999999999999999 1"), p, f, "is too large"));
+    // A large order with a small file is refused without a large allocation.
+    EXPECT_TRUE(refused(gauss("46340 1 2 3"), p, f, "holds 3 of the"));
+    EXPECT_TRUE(refused(gauss(std::string("2 1 2\0 3 4 5 6", 14)), p, f, "\"2\\x00\" is not a number"));
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+// Runs a program binary as a user would: in a fresh temporary folder that
+// holds the given data files, with its standard output, standard error,
+// exit status and every file left in the folder captured for comparison.
+#ifndef ZELKOR_PROGRAM_RUN_H
+#define ZELKOR_PROGRAM_RUN_H
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+struct ProgramRun {
+    int status = -1;         // exit status; 128 + n when killed by signal n
+    std::string out;         // standard output
+    std::string err;         // standard error
+    std::map<std::string, std::string> files;  // regular files in the folder afterwards
+};
+
+// `files` maps a file name to its contents; a name ending in '/' makes a
+// folder instead.  The run is killed after `seconds`.
+ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
+                      unsigned seconds = 60);
+
+// The number of lines in s (each ended by '\n').
+int lineCount(const std::string& s);
+
+// The bad-input contract: exit status 1, nothing on standard output, and
+// one line on standard error that starts with "<program>: ", names `file`
+// and contains `problem`.
+::testing::AssertionResult refused(const ProgramRun& run, const std::string& program,
+                                   const std::string& file, const std::string& problem);
+
+#endif
