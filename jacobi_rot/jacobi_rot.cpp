@@ -1,0 +1,227 @@
+#include "jacobi_rot.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iomanip>
+#include <memory>
+#include <ostream>
+#include <vector>
+
+#include "datafile.h"
+
+namespace {
+
+constexpr int nwide = 10;             // field width of the numbers of a table
+constexpr int maxRotations = 100;
+constexpr double tolerance = 1e-12;   // on the sum of squares, absolute
+
+// n row pointers, each to its own array of n doubles.
+class SquareArray {
+public:
+    explicit SquareArray(int n) : rows_(n), table_(n) {
+        for (int i = 0; i < n; ++i) {
+            rows_[i].reset(new double[n]);
+            table_[i] = rows_[i].get();
+        }
+    }
+    double** rows() { return table_.data(); }
+
+private:
+    std::vector<std::unique_ptr<double[]>> rows_;
+    std::vector<double*> table_;
+};
+
+// Each row on a line of its own, opened by a line end; every number
+// width-formatted and followed by three spaces.
+void printRows(std::ostream& out, int n, double** m) {
+    for (int i = 0; i < n; ++i) {
+        out << std::endl;
+        for (int j = 0; j < n; ++j) out << std::setw(nwide) << m[i][j] << "   ";
+    }
+}
+
+// The tangent t of the angle that annihilates apq between the diagonal
+// entries app and aqq: the root of smaller magnitude of
+// t² + 2·theta·t − 1 = 0, theta = (aqq − app) / (2·apq), taken in the
+// cancelling form sqrt(theta² + 1)·sign(theta) − theta.  Where that form
+// breaks down the limit of the same root is used.
+double tangent(double app, double aqq, double apq) {
+    if (app == aqq) return 1;  // 45 degrees
+    if (apq == 0) return 0;    // theta infinite: nothing to turn
+    const double theta = (aqq - app) / (apq + apq);
+    if (theta == 0) return 1;  // underflow: theta → 0
+    const double theta2 = theta * theta;
+    if (std::isinf(theta2)) return 1 / (2 * theta);  // |theta| → ∞
+    return std::sqrt(theta2 + 1) * (theta / std::fabs(theta)) - theta;
+}
+
+}  // namespace
+
+bool jacobi(int n, double** a, double** v, std::ostream& out) {
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) v[i][j] = 0;
+        v[i][i] = 1;
+    }
+
+    // Sum of squares of the upper off-diagonal entries; each rotation
+    // removes exactly the square of its pivot, so it is kept by subtraction.
+    double delta = 0;
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) delta = a[i][j] * a[i][j] + delta;
+    out << "Delta inicial = " << delta << std::endl;
+
+    for (int it = 0; it < maxRotations; ++it) {
+        int p = 0, q = 1;
+        double apq = 0;
+        for (int k = 0; k < n; ++k) {
+            for (int l = k + 1; l < n; ++l) {
+                if (std::fabs(a[k][l]) > apq) {
+                    p = k;
+                    q = l;
+                    apq = std::fabs(a[k][l]);
+                }
+            }
+        }
+        out << "p= " << p << " q= " << q << " apq= " << apq << std::endl;
+
+        const double t = tangent(a[p][p], a[q][q], a[p][q]);
+        const double c = 1 / std::sqrt(t * t + 1);
+        const double s = t * c;
+        const double tau = s / (c + 1);  // tan(angle / 2)
+        const double apq0 = a[p][q];
+        out << "  s= " << s << "  c= " << c << " t=" << t << " tau=" << tau << std::endl
+            << std::endl;
+
+        // A ← Rᵀ·A·R on the upper triangle: entry (x, y) is kept at
+        // a[min][max].
+        a[p][p] = a[p][p] - t * a[p][q];
+        a[q][q] = t * a[p][q] + a[q][q];
+        for (int j = 0; j < p; ++j) {
+            const double g = a[j][p], h = a[j][q];
+            a[j][p] = g - (tau * g + h) * s;
+            a[j][q] = (g - tau * h) * s + h;
+        }
+        for (int j = p + 1; j < q; ++j) {
+            const double g = a[p][j], h = a[j][q];
+            a[j][q] = (g - tau * h) * s + h;
+            a[p][j] = g - (tau * g + h) * s;
+        }
+        for (int j = q + 1; j < n; ++j) {
+            const double g = a[p][j], h = a[q][j];
+            a[q][j] = (g - tau * h) * s + h;
+            a[p][j] = g - (tau * g + h) * s;
+        }
+        a[p][q] = 0;
+
+        // Row i shows column i of the upper triangle down to the diagonal.
+        out << "Matriz iteracion " << it + 1 << std::endl;
+        for (int i = 0; i < n; ++i) {
+            out << std::endl;
+            for (int j = 0; j <= i; ++j) out << std::setw(nwide) << a[j][i] << "   ";
+        }
+        out << std::endl << std::endl << std::endl;
+
+        // V ← V·R
+        for (int j = 0; j < n; ++j) {
+            const double g = v[j][p], h = v[j][q];
+            v[j][p] = c * g - s * h;
+            v[j][q] = s * g + c * h;
+        }
+        out << "V iteracion " << it + 1 << std::endl;
+        printRows(out, n, v);
+        out << std::endl << std::endl;
+
+        delta = delta - apq0 * apq0;
+        out << " Delta= " << delta << std::endl << std::endl;
+        if (std::fabs(delta) <= tolerance) {
+            for (int i = 0; i < n; ++i)
+                for (int j = i + 1; j < n; ++j) a[j][i] = a[i][j];
+            out << " Jacobi ha convergido  con " << it + 1 << " iteraciones" << std::endl
+                << std::endl;
+            out << "Delta= " << delta << std::endl << std::endl;
+            return true;
+        }
+    }
+    out << "Numero de  maximo de iteraciones en jacobi sin convergencia" << std::endl << std::endl;
+    out << "  Delta= " << delta << std::endl << std::endl;
+    return false;
+}
+
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
+              std::ostream& err) {
+    const char* program = "jacobi_rot";
+    const char* file = "jacobi.dat";
+    int n;
+    std::vector<double> values;
+    try {
+        DataFile in(data, program, file);
+        n = in.readInt("the order n", 2, maxOrder);
+        values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
+    } catch (const InputError& e) {
+        err << e.what() << std::endl;
+        return 1;
+    }
+
+    // Both arrays exist before the result file is touched: running out of
+    // memory leaves it as it was.
+    SquareArray a(n);
+    bool symmetric = true;
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
+    std::vector<double>().swap(values);
+    SquareArray v(n);
+
+    errno = 0;
+    std::ofstream res(resPath, std::ios::out | std::ios::trunc);
+    if (!res) {
+        err << program << ": cannot write " << resPath;
+        if (errno != 0) err << ": " << std::strerror(errno);
+        err << std::endl;
+        return 1;
+    }
+    if (!symmetric) {
+        err << program << ": " << file
+            << ": the matrix is not symmetric; its upper triangle was used" << std::endl;
+    }
+
+    printRows(out, n, a.rows());
+    out << std::endl;
+
+    jacobi(n, a.rows(), v.rows(), out);
+
+    out << "Matriz diagonalizada" << std::endl;
+    printRows(out, n, a.rows());
+    out << std::endl << std::endl;
+
+    res << "Los valores propios son " << std::endl;
+    for (int i = 0; i < n; ++i) res << std::endl << a.rows()[i][i] << "   ";
+    res << std::endl << std::endl;
+
+    for (std::ostream* o : {&out, static_cast<std::ostream*>(&res)}) {
+        *o << "Vectores propios (columnas) " << std::endl;
+        printRows(*o, n, v.rows());
+        *o << std::endl << std::endl;
+    }
+
+    out << "Productos escalares de vectores propios" << std::endl << std::endl;
+    double** w = v.rows();
+    for (int i = 0; i < n; ++i) {
+        for (int j = i; j < n; ++j) {
+            double d = 0;
+            for (int k = 0; k < n; ++k) d = d + w[k][i] * w[k][j];
+            out << std::setw(nwide) << d << "  ";
+        }
+        out << std::endl;
+    }
+
+    res.close();
+    if (!res) {
+        err << program << ": writing " << resPath << " failed" << std::endl;
+        return 1;
+    }
+    return 0;
+}

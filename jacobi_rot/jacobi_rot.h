@@ -1,0 +1,26 @@
+// Eigenvalues and eigenvectors of a symmetric matrix by classical Jacobi
+// plane rotations, on row-pointer arrays of double.
+#ifndef JACOBI_ROT_H
+#define JACOBI_ROT_H
+
+#include <iosfwd>
+#include <string>
+
+// Diagonalises the symmetric n×n matrix a (n >= 2; rows a[0..n-1]) in
+// place and fills v (contents on entry ignored).  Only the diagonal and the
+// upper triangle of a are read.  Each rotation annihilates the off-diagonal
+// entry of largest magnitude; the trace of every rotation goes to out.
+// Stops when the running sum of squares of the upper off-diagonal entries
+// is at most 1e-12, or after 100 rotations.  On exit the diagonal of a holds
+// the eigenvalues, column k of v the unit eigenvector of a[k][k], and the
+// lower triangle of a mirrors the upper one if and only if the result is
+// true (converged).
+bool jacobi(int n, double** a, double** v, std::ostream& out);
+
+// A whole run on the text of "jacobi.dat": the report goes to out, the
+// eigenvalues and eigenvectors to the file resPath, messages to err (one
+// line each).  Returns the exit status.
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
+              std::ostream& err);
+
+#endif

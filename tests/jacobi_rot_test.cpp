@@ -1,0 +1,214 @@
+// jacobi_rot: reports written out by hand, properties of the rotations,
+// the degenerate rotation angles, and the bad-input contract.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "jacobi_rot.h"
+#include "program_run.h"
+
+namespace {
+
+using Rows = std::vector<std::vector<double>>;
+
+ProgramRun jacobiRun(const std::string& data) { return runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", data}}); }
+
+// The routine on a copy of m, over row-pointer tables.
+struct Solved {
+    explicit Solved(const Rows& m) : a(m), v(m.size(), std::vector<double>(m.size())) {
+        std::vector<double*> pa, pv;
+        for (std::size_t i = 0; i < m.size(); ++i) {
+            pa.push_back(a[i].data());
+            pv.push_back(v[i].data());
+        }
+        converged = jacobi(static_cast<int>(m.size()), pa.data(), pv.data(), trace);
+    }
+    Rows a, v;
+    std::ostringstream trace;
+    bool converged;
+};
+
+// The turn by 45 degrees: c = s = 1/√2 = 0.707107, tau = s/(c+1) = √2 − 1.
+const std::string halfRight = "  s= 0.707107  c= 0.707107 t=1 tau=0.414214\n\n";
+const std::string converged1 = " Delta= 0\n\n Jacobi ha convergido  con 1 iteraciones\n\nDelta= 0\n\n";
+const std::string vectors2 = "Vectores propios (columnas) \n"
+                             "\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n";
+const std::string exampleRes = "Los valores propios son \n\n1   \n3   \n\n" + vectors2;
+
+// Rows (2, 1), (1, 2): equal diagonal, t = 1; diagonal 2 ∓ 1; Delta 1 − 1·1.
+TEST(JacobiRotReport, TwoByTwoExample) {
+    ProgramRun r = jacobiRun("2\n2 1\n1 2\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(r.out, "\n         2            1   \n         1            2   \n"
+                     "Delta inicial = 1\np= 0 q= 1 apq= 1\n" + halfRight +
+                     "Matriz iteracion 1\n\n         1   \n         0            3   \n\n\n"
+                     "V iteracion 1\n\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n" +
+                     converged1 +
+                     "Matriz diagonalizada\n\n         1            0   \n         0            3   \n\n" +
+                     vectors2 +
+                     "Productos escalares de vectores propios\n\n         1           0  \n         1  \n");
+    EXPECT_EQ(r.files["res.dat"], exampleRes);
+}
+
+// Pivot (0, 1) with apq = 0 and equal diagonal is still turned by 45
+// degrees; index 2 takes no part.  An old res.dat is emptied.
+TEST(JacobiRotReport, IdentityTurnsOnce) {
+    ProgramRun r = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "3\n1 0 0\n0 1 0\n0 0 1\n"}, {"res.dat", "old"}});
+    const std::string identity = "\n         1            0            0   \n         0            1            0   "
+                                 "\n         0            0            1   ";
+    const std::string v = "\n  0.707107     0.707107            0   \n -0.707107     0.707107            0   "
+                          "\n         0            0            1   ";
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, identity + "\nDelta inicial = 0\np= 0 q= 1 apq= 0\n" + halfRight +
+                     "Matriz iteracion 1\n\n         1   \n         0            1   "
+                     "\n         0            0            1   \n\n\n"
+                     "V iteracion 1\n" + v + "\n\n" + converged1 + "Matriz diagonalizada\n" + identity +
+                     "\n\nVectores propios (columnas) \n" + v + "\n\n"
+                     "Productos escalares de vectores propios\n\n"
+                     "         1           0           0  \n         1           0  \n         1  \n");
+    EXPECT_EQ(r.files["res.dat"], "Los valores propios son \n\n1   \n1   \n1   \n\n"
+                                  "Vectores propios (columnas) \n" + v + "\n\n");
+}
+
+// |a02| = |a12| = 2: the first in row-major order is the pivot; the turn
+// gives a12 = (0.5 + 2)/√2 and a01 = (0.5 − 2)/√2.
+TEST(JacobiRotReport, TieTakesFirstInRowMajorOrder) {
+    ProgramRun r = jacobiRun("3\n1 0.5 -2\n0.5 1 2\n-2 2 1\n");
+    EXPECT_NE(r.out.find("\np= 0 q= 2 apq= 2\n" + halfRight + "Matriz iteracion 1\n\n         3   \n"
+                         "  -1.06066            1   \n         0      1.76777           -1   \n"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\np= 1 q= 2 apq= 1.76777\n"), std::string::npos);
+}
+
+// a_ij = min(i, j) + 1, order 10: about 5e-6 of the sum of squares is left
+// after 100 rotations (hand-run iteration), far above 1e-12.
+TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
+    std::string data = "10\n";
+    for (int i = 0; i < 10; ++i)
+        for (int j = 0; j < 10; ++j) data += std::to_string(std::min(i, j) + 1) + " ";
+    ProgramRun r = jacobiRun(data);
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Matriz iteracion 100\n"), std::string::npos);
+    EXPECT_EQ(r.out.find("convergido"), std::string::npos);
+    std::size_t at = r.out.find("\n\nNumero de  maximo de iteraciones en jacobi sin convergencia\n\n  Delta= ");
+    ASSERT_NE(at, std::string::npos);
+    // The lower triangle of the final matrix is the one read.
+    std::istringstream block(r.out.substr(r.out.find("Matriz diagonalizada\n", at) + 21));
+    for (int i = 0; i < 10; ++i) {
+        for (int j = 0; j < 10; ++j) {
+            double x = 0;
+            ASSERT_TRUE(block >> x);
+            EXPECT_TRUE(j >= i || x == j + 1) << i << "," << j << ": " << x;
+        }
+    }
+}
+
+// A0 = V·Â·Vᵀ, Â the final matrix: the residuals A0·v_k − â_kk·v_k are V
+// times the columns of Â's off-diagonal part, so their squares sum to twice
+// the upper sum of squares, at most 2·1e-12 at convergence.
+TEST(JacobiRotProperties, RandomSymmetricMatrices) {
+    std::mt19937 gen(2024);
+    std::uniform_real_distribution<double> entry(-1, 1);
+    for (int n = 2; n <= 8; ++n) {
+        for (int trial = 0; trial < 5; ++trial) {
+            Rows m(n, std::vector<double>(n));
+            for (int i = 0; i < n; ++i)
+                for (int j = i; j < n; ++j) m[i][j] = m[j][i] = entry(gen);
+            Solved s(m);
+            ASSERT_TRUE(s.converged) << "order " << n;
+            double residual2 = 0, trace = 0, sum = 0;
+            for (int i = 0; i < n; ++i) {
+                trace += m[i][i];
+                sum += s.a[i][i];
+                for (int j = 0; j < i; ++j) EXPECT_EQ(s.a[i][j], s.a[j][i]);
+                for (int j = 0; j < n; ++j) {
+                    double dot = 0, av = -s.a[j][j] * s.v[i][j];
+                    for (int k = 0; k < n; ++k) {
+                        dot += s.v[k][i] * s.v[k][j];
+                        av += m[i][k] * s.v[k][j];
+                    }
+                    EXPECT_NEAR(dot, i == j ? 1 : 0, 1e-14);
+                    residual2 += av * av;
+                }
+            }
+            EXPECT_LE(residual2, 2.1e-12);
+            EXPECT_NEAR(sum, trace, 1e-13);
+        }
+    }
+    // Tridiagonal (−1, 2, −1): eigenvalues 2 − √2, 2, 2 + √2.
+    Solved s({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}});
+    std::vector<double> d{s.a[0][0], s.a[1][1], s.a[2][2]};
+    std::sort(d.begin(), d.end());
+    EXPECT_NEAR(d[0], 2 - std::sqrt(2.0), 1e-12);
+    EXPECT_NEAR(d[1], 2, 1e-12);
+    EXPECT_NEAR(d[2], 2 + std::sqrt(2.0), 1e-12);
+}
+
+TEST(JacobiRotAngle, DegenerateThetaStaysFinite) {
+    // Pivot 0 beside unequal diagonal entries (theta infinite): no turn.
+    ProgramRun r = jacobiRun("3\n3 0 0\n0 1 0\n0 0 2\n");
+    EXPECT_NE(r.out.find("p= 0 q= 1 apq= 0\n  s= 0  c= 1 t=0 tau=0\n\n"), std::string::npos);
+    EXPECT_NE(r.out.find(converged1), std::string::npos);
+    EXPECT_EQ(r.files["res.dat"], "Los valores propios son \n\n3   \n1   \n2   \n\nVectores propios (columnas) \n"
+                                  "\n         1            0            0   \n         0            1            0   "
+                                  "\n         0            0            1   \n\n");
+    // theta = 1e10 / 2e-145 = 5e154, theta² overflows: t = 1/(2·theta) =
+    // 1e-155, c = 1, a00 = 0 − t·1e-145.
+    Solved big({{0, 1e-145}, {1e-145, 1e10}});
+    EXPECT_TRUE(big.converged);
+    EXPECT_NE(big.trace.str().find("  s= 1e-155  c= 1 t=1e-155 tau=5e-156\n"), std::string::npos);
+    EXPECT_DOUBLE_EQ(big.a[0][0], -1e-300);
+    EXPECT_EQ(big.a[1][1], 1e10);
+    EXPECT_EQ(big.v[0][0], 1);
+    EXPECT_DOUBLE_EQ(big.v[1][0], -1e-155);
+    // theta = 1e-300 / 2e150 underflows to 0: t = 1, diagonal ∓1e150.
+    Solved tiny({{0, 1e150}, {1e150, 1e-300}});
+    EXPECT_TRUE(tiny.converged);
+    EXPECT_NE(tiny.trace.str().find(halfRight), std::string::npos);
+    EXPECT_EQ(tiny.a[0][0], -1e150);
+    EXPECT_EQ(tiny.a[1][1], 1e150);
+    EXPECT_DOUBLE_EQ(tiny.v[1][0], -std::sqrt(0.5));
+}
+
+// 5 below the diagonal changes nothing but the echo, and adds a warning.
+TEST(JacobiRotInput, NonSymmetricWarnsAndUsesUpperTriangle) {
+    ProgramRun r = jacobiRun("2\n2 1\n5 2\n");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(lineCount(r.err), 1);
+    EXPECT_EQ(r.err.rfind("jacobi_rot: jacobi.dat: ", 0), 0u) << r.err;
+    EXPECT_NE(r.err.find("upper triangle"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out.rfind("\n         2            1   \n         5            2   \n", 0), 0u);
+    EXPECT_NE(r.out.find("diagonalizada\n\n         1            0   \n         0            3   \n"), std::string::npos);
+    EXPECT_EQ(r.files["res.dat"], exampleRes);
+}
+
+TEST(JacobiRotInput, EachBadInputGetsOneLineAndNoReport) {
+    const std::string p = "jacobi_rot", f = "jacobi.dat";
+    EXPECT_TRUE(refused(runProgram(JACOBI_ROT_BIN, {}), p, f, "cannot open jacobi.dat in the current folder"));
+    EXPECT_TRUE(refused(runProgram(JACOBI_ROT_BIN, {{"jacobi.dat/", ""}}), p, f, "cannot be read"));
+    EXPECT_TRUE(refused(jacobiRun(""), p, f, "ends before the order n"));
+    EXPECT_TRUE(refused(jacobiRun("0"), p, f, "must be at least 2, found 0"));
+    EXPECT_TRUE(refused(jacobiRun("46341"), p, f, "is too large (at most 46340)"));
+    EXPECT_TRUE(refused(jacobiRun("2\n1 2\n2\n"), p, f, "holds 3 of the 4 numbers"));
+    EXPECT_TRUE(refused(jacobiRun("2\n1 2\n2 x\n"), p, f, "line 3: \"x\" is not a number"));
+    ProgramRun one = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "1\n5\n"}, {"res.dat", "kept"}});
+    EXPECT_TRUE(refused(one, p, f, "the order n must be at least 2, found 1"));
+    EXPECT_EQ(one.files["res.dat"], "kept");
+    EXPECT_TRUE(refused(runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "2 2 1 1 2"}, {"res.dat/", ""}}), p,
+                        "res.dat", "cannot write res.dat"));
+    // Opened, but every write fails.
+    if (!std::ofstream("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    std::istringstream data("2 2 1 1 2");
+    std::ostringstream out, err;
+    EXPECT_EQ(jacobiRot(data, "/dev/full", out, err), 1);
+    EXPECT_EQ(err.str(), "jacobi_rot: writing /dev/full failed\n");
+}
+
+}  // namespace
