@@ -14,9 +14,7 @@ namespace {
 // keeps a file without white space from being held in memory whole.
 constexpr std::size_t maxToken = 4096;
 
-bool isSpace(int c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
+bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -35,17 +33,26 @@ bool isDecimal(const std::string& t) {
     std::size_t i = 0, n = t.size();
     if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
     std::size_t digits = 0;
-    while (i < n && isDigit(t[i])) { ++i; ++digits; }
+    while (i < n && isDigit(t[i])) {
+        ++i;
+        ++digits;
+    }
     if (i < n && t[i] == '.') {
         ++i;
-        while (i < n && isDigit(t[i])) { ++i; ++digits; }
+        while (i < n && isDigit(t[i])) {
+            ++i;
+            ++digits;
+        }
     }
     if (digits == 0) return false;
     if (i < n && (t[i] == 'e' || t[i] == 'E')) {
         ++i;
         if (i < n && (t[i] == '+' || t[i] == '-')) ++i;
         std::size_t expDigits = 0;
-        while (i < n && isDigit(t[i])) { ++i; ++expDigits; }
+        while (i < n && isDigit(t[i])) {
+            ++i;
+            ++expDigits;
+        }
         if (expDigits == 0) return false;
     }
     return i == n;
@@ -61,8 +68,7 @@ void DataFile::fail(const std::string& problem) const {
 }
 
 void DataFile::failAtToken(const std::string& problem) const {
-    throw InputError(program_ + ": " + file_ + " line " + std::to_string(tokenLine_) + ": " +
-                     problem);
+    throw InputError(program_ + ": " + file_ + " line " + std::to_string(tokenLine_) + ": " + problem);
 }
 
 // The token as it is shown in a message: quoted, cut short, and with bytes
@@ -117,8 +123,7 @@ int DataFile::readInt(const std::string& what, int minimum, int maximum) {
     if (!overflow && v < minimum)
         failAtToken(what + " must be at least " + std::to_string(minimum) + ", found " + token_);
     if (overflow || v > maximum)
-        failAtToken(what + " " + quoted(token_) + " is too large (at most " +
-                    std::to_string(maximum) + ")");
+        failAtToken(what + " " + quoted(token_) + " is too large (at most " + std::to_string(maximum) + ")");
     return static_cast<int>(v);
 }
 
@@ -175,8 +180,8 @@ int runOnDataFile(const char* program, const char* file, const char* expected,
                   const std::function<int(std::istream&)>& run) {
     std::ifstream in(file);
     if (!in) {
-        std::cerr << program << ": cannot open " << file << " in the current folder (expected: "
-                  << expected << ")" << std::endl;
+        std::cerr << program << ": cannot open " << file << " in the current folder (expected: " << expected
+                  << ")" << std::endl;
         return 1;
     }
     try {

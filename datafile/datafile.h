@@ -47,17 +47,19 @@ private:
     bool next(std::string& token);  // false at the end of the file
     [[noreturn]] void failAtToken(const std::string& problem) const;
     std::string quoted(const std::string& token) const;
-    template <class T> T number(T (*convert)(const char*, char**)) const;
-    template <class T> T readFloat(const std::string& what, T (*convert)(const char*, char**));
-    template <class T> std::vector<T> readMany(std::size_t count, const std::string& what,
-                                               T (*convert)(const char*, char**));
+    template <class T>
+    T number(T (*convert)(const char*, char**)) const;
+    template <class T>
+    T readFloat(const std::string& what, T (*convert)(const char*, char**));
+    template <class T>
+    std::vector<T> readMany(std::size_t count, const std::string& what, T (*convert)(const char*, char**));
 
     std::istream& in_;
     std::string program_;
     std::string file_;
-    std::string token_;     // the last token read
-    long line_ = 1;         // line of the next character
-    long tokenLine_ = 1;    // line of the last token
+    std::string token_;   // the last token read
+    long line_ = 1;       // line of the next character
+    long tokenLine_ = 1;  // line of the last token
 };
 
 // Largest order whose n·n elements a Matrix (int element count) can index.

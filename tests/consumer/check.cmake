@@ -1,0 +1,27 @@
+# Installs the build in BUILD_DIR into a fresh prefix, then configures,
+# builds and runs the consumer project against it.
+set(work ${WORK_DIR})
+file(REMOVE_RECURSE ${work})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${work}/prefix
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "install failed")
+endif()
+foreach(program pivot_gauss jacobi_rot lu_spectrum polyroots)
+  if(NOT EXISTS ${work}/prefix/bin/${program})
+    message(FATAL_ERROR "${program} not installed")
+  endif()
+endforeach()
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${work}/build -DCMAKE_PREFIX_PATH=${work}/prefix
+                RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "configuring the consumer failed")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} --build ${work}/build RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "building the consumer failed")
+endif()
+execute_process(COMMAND ${work}/build/consumer OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(rc OR NOT out STREQUAL "2 2\n4 3 \n0 -0.5 \ndet=2\n")
+  message(FATAL_ERROR "consumer printed:\n${out}")
+endif()
