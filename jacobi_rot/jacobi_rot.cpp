@@ -5,33 +5,17 @@
 #include <cstring>
 #include <fstream>
 #include <iomanip>
-#include <memory>
 #include <ostream>
 #include <vector>
 
 #include "datafile.h"
+#include "row_arrays.h"
 
 namespace {
 
 constexpr int nwide = 10;             // field width of the numbers of a table
 constexpr int maxRotations = 100;
 constexpr double tolerance = 1e-12;   // on the sum of squares, absolute
-
-// n row pointers, each to its own array of n doubles.
-class SquareArray {
-public:
-    explicit SquareArray(int n) : rows_(n), table_(n) {
-        for (int i = 0; i < n; ++i) {
-            rows_[i].reset(new double[n]);
-            table_[i] = rows_[i].get();
-        }
-    }
-    double** rows() { return table_.data(); }
-
-private:
-    std::vector<std::unique_ptr<double[]>> rows_;
-    std::vector<double*> table_;
-};
 
 // Each row on a line of its own, opened by a line end; every number
 // width-formatted and followed by three spaces.
@@ -166,14 +150,14 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
 
     // Both arrays exist before the result file is touched: running out of
     // memory leaves it as it was.
-    SquareArray a(n);
+    RowArrays a(n);
     bool symmetric = true;
     for (int i = 0; i < n; ++i)
         for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
     std::vector<double>().swap(values);
-    SquareArray v(n);
+    RowArrays v(n);
 
     errno = 0;
     std::ofstream res(resPath, std::ios::out | std::ios::trunc);

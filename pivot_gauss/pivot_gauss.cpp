@@ -1,30 +1,14 @@
 #include "pivot_gauss.h"
 
 #include <cmath>
-#include <memory>
 #include <ostream>
 #include <utility>
 #include <vector>
 
 #include "datafile.h"
+#include "row_arrays.h"
 
 namespace {
-
-// n row pointers, each to its own array of n doubles.
-class RowArrays {
-public:
-    explicit RowArrays(int n) : rows_(n), table_(n) {
-        for (int i = 0; i < n; ++i) {
-            rows_[i].reset(new double[n]);
-            table_[i] = rows_[i].get();
-        }
-    }
-    double** rows() { return table_.data(); }
-
-private:
-    std::vector<std::unique_ptr<double[]>> rows_;
-    std::vector<double*> table_;
-};
 
 void printMatrix(std::ostream& out, int n, double** a) {
     for (int i = 0; i < n; ++i) {

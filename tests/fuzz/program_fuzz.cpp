@@ -1,4 +1,5 @@
-// Any data-file text given to jacobi_rot keeps the failure contract.
+// Any data-file text given to the program FUZZ_PROGRAM keeps the failure
+// contract.  Built once per program.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -7,7 +8,7 @@
 #include "contract.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string broken = checkContract("jacobi_rot", std::string(reinterpret_cast<const char*>(data), size));
+    std::string broken = checkContract(FUZZ_PROGRAM, std::string(reinterpret_cast<const char*>(data), size));
     if (!broken.empty()) {
         std::fprintf(stderr, "contract broken: %s\n", broken.c_str());
         std::abort();
