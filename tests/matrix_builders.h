@@ -1,0 +1,101 @@
+// Builders, norms and comparisons in Real shared by the container, LU and
+// eigen-decomposition tests.
+#ifndef ZELKOR_TEST_MATRIX_BUILDERS_H
+#define ZELKOR_TEST_MATRIX_BUILDERS_H
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <initializer_list>
+#include <random>
+
+#include "cmat_zelkor"
+#include "vec_zelkor"
+
+using ZELKOR::Matrix;
+using ZELKOR::Real;
+using ZELKOR::Vector;
+
+// |a − b| <= tol in Real (EXPECT_NEAR would round both to double).
+#define EXPECT_CLOSE(a, b, tol) EXPECT_LE(std::abs(Real(a) - Real(b)), Real(tol)) << (a) << " vs " << (b)
+
+inline Vector<Real> vec(std::initializer_list<Real> xs) {
+    Vector<Real> v(static_cast<int>(xs.size()), 0);
+    int i = 0;
+    for (Real x : xs) v[i++] = x;
+    return v;
+}
+
+inline Matrix<Real> mat(std::initializer_list<std::initializer_list<Real>> rows) {
+    Matrix<Real> A(static_cast<int>(rows.size()), static_cast<int>(rows.begin()->size()), 0);
+    int i = 0;
+    for (const auto& row : rows) {
+        int j = 0;
+        for (Real x : row) A[i][j++] = x;
+        i++;
+    }
+    return A;
+}
+
+inline Matrix<Real> identity(int n) {
+    Matrix<Real> I(n, n, 0);
+    for (int i = 0; i < n; i++) I[i][i] = 1;
+    return I;
+}
+
+inline Matrix<Real> transpose(const Matrix<Real>& A) {
+    Matrix<Real> T(A.num_cols(), A.num_rows(), 0);
+    for (int i = 0; i < A.num_rows(); i++)
+        for (int j = 0; j < A.num_cols(); j++) T[j][i] = A[i][j];
+    return T;
+}
+
+inline Real uniform(std::mt19937& g) { return std::uniform_real_distribution<double>(-1.0, 1.0)(g); }
+
+// Entries uniform in [−1, 1); `symmetric` mirrors the upper triangle.
+inline Matrix<Real> randomMatrix(int n, std::mt19937& g, bool symmetric = false) {
+    Matrix<Real> A(n, n, 0);
+    for (int i = 0; i < n; i++)
+        for (int j = 0; j < n; j++) A[i][j] = (symmetric && j < i) ? A[j][i] : uniform(g);
+    return A;
+}
+
+// ‖A − B‖_F, or ‖A‖_F when B is omitted.
+inline Real frob(const Matrix<Real>& A, const Matrix<Real>* B = nullptr) {
+    Real s = 0;
+    for (int i = 0; i < A.num_rows(); i++)
+        for (int j = 0; j < A.num_cols(); j++) {
+            Real d = A[i][j] - (B ? (*B)[i][j] : Real(0));
+            s += d * d;
+        }
+    return std::sqrt(s);
+}
+
+// Largest |x_i|, or NaN when an element is NaN.
+inline Real maxAbs(const Vector<Real>& x) {
+    Real best = 0;
+    for (int i = 0; i < x.dim() && !std::isnan(best); i++)
+        if (!(std::abs(x[i]) <= best)) best = std::abs(x[i]);
+    return best;
+}
+
+// Entrywise within tol; tol = 0 asks for equality.
+inline void expectNear(const Matrix<Real>& A, const Matrix<Real>& B, Real tol = 0) {
+    ASSERT_EQ(A.num_rows(), B.num_rows());
+    ASSERT_EQ(A.num_cols(), B.num_cols());
+    for (int i = 0; i < A.num_rows(); i++)
+        for (int j = 0; j < A.num_cols(); j++) EXPECT_CLOSE(A[i][j], B[i][j], tol) << " at " << i << "," << j;
+}
+
+inline void expectNear(const Vector<Real>& a, const Vector<Real>& b, Real tol = 0) {
+    ASSERT_EQ(a.dim(), b.dim());
+    for (int i = 0; i < a.dim(); i++) EXPECT_CLOSE(a[i], b[i], tol) << " at " << i;
+}
+
+inline void expectVec(const Vector<Real>& v, std::initializer_list<Real> want, Real tol = 0) {
+    expectNear(v, vec(want), tol);
+}
+
+inline void expectEmpty(const Matrix<Real>& X) { EXPECT_EQ(X.num_rows() + X.num_cols(), 0); }
+
+#endif
