@@ -347,6 +347,30 @@ TEST(KernelsBitExact, EigenvalueNotFinite) {
         S[0][0] = inf;
         compareEigen(S, "symmetric with infinity, order " + std::to_string(n));
     }
+    // Finite entries near the top of the range: sums overflow.
+    for (int n = 3; n <= 8; n++) {
+        Source src(seedFor(n, 8));
+        Matrix<Real> A = src.general(n, n);
+        for (int i = 0; i < n; i++)
+            for (int j = 0; j < n; j++) A[i][j] = std::ldexp(A[i][j], 16382);
+        compareEigen(A, "huge entries, order " + std::to_string(n));
+    }
+    // Two matrices found by search on which |p| + |q| + |r| overflows in the
+    // QR sweep, so that p, q, r all become 0 and steps with a zero
+    // Householder norm are skipped (nine times each).
+    const Real skipping[2][3][3] = {
+        {{0xd.d1d90325ccfcp-5L, 0xb.8116b195d032p-4L, 0x9.c376be35bab8p-5L},
+         {-0xf.5b1bfad0485dp+16376L, -0x8.3bf8bbc545b3p+16379L, 0x9.79731d029abcp-5L},
+         {-0xd.fe2e220ef812p-4L, 0xf.462432a1d3ffp+16376L, -0x8.59e74532aa49p-5L}},
+        {{0xd.be30dcc1d0cep-4L, 0xc.8bac2b94382ep-5L, 0xd.dce42ee6e2b4p-4L},
+         {-0x9.42511bf8066d8p+16378L, 0xf.f71ed284f8c3p+16379L, -0xa.f23d83e395e98p-4L},
+         {-0xf.fcf738accf6p-6L, 0xb.726acf116a78p+16377L, -0xf.5c93209333798p-4L}}};
+    for (int t = 0; t < 2; t++) {
+        Matrix<Real> A(3, 3, 0);
+        for (int i = 0; i < 3; i++)
+            for (int j = 0; j < 3; j++) A[i][j] = skipping[t][i][j];
+        compareEigen(A, "skipped sweep steps, matrix " + std::to_string(t));
+    }
 }
 
 }  // namespace
