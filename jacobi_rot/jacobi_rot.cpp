@@ -13,9 +13,9 @@
 
 namespace {
 
-constexpr int nwide = 10;             // field width of the numbers of a table
+constexpr int nwide = 10;  // field width of the numbers of a table
 constexpr int maxRotations = 100;
-constexpr double tolerance = 1e-12;   // on the sum of squares, absolute
+constexpr double tolerance = 1e-12;  // on the sum of squares, absolute
 
 // Each row on a line of its own, opened by a line end; every number
 // width-formatted and followed by three spaces.
@@ -75,8 +75,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
         const double s = t * c;
         const double tau = s / (c + 1);  // tan(angle / 2)
         const double apq0 = a[p][q];
-        out << "  s= " << s << "  c= " << c << " t=" << t << " tau=" << tau << std::endl
-            << std::endl;
+        out << "  s= " << s << "  c= " << c << " t=" << t << " tau=" << tau << std::endl << std::endl;
 
         // A ← Rᵀ·A·R on the upper triangle: entry (x, y) is kept at
         // a[min][max].
@@ -122,8 +121,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
         if (std::fabs(delta) <= tolerance) {
             for (int i = 0; i < n; ++i)
                 for (int j = i + 1; j < n; ++j) a[j][i] = a[i][j];
-            out << " Jacobi ha convergido  con " << it + 1 << " iteraciones" << std::endl
-                << std::endl;
+            out << " Jacobi ha convergido  con " << it + 1 << " iteraciones" << std::endl << std::endl;
             out << "Delta= " << delta << std::endl << std::endl;
             return true;
         }
@@ -133,8 +131,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
     return false;
 }
 
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
-              std::ostream& err) {
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err) {
     const char* program = "jacobi_rot";
     const char* file = "jacobi.dat";
     int n;
@@ -168,8 +165,8 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         return 1;
     }
     if (!symmetric) {
-        err << program << ": " << file
-            << ": the matrix is not symmetric; its upper triangle was used" << std::endl;
+        err << program << ": " << file << ": the matrix is not symmetric; its upper triangle was used"
+            << std::endl;
     }
 
     printRows(out, n, a.rows());

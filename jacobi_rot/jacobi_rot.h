@@ -20,7 +20,6 @@ bool jacobi(int n, double** a, double** v, std::ostream& out);
 // A whole run on the text of "jacobi.dat": the report goes to out, the
 // eigenvalues and eigenvectors to the file resPath, messages to err (one
 // line each).  Returns the exit status.
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
-              std::ostream& err);
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err);
 
 #endif
