@@ -70,7 +70,7 @@ std::string checkDecompositions(const std::string& bytes) {
             // Four bytes an entry: sign and zero flags, exponent, mantissa.
             unsigned char b[4] = {0, 0, 0, 0};
             for (int k = 0; k < 4 && at < bytes.size(); ++k) b[k] = static_cast<unsigned char>(bytes[at++]);
-            if (b[0] & 2) continue;  // a zero, often enough for structure
+            if (b[0] & 2) continue;                          // a zero, often enough for structure
             int wide = (b[1] * 256 + b[2]) % 32764 - 16381;  // the whole exponent range
             int exponent = moderate ? wide % 21 : wide;
             Real mantissa = 1 + static_cast<Real>(b[3]) / 256;

@@ -48,7 +48,11 @@ TEST(DataFile, ReadsAcrossAnyWhiteSpace) {
 // The whole message; the programs' tests cover the other problems by substring.
 TEST(DataFile, ProblemsNameLineAndToken) {
     auto readOrder = [](DataFile& f) { return f.readInt("the order N", 1, 100); };
-    auto readThree = [](DataFile& f) { f.readInt("the order N", 1, 100); f.readLongDoubles(3, "the matrix"); return 0; };
+    auto readThree = [](DataFile& f) {
+        f.readInt("the order N", 1, 100);
+        f.readLongDoubles(3, "the matrix");
+        return 0;
+    };
     EXPECT_EQ(problem("", readOrder), "prog: data.dat: ends before the order N");
     EXPECT_EQ(problem("\n\n 0", readOrder), "prog: data.dat line 3: the order N must be at least 1, found 0");
     EXPECT_EQ(problem("3\n1\n2 0x10", readThree), "prog: data.dat line 3: \"0x10\" is not a number");
@@ -56,7 +60,8 @@ TEST(DataFile, ProblemsNameLineAndToken) {
     EXPECT_EQ(problem("3 1 -1e99999 2", readThree), "prog: data.dat line 1: \"-1e99999\" is out of range");
     EXPECT_EQ(problem("3 1 e5 2", readThree), "prog: data.dat line 1: \"e5\" is not a number");
     EXPECT_EQ(problem("3 1 1e 2", readThree), "prog: data.dat line 1: \"1e\" is not a number");
-    EXPECT_EQ(problem("3 1 \"\x01\xff 2", readThree), "prog: data.dat line 1: \"\\x22\\x01\\xff\" is not a number");
+    EXPECT_EQ(problem("3 1 \"\x01\xff 2", readThree),
+              "prog: data.dat line 1: \"\\x22\\x01\\xff\" is not a number");
     std::string m = problem("3 1 " + std::string(5000, '7'), readThree);
     EXPECT_NE(m.find("...\" is not a number"), std::string::npos) << m;
     EXPECT_LT(m.size(), 120u);

@@ -38,7 +38,8 @@ TEST_P(FuzzReplay, ContractHolds) {
     for (const char* kind : {"corpus", "regressions"}) {
         for (const std::string& path : filesIn(std::string(FUZZ_DIR) + "/" + kind + "/" + target)) {
             std::string data = contents(path);
-            std::string broken = target == "decompositions" ? checkDecompositions(data) : checkContract(target, data);
+            std::string broken =
+                target == "decompositions" ? checkDecompositions(data) : checkContract(target, data);
             EXPECT_EQ(broken, "") << path;
             ++replayed;
         }
@@ -47,6 +48,7 @@ TEST_P(FuzzReplay, ContractHolds) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay,
-                         ::testing::Values("pivot_gauss", "lu_spectrum", "polyroots", "jacobi_rot", "decompositions"));
+                         ::testing::Values("pivot_gauss", "lu_spectrum", "polyroots", "jacobi_rot",
+                                           "decompositions"));
 
 }  // namespace

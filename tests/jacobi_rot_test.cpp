@@ -34,8 +34,9 @@ struct Solved {
 // The turn by 45 degrees: c = s = 1/√2 = 0.707107, tau = s/(c+1) = √2 − 1.
 const std::string halfRight = "  s= 0.707107  c= 0.707107 t=1 tau=0.414214\n\n";
 const std::string converged1 = " Delta= 0\n\n Jacobi ha convergido  con 1 iteraciones\n\nDelta= 0\n\n";
-const std::string vectors2 = "Vectores propios (columnas) \n"
-                             "\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n";
+const std::string vectors2 =
+    "Vectores propios (columnas) \n"
+    "\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n";
 const std::string exampleRes = "Los valores propios son \n\n1   \n3   \n\n" + vectors2;
 
 // Rows (2, 1), (1, 2): equal diagonal, t = 1; diagonal 2 ∓ 1; Delta 1 − 1·1.
@@ -43,14 +44,16 @@ TEST(JacobiRotReport, TwoByTwoExample) {
     ProgramRun r = jacobiRun("2\n2 1\n1 2\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
-    EXPECT_EQ(r.out, "\n         2            1   \n         1            2   \n"
-                     "Delta inicial = 1\np= 0 q= 1 apq= 1\n" + halfRight +
-                     "Matriz iteracion 1\n\n         1   \n         0            3   \n\n\n"
-                     "V iteracion 1\n\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n" +
-                     converged1 +
-                     "Matriz diagonalizada\n\n         1            0   \n         0            3   \n\n" +
-                     vectors2 +
-                     "Productos escalares de vectores propios\n\n         1           0  \n         1  \n");
+    EXPECT_EQ(r.out,
+              "\n         2            1   \n         1            2   \n"
+              "Delta inicial = 1\np= 0 q= 1 apq= 1\n" +
+                  halfRight +
+                  "Matriz iteracion 1\n\n         1   \n         0            3   \n\n\n"
+                  "V iteracion 1\n\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n" +
+                  converged1 +
+                  "Matriz diagonalizada\n\n         1            0   \n         0            3   \n\n" +
+                  vectors2 +
+                  "Productos escalares de vectores propios\n\n         1           0  \n         1  \n");
     EXPECT_EQ(r.files["res.dat"], exampleRes);
 }
 
@@ -59,11 +62,13 @@ TEST(JacobiRotReport, TwoByTwoExample) {
 TEST(JacobiRotReport, IdentityTurnsOnce) {
     ProgramRun r =
         runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "3\n1 0 0\n0 1 0\n0 0 1\n"}, {"res.dat", "old"}});
-    const std::string v = "\n  0.707107     0.707107            0   \n -0.707107     0.707107            0   "
-                          "\n         0            0            1   \n\n";
+    const std::string v =
+        "\n  0.707107     0.707107            0   \n -0.707107     0.707107            0   "
+        "\n         0            0            1   \n\n";
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("\nDelta inicial = 0\np= 0 q= 1 apq= 0\n" + halfRight + "Matriz iteracion 1\n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("V iteracion 1\n" + v + converged1), std::string::npos) << r.out;
     EXPECT_EQ(r.files["res.dat"],
               "Los valores propios son \n\n1   \n1   \n1   \n\nVectores propios (columnas) \n" + v);
@@ -73,9 +78,11 @@ TEST(JacobiRotReport, IdentityTurnsOnce) {
 // gives a12 = (0.5 + 2)/√2 and a01 = (0.5 − 2)/√2.
 TEST(JacobiRotReport, TieTakesFirstInRowMajorOrder) {
     ProgramRun r = jacobiRun("3\n1 0.5 -2\n0.5 1 2\n-2 2 1\n");
-    EXPECT_NE(r.out.find("\np= 0 q= 2 apq= 2\n" + halfRight + "Matriz iteracion 1\n\n         3   \n"
+    EXPECT_NE(r.out.find("\np= 0 q= 2 apq= 2\n" + halfRight +
+                         "Matriz iteracion 1\n\n         3   \n"
                          "  -1.06066            1   \n         0      1.76777           -1   \n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     EXPECT_NE(r.out.find("\np= 1 q= 2 apq= 1.76777\n"), std::string::npos);
 }
 
@@ -88,7 +95,8 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Matriz iteracion 100\n"), std::string::npos);
     EXPECT_EQ(r.out.find("convergido"), std::string::npos);
-    std::size_t at = r.out.find("\n\nNumero de  maximo de iteraciones en jacobi sin convergencia\n\n  Delta= ");
+    std::size_t at =
+        r.out.find("\n\nNumero de  maximo de iteraciones en jacobi sin convergencia\n\n  Delta= ");
     ASSERT_NE(at, std::string::npos);
     // The lower triangle of the final matrix is the one read.
     std::istringstream block(r.out.substr(r.out.find("Matriz diagonalizada\n", at) + 21));
@@ -166,7 +174,8 @@ TEST(JacobiRotInput, NonSymmetricWarnsAndUsesUpperTriangle) {
 
 TEST(JacobiRotInput, EachBadInputGetsOneLineAndNoReport) {
     const std::string p = "jacobi_rot", f = "jacobi.dat";
-    EXPECT_TRUE(refused(runProgram(JACOBI_ROT_BIN, {}), p, f, "cannot open jacobi.dat in the current folder"));
+    EXPECT_TRUE(
+        refused(runProgram(JACOBI_ROT_BIN, {}), p, f, "cannot open jacobi.dat in the current folder"));
     EXPECT_TRUE(refused(runProgram(JACOBI_ROT_BIN, {{"jacobi.dat/", ""}}), p, f, "cannot be read"));
     EXPECT_TRUE(refused(jacobiRun(""), p, f, "ends before the order n"));
     EXPECT_TRUE(refused(jacobiRun("0"), p, f, "must be at least 2, found 0"));

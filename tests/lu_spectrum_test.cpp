@@ -107,16 +107,17 @@ TEST(LuSpectrumReport, ComplexPairResidualsUseRealPartOnly) {
 
 TEST(LuSpectrumBadInput, EachGetsOneLineAndNoReport) {
     const std::string p = "lu_spectrum", f = "datos4.dat";
-    EXPECT_TRUE(refused(runProgram(LU_SPECTRUM_BIN, {}), p, f,
-                        "cannot open datos4.dat in the current folder (expected: the order N, then N·N numbers"));
+    EXPECT_TRUE(
+        refused(runProgram(LU_SPECTRUM_BIN, {}), p, f,
+                "cannot open datos4.dat in the current folder (expected: the order N, then N·N numbers"));
     EXPECT_TRUE(refused(spectrum(""), p, f, "ends before the order N"));
     EXPECT_TRUE(refused(spectrum("2\n1 2\n3 four\n"), p, f, "line 3: \"four\" is not a number"));
     EXPECT_TRUE(refused(spectrum("0"), p, f, "must be at least 1"));
     EXPECT_TRUE(refused(spectrum("3 1 2 3 4 5 6 7 8"), p, f, "holds 8 of the 9 numbers"));
     EXPECT_TRUE(refused(spectrum("2147483647 1"), p, f, "too large"));
     // Finite entries whose products overflow: the iteration cannot converge.
-    EXPECT_TRUE(refused(spectrum("3  1e4930 -1e4930 1e4930  1e4930 1e4930 -1e4930  -1e4930 1e4930 1e4930"),
-                        p, f, "does not converge"));
+    EXPECT_TRUE(refused(spectrum("3  1e4930 -1e4930 1e4930  1e4930 1e4930 -1e4930  -1e4930 1e4930 1e4930"), p,
+                        f, "does not converge"));
 }
 
 }  // namespace

@@ -41,7 +41,8 @@ TEST(PivotGaussReport, TieKeepsUpperRowAndOrderOne) {
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("reducido\n\n2   1   \n0   4   \n\n3  4  \n\n Matriz  L\n\n1   0   \n-1   1   \n\n"
                          "Vector de  soluciones\nx[0]=1  x[1]=1  \n"),
-              std::string::npos) << r.out;
+              std::string::npos)
+        << r.out;
     EXPECT_EQ(gauss("1 4 2").out,
               "Datos leidos\n\n4   \n\n2  \n\nSistema  reducido\n\n4   \n\n2  \n\n"
               " Matriz  L\n\n1   \n\nVector de  soluciones\nx[0]=0.5  \n");
@@ -87,7 +88,8 @@ TEST(PivotGaussSingular, ZeroPivotIsReportedTinyPivotIsNot) {
 
 TEST(PivotGaussBadInput, EachGetsOneLineAndNoReport) {
     const std::string p = "pivot_gauss", f = "gausslu.dat";
-    EXPECT_TRUE(refused(runProgram(PIVOT_GAUSS_BIN, {}), p, f, "cannot open gausslu.dat in the current folder"));
+    EXPECT_TRUE(
+        refused(runProgram(PIVOT_GAUSS_BIN, {}), p, f, "cannot open gausslu.dat in the current folder"));
     EXPECT_TRUE(refused(runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat/", ""}}), p, f, "cannot be read"));
     EXPECT_TRUE(refused(gauss(""), p, f, "ends before the order n"));
     EXPECT_TRUE(refused(gauss(" \n\t "), p, f, "ends before the order n"));

@@ -50,8 +50,9 @@ TEST(PolyrootsReport, DegreeOneAndConjugatePair) {
 TEST(PolyrootsReport, SymmetricCompanion) {
     ProgramRun r = roots("2 3 -1 0 1");
     EXPECT_EQ(r.status, 0);
-    const std::string head = "2\n3\n-1 0 1 \n\nA = 2 2\n-0 1 \n1 0 \n\nparte real raices=2\n-1 1 \n\n"
-                             "parte imaginaria raices=2\n0 0 \n\n";
+    const std::string head =
+        "2\n3\n-1 0 1 \n\nA = 2 2\n-0 1 \n1 0 \n\nparte real raices=2\n-1 1 \n\n"
+        "parte imaginaria raices=2\n0 0 \n\n";
     ASSERT_EQ(r.out.rfind(head, 0), 0u) << r.out;
     EXPECT_EQ(lineCount(r.out), 16);
     std::istringstream values(r.out.substr(head.size()));

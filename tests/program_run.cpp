@@ -90,8 +90,7 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
         while (dirent* e = readdir(d)) {
             std::string path = dir + "/" + e->d_name;
             struct stat st;
-            if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode))
-                run.files[e->d_name] = slurp(path);
+            if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) run.files[e->d_name] = slurp(path);
         }
         closedir(d);
     }
@@ -101,8 +100,8 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
     return run;
 }
 
-::testing::AssertionResult refused(const ProgramRun& run, const std::string& program,
-                                   const std::string& file, const std::string& problem) {
+::testing::AssertionResult refused(const ProgramRun& run, const std::string& program, const std::string& file,
+                                   const std::string& problem) {
     auto fail = ::testing::AssertionFailure();
     if (run.status != 1) return fail << "exit status " << run.status << ", err: " << run.err;
     if (!run.out.empty()) return fail << "standard output not empty: " << run.out;

@@ -10,9 +10,9 @@
 #include <string>
 
 struct ProgramRun {
-    int status = -1;         // exit status; 128 + n when killed by signal n
-    std::string out;         // standard output
-    std::string err;         // standard error
+    int status = -1;                           // exit status; 128 + n when killed by signal n
+    std::string out;                           // standard output
+    std::string err;                           // standard error
     std::map<std::string, std::string> files;  // regular files in the folder afterwards
 };
 
@@ -27,7 +27,7 @@ int lineCount(const std::string& s);
 // The bad-input contract: exit status 1, nothing on standard output, and
 // one line on standard error that starts with "<program>: ", names `file`
 // and contains `problem`.
-::testing::AssertionResult refused(const ProgramRun& run, const std::string& program,
-                                   const std::string& file, const std::string& problem);
+::testing::AssertionResult refused(const ProgramRun& run, const std::string& program, const std::string& file,
+                                   const std::string& problem);
 
 #endif
