@@ -25,139 +25,90 @@ Matrix<Real> sample(int m, int n) {
     return A;
 }
 
-// Block reuse shows as pointer stability.  (Freed blocks are quarantined under
-// AddressSanitizer, so there a reallocation could not return the same address.)
-TEST(Ownership, VectorCopiesAssignmentsAndBlockReuse) {
-    Vector<Real> a(3, 1.5L);
-    expectVec(a, {1.5L, 1.5L, 1.5L});
-
-    Vector<Real> b(a);  // a deep copy
-    EXPECT_NE(&b[0], &a[0]);
+// Deep copies; block reuse shows as pointer stability.  (Freed blocks are
+// quarantined under AddressSanitizer, so there a reallocation could not
+// return the same address.)
+TEST(Containers, CopiesAssignmentsIndexingAndBlockReuse) {
+    Vector<Real> a(3, 1.5L), b(a);
     b[1] = 9;
-    EXPECT_EQ(a[1], 1.5L);
-
+    expectVec(a, {1.5L, 1.5L, 1.5L});
     Real* block = &a[0];
     a = vec({4, 5, 6});  // equal lengths: the block is kept
-    EXPECT_EQ(&a[0], block);
     Vector<Real>& alias = a;
     a = alias;
     EXPECT_EQ(&a[0], block);
     expectVec(a, {4, 5, 6});
     a = vec({7, 8});  // another length: the source's length and values
     expectVec(a, {7, 8});
-
-    // Between storage-less vectors nothing happens; the target stays usable.
-    Vector<Real> c, d;
+    Vector<Real> c, d;  // between storage-less vectors nothing happens
     c = d;
-    c = Vector<Real>(0, 1);
-    EXPECT_EQ(c.dim(), 0);
     c = vec({1, 2, 3, 4});
     block = &c[0];
     c.newsize(4);  // the current length keeps block and values
     EXPECT_EQ(&c[0], block);
     expectVec(c, {1, 2, 3, 4});
     EXPECT_EQ(c.newsize(6).dim(), 6);
-}
 
-TEST(Ownership, MatrixCopiesAssignmentsAndBlockReuse) {
-    Matrix<Real> empty;
-    empty = Real(3);  // no storage: nothing to write
-    EXPECT_EQ(empty.num_rows() + empty.num_cols(), 0);
-
-    Matrix<Real> A(2, 3, 0.25L);
+    Matrix<Real> A(2, 3, 0.25L), B(A);
     EXPECT_EQ(A[0] + 3, A[1]);  // consecutive rows
-
-    Matrix<Real> B(A);  // a deep copy with its own rows
-    EXPECT_NE(B[0], A[0]);
-    EXPECT_EQ(B[0] + 3, B[1]);
     B(2, 3) = 5;
     EXPECT_EQ(A[1][2], 0.25L);
-
-    // Equal shapes, self-assignment and a scalar keep the rows where they were.
-    Real* row0 = A[0];
+    Real* row0 = A[0];  // equal shapes, self-assignment and a scalar keep the rows
     A = sample(2, 3);
-    EXPECT_EQ(A[0], row0);
-    Matrix<Real>& alias = A;
-    A = alias;
+    Matrix<Real>& aliasA = A;
+    A = aliasA;
     EXPECT_EQ(A[0], row0);
     expectNear(A, sample(2, 3));
     A = Real(-2);
     EXPECT_EQ(A[0], row0);
     expectNear(A, Matrix<Real>(2, 3, -2));
-
-    // Same element count, another shape: the source's shape.
-    A = sample(3, 2);
+    A = sample(3, 2);  // same element count, another shape
     expectNear(A, sample(3, 2));
     EXPECT_EQ(A[1] + 2, A[2]);
-
     Matrix<Real> C, D;
     C = D;
-    C = Matrix<Real>(0, 0, 0);
+    C = Real(3);  // no storage: nothing to write
     C = sample(4, 1);
     expectNear(C, sample(4, 1));
-}
 
-TEST(Indexing, OneBasedAndZeroBasedNameTheSameElement) {
-    Vector<Real> v = vec({10, 20, 30, 40});
-    const Vector<Real>& cv = v;
-    Vector<int> p(3, 7);
-    for (int i = 1; i <= 4; i++) EXPECT_TRUE(&v(i) == &v[i - 1] && &cv(i) == &cv[i - 1]) << i;
-    EXPECT_TRUE(&p(1) == &p[0] && &p(3) == &p[2]);
-
-    Matrix<Real> A = sample(3, 4);
+    const Vector<Real>& cv = b;
+    EXPECT_TRUE(&b(1) == &b[0] && &cv(3) == &cv[2]);
     const Matrix<Real>& cA = A;
     for (int i = 1; i <= 3; i++)
-        for (int j = 1; j <= 4; j++)
-            EXPECT_TRUE(&A(i, j) == &A[i - 1][j - 1] && &cA(i, j) == &cA[i - 1][j - 1]) << i << "," << j;
+        for (int j = 1; j <= 2; j++) EXPECT_TRUE(&A(i, j) == &A[i - 1][j - 1] && &cA(i, j) == &cA[i - 1][j - 1]);
 }
 
-TEST(StreamFormat, ExactTextIncludingEmptyObjects) {
+TEST(Containers, TextFormatAndRoundTrip) {
     EXPECT_EQ(text(Vector<Real>()), "0\n\n");
     EXPECT_EQ(text(vec({1, 2.5L, -3})), "3\n1 2.5 -3 \n");
-    EXPECT_EQ(text(Vector<Real>(1, 1.0L / 3)), "1\n0.333333 \n");
-
     EXPECT_EQ(text(Matrix<Real>()), "0 0\n");
-    EXPECT_EQ(text(Matrix<Real>(0, 3, 1)), "0 3\n");
     EXPECT_EQ(text(Matrix<Real>(2, 0, 1)), "2 0\n\n\n");
     EXPECT_EQ(text(mat({{1, 2}, {3, 4}})), "2 2\n1 2 \n3 4 \n");
-
-    // The caller's stream settings apply.
-    std::ostringstream s;
+    std::ostringstream s;  // the caller's stream settings apply
     s.precision(3);
     s << vec({1.0L / 3, 2}) << Matrix<Real>(1, 1, 2.0L / 3);
     EXPECT_EQ(s.str(), "2\n0.333 2 \n1 1\n0.667 \n");
-}
 
-TEST(StreamInput, RoundTripResizingAndBadCounts) {
-    Vector<Real> w = vec({1.0L / 3, -2.5e-30L, 12345.678L, 0, -7});
-    std::stringstream s;
-    s.precision(std::numeric_limits<Real>::max_digits10);
-    s << w;
-
-    // Equal length: the block is kept and every value comes back exactly.
-    Vector<Real> r(5, 9);
+    // Equal length keeps the block, every value comes back exactly; another
+    // count resizes; an unreadable or negative count leaves the vector.
+    Vector<Real> w = vec({1.0L / 3, -2.5e-30L, 12345.678L, 0, -7}), r(5, 9);
+    std::stringstream t;
+    t.precision(std::numeric_limits<Real>::max_digits10);
+    t << w << "2\n1.5 -4 \n";
     Real* block = &r[0];
-    ASSERT_TRUE(s >> r);
+    ASSERT_TRUE(t >> r);
     EXPECT_EQ(&r[0], block);
     expectNear(r, w);
-
-    // Another count resizes.
-    std::istringstream t("2\n1.5 -4 \n"), z("0\n\n");
     ASSERT_TRUE(t >> r);
     expectVec(r, {1.5L, -4});
-    ASSERT_TRUE(z >> r);
-    EXPECT_EQ(r.dim(), 0);
-
-    // A count that cannot be read, or a negative one: unchanged, stream failed.
     for (const char* bad : {"x 1 2", "-2 1 2", ""}) {
-        Vector<Real> u = vec({3, 4});
         std::istringstream in(bad);
-        EXPECT_FALSE(in >> u) << bad;
-        expectVec(u, {3, 4});
+        EXPECT_FALSE(in >> r) << bad;
+        expectVec(r, {1.5L, -4});
     }
 }
 
-TEST(Arithmetic, HandProductsAndExactProperties) {
+TEST(Containers, ArithmeticByHandAndExactProperties) {
     Matrix<Real> A = mat({{1, 2}, {3, 4}});
     expectVec(A * vec({5, 6}), {17, 39});
     expectNear(A * mat({{5, 6}, {7, 8}}), mat({{19, 22}, {43, 50}}));
@@ -174,19 +125,12 @@ TEST(Arithmetic, HandProductsAndExactProperties) {
         expectVec(column(R, j), {R[0][j], R[1][j], R[2][j]});
         expectNear(R * e, column(R, j));
     }
-
     // Shapes with zero rows or columns.
     EXPECT_EQ((Matrix<Real>(0, 3, 1) * vec({1, 2, 3})).dim(), 0);
     expectVec(Matrix<Real>(2, 0, 1) * Vector<Real>(0, 0), {0, 0});
     expectNear(Matrix<Real>(2, 0, 1) * Matrix<Real>(0, 3, 1), Matrix<Real>(2, 3, 0));
     Matrix<Real> P = Matrix<Real>(0, 2, 1) * Matrix<Real>(2, 3, 1);
     EXPECT_TRUE(P.num_rows() == 0 && P.num_cols() == 3);
-    EXPECT_EQ(column(Matrix<Real>(0, 2, 1), 1).dim(), 0);
-
-    // x − x and 0·x are zeros of the same length; empty stays empty.
-    Vector<Real> x = vec({1.0L / 3, -1e300L, 7});
-    expectVec(x - x, {0, 0, 0});
-    expectVec(Real(0) * x, {0, 0, 0});
     EXPECT_EQ((Real(3) * Vector<Real>()).dim() + (Vector<Real>() - Vector<Real>()).dim(), 0);
 }
 
@@ -194,7 +138,6 @@ TEST(ContainersDeathTest, LengthAndShapeAssertions) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     Vector<Real> a(3, 1), b(2, 1);
     EXPECT_DEATH((void)(a - b), "vec_zelkor.*N==B\\.dim\\(\\)");
-    EXPECT_DEATH((void)(Vector<Real>() - b), "vec_zelkor.*N==B\\.dim\\(\\)");
     EXPECT_DEATH(Vector<Real>(-1, 0), "vec_zelkor.*n >= 0");
     EXPECT_DEATH(Matrix<Real>(2, -1, 0), "cmat_zelkor.*M >= 0 && N >= 0");
     EXPECT_DEATH((void)(sample(2, 3) * vec({1, 2})), "cmat_zelkor.*N == x\\.dim\\(\\)");

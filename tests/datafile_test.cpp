@@ -10,17 +10,6 @@
 
 namespace {
 
-std::string problem(const std::string& text, int (*read)(DataFile&)) {
-    std::istringstream in(text);
-    DataFile f(in, "prog", "data.dat");
-    try {
-        read(f);
-    } catch (const InputError& e) {
-        return e.what();
-    }
-    return "";
-}
-
 // Long double compares on its 10 significant bytes.
 TEST(DataFile, ConversionsMatchFormattedExtraction) {
     for (const char* t : {"0.1", "-0", "1e-320", "1e-4950", "3.14159265358979323846264338327950288", "+7",
@@ -36,35 +25,54 @@ TEST(DataFile, ConversionsMatchFormattedExtraction) {
         double mineD = g.readDouble("x");
         EXPECT_EQ(std::memcmp(&mineD, &theirsD, sizeof mineD), 0) << t;
     }
-}
-
-TEST(DataFile, ReadsAcrossAnyWhiteSpace) {
     std::istringstream in(" 3\r\n\t1 2\v\f3 trailing words are ignored");
     DataFile f(in, "p", "f");
     EXPECT_EQ(f.readInt("n", 1, 10), 3);
     EXPECT_EQ(f.readDoubles(3, "v"), (std::vector<double>{1, 2, 3}));
 }
 
-// The whole message; the programs' tests cover the other problems by substring.
+// An order in 1 … 100, then three numbers: the whole message of each problem.
 TEST(DataFile, ProblemsNameLineAndToken) {
-    auto readOrder = [](DataFile& f) { return f.readInt("the order N", 1, 100); };
-    auto readThree = [](DataFile& f) {
-        f.readInt("the order N", 1, 100);
-        f.readLongDoubles(3, "the matrix");
-        return 0;
+    const std::string at = "prog: data.dat line ";
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "prog: data.dat: ends before the order N"},
+        {" \n\t ", "prog: data.dat: ends before the order N"},
+        {"\n\n 0", at + "3: the order N must be at least 1, found 0"},
+        {"-3 1", at + "1: the order N must be at least 1, found -3"},
+        {"2.0 1", at + "1: the order N must be a whole number, found \"2.0\""},
+        {"101", at + "1: the order N \"101\" is too large (at most 100)"},
+        {"99999999999999999999", at + "1: the order N \"99999999999999999999\" is too large (at most 100)"},
+        {"3\n1\n2 0x10", at + "3: \"0x10\" is not a number"},
+        {"3 1 inf 2", at + "1: \"inf\" is not a number"},
+        {"3 1 nan 2", at + "1: \"nan\" is not a number"},
+        {"3 1,2 3", at + "1: \"1,2\" is not a number"},
+        {"3 1 -1e99999 2", at + "1: \"-1e99999\" is out of range"},
+        {"3 1 e5 2", at + "1: \"e5\" is not a number"},
+        {"3 1 1e 2", at + "1: \"1e\" is not a number"},
+        {"3 1 \"\x01\xff 2", at + "1: \"\\x22\\x01\\xff\" is not a number"},
+        {std::string("3 1 2\0 3", 8), at + "1: \"2\\x00\" is not a number"},
+        {"3\n1 2\n", "prog: data.dat: holds 2 of the 3 numbers of the matrix"},
     };
-    EXPECT_EQ(problem("", readOrder), "prog: data.dat: ends before the order N");
-    EXPECT_EQ(problem("\n\n 0", readOrder), "prog: data.dat line 3: the order N must be at least 1, found 0");
-    EXPECT_EQ(problem("3\n1\n2 0x10", readThree), "prog: data.dat line 3: \"0x10\" is not a number");
-    EXPECT_EQ(problem("3 1 inf 2", readThree), "prog: data.dat line 1: \"inf\" is not a number");
-    EXPECT_EQ(problem("3 1 -1e99999 2", readThree), "prog: data.dat line 1: \"-1e99999\" is out of range");
-    EXPECT_EQ(problem("3 1 e5 2", readThree), "prog: data.dat line 1: \"e5\" is not a number");
-    EXPECT_EQ(problem("3 1 1e 2", readThree), "prog: data.dat line 1: \"1e\" is not a number");
-    EXPECT_EQ(problem("3 1 \"\x01\xff 2", readThree),
-              "prog: data.dat line 1: \"\\x22\\x01\\xff\" is not a number");
-    std::string m = problem("3 1 " + std::string(5000, '7'), readThree);
-    EXPECT_NE(m.find("...\" is not a number"), std::string::npos) << m;
-    EXPECT_LT(m.size(), 120u);
+    for (const auto& c : cases) {
+        std::istringstream in(c.first);
+        DataFile f(in, "prog", "data.dat");
+        try {
+            f.readInt("the order N", 1, 100);
+            f.readLongDoubles(3, "the matrix");
+            ADD_FAILURE() << "accepted: " << c.first;
+        } catch (const InputError& e) {
+            EXPECT_EQ(e.what(), c.second);
+        }
+    }
+    std::istringstream in("3 1 " + std::string(5000, '7'));
+    DataFile f(in, "prog", "data.dat");
+    try {
+        f.readLongDoubles(f.readInt("n", 1, 9), "x");
+        ADD_FAILURE() << "a long token accepted";
+    } catch (const InputError& e) {
+        EXPECT_NE(std::string(e.what()).find("...\" is not a number"), std::string::npos) << e.what();
+        EXPECT_LT(std::string(e.what()).size(), 120u);
+    }
 }
 
 }  // namespace

@@ -40,8 +40,9 @@ const std::string vectors2 =
 const std::string exampleRes = "Los valores propios son \n\n1   \n3   \n\n" + vectors2;
 
 // Rows (2, 1), (1, 2): equal diagonal, t = 1; diagonal 2 ∓ 1; Delta 1 − 1·1.
+// An old res.dat is emptied.
 TEST(JacobiRotReport, TwoByTwoExample) {
-    ProgramRun r = jacobiRun("2\n2 1\n1 2\n");
+    ProgramRun r = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "2\n2 1\n1 2\n"}, {"res.dat", "old"}});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.out,
@@ -55,23 +56,6 @@ TEST(JacobiRotReport, TwoByTwoExample) {
                   vectors2 +
                   "Productos escalares de vectores propios\n\n         1           0  \n         1  \n");
     EXPECT_EQ(r.files["res.dat"], exampleRes);
-}
-
-// Pivot (0, 1) with apq = 0 and equal diagonal is still turned by 45
-// degrees; index 2 takes no part.  An old res.dat is emptied.
-TEST(JacobiRotReport, IdentityTurnsOnce) {
-    ProgramRun r =
-        runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "3\n1 0 0\n0 1 0\n0 0 1\n"}, {"res.dat", "old"}});
-    const std::string v =
-        "\n  0.707107     0.707107            0   \n -0.707107     0.707107            0   "
-        "\n         0            0            1   \n\n";
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("\nDelta inicial = 0\np= 0 q= 1 apq= 0\n" + halfRight + "Matriz iteracion 1\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("V iteracion 1\n" + v + converged1), std::string::npos) << r.out;
-    EXPECT_EQ(r.files["res.dat"],
-              "Los valores propios son \n\n1   \n1   \n1   \n\nVectores propios (columnas) \n" + v);
 }
 
 // |a02| = |a12| = 2: the first in row-major order is the pivot; the turn
@@ -114,8 +98,8 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
 TEST(JacobiRotProperties, RandomSymmetricMatrices) {
     std::mt19937 gen(2024);
     std::uniform_real_distribution<double> entry(-1, 1);
-    for (int t = 0; t < 35; ++t) {
-        const int n = 2 + t / 5;  // five of each order 2 … 8
+    for (int t = 0; t < 14; ++t) {
+        const int n = 2 + t / 2;  // two of each order 2 … 8
         Rows m(n, std::vector<double>(n));
         for (int i = 0; i < n; ++i)
             for (int j = i; j < n; ++j) m[i][j] = m[j][i] = entry(gen);
@@ -176,12 +160,8 @@ TEST(JacobiRotInput, EachBadInputGetsOneLineAndNoReport) {
     const std::string p = "jacobi_rot", f = "jacobi.dat";
     EXPECT_TRUE(
         refused(runProgram(JACOBI_ROT_BIN, {}), p, f, "cannot open jacobi.dat in the current folder"));
-    EXPECT_TRUE(refused(runProgram(JACOBI_ROT_BIN, {{"jacobi.dat/", ""}}), p, f, "cannot be read"));
-    EXPECT_TRUE(refused(jacobiRun(""), p, f, "ends before the order n"));
-    EXPECT_TRUE(refused(jacobiRun("0"), p, f, "must be at least 2, found 0"));
     EXPECT_TRUE(refused(jacobiRun("46341"), p, f, "is too large (at most 46340)"));
     EXPECT_TRUE(refused(jacobiRun("2\n1 2\n2\n"), p, f, "holds 3 of the 4 numbers"));
-    EXPECT_TRUE(refused(jacobiRun("2\n1 2\n2 x\n"), p, f, "line 3: \"x\" is not a number"));
     ProgramRun one = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "1\n5\n"}, {"res.dat", "kept"}});
     EXPECT_TRUE(refused(one, p, f, "the order n must be at least 2, found 1"));
     EXPECT_EQ(one.files["res.dat"], "kept");

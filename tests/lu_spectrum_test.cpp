@@ -15,17 +15,12 @@ namespace {
 
 ProgramRun spectrum(const std::string& data) { return runProgram(LU_SPECTRUM_BIN, {{"datos4.dat", data}}); }
 
-// The text after `caption` up to the next empty line.
-std::string after(const std::string& report, const std::string& caption) {
-    std::size_t at = report.find(caption);
-    if (at == std::string::npos) return "";
-    at += caption.size();
-    return report.substr(at, report.find("\n\n", at) - at);
-}
-
-// The numbers of that text, shape included.
+// The numbers after `caption` up to the next empty line.
 std::vector<double> numbers(const std::string& report, const std::string& caption) {
-    std::istringstream in(after(report, caption));
+    std::size_t at = report.find(caption);
+    if (at == std::string::npos) return {};
+    at += caption.size();
+    std::istringstream in(report.substr(at, report.find("\n\n", at) - at));
     std::vector<double> v;
     for (double x; in >> x;) v.push_back(x);
     return v;
@@ -49,7 +44,6 @@ TEST(LuSpectrumReport, DiagonalTwoByTwo) {
               "XX= 2 2\n0.5 0 \n0 0.333333 \n\n"
               " bb= 2\n1 1 \n\n"
               "D*bb= 2\n2 3 \n\n");
-    EXPECT_EQ(spectrum("2\n1 2\n3 4\n").out.substr(0, 20), "\n1   2   \n3   4   \n ");
 }
 
 // [[1, 1], [2, 2]]: one row exchange, multiplier 0.5, U = [[2, 2], [0, 0]],
@@ -57,51 +51,37 @@ TEST(LuSpectrumReport, DiagonalTwoByTwo) {
 TEST(LuSpectrumReport, SingularMatrixHasEmptyBlocks) {
     ProgramRun r = spectrum("2 1 1 2 2");
     EXPECT_EQ(r.status, 0);
-    std::size_t lu = r.out.find("\n2 2\n1 0 \n0.5 1 \n\n");
-    ASSERT_NE(lu, std::string::npos) << r.out;
-    EXPECT_EQ(r.out.substr(lu + 1),
-              "2 2\n1 0 \n0.5 1 \n\n"
-              "2 2\n2 2 \n0 0 \n\n"
-              "det=-0\n"
-              "L*U= 2 2\n2 2 \n1 1 \n\n"
-              "inversa = 0 0\n\n"
-              "D*ID=2 0\n\n\n\n"
-              "XX= 0 0\n\n"
-              " bb= 0\n\n\n"
-              "D*bb= 0\n\n\n");
+    EXPECT_NE(r.out.find("\n2 2\n1 0 \n0.5 1 \n\n2 2\n2 2 \n0 0 \n\ndet=-0\nL*U= 2 2\n2 2 \n1 1 \n\n"
+                         "inversa = 0 0\n\nD*ID=2 0\n\n\n\nXX= 0 0\n\n bb= 0\n\n\nD*bb= 0\n\n\n"),
+              std::string::npos)
+        << r.out;
 }
 
-// A nonsingular nonsymmetric matrix: XX equals the inverse digit for digit,
-// A·A⁻¹ prints near the identity and A·bb reproduces the eigenvalues.
-TEST(LuSpectrumReport, InverseChecks) {
+// Rows (4, −2, 1), (3, 6, −4), (2, 1, 8): XX equals the inverse, A·A⁻¹
+// prints near the identity and A·bb reproduces the eigenvalues.  Rows
+// (0, −1, 0), (1, 0, 0), (0, 0, 2): eigenvalues ±i and 2; the residual of
+// each column of the pair uses only the real part 0, so it is A·v itself.
+TEST(LuSpectrumReport, InverseChecksAndPairResiduals) {
     ProgramRun r = spectrum("3  4 -2 1  3 6 -4  2 1 8");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(after(r.out, "inversa = "), "");
-    EXPECT_EQ(after(r.out, "inversa = "), after(r.out, "XX= "));
-    std::vector<double> id = numbers(r.out, "D*ID="), lambda = numbers(r.out, " valores propios = "),
-                        product = numbers(r.out, "D*bb= ");
-    ASSERT_TRUE(id.size() == 11 && lambda.size() == 4 && product.size() == 4) << r.out;
+    std::vector<double> inv = numbers(r.out, "inversa = "), id = numbers(r.out, "D*ID="),
+                        lambda = numbers(r.out, " valores propios = "), product = numbers(r.out, "D*bb= ");
+    EXPECT_EQ(inv, numbers(r.out, "XX= "));
+    ASSERT_TRUE(inv.size() == 11 && id.size() == 11 && lambda.size() == 4 && product.size() == 4) << r.out;
     for (int k = 0; k < 9; ++k) EXPECT_NEAR(id[k + 2], k % 4 == 0 ? 1 : 0, 1e-17);
     for (int i = 1; i <= 3; ++i) EXPECT_NEAR(product[i], lambda[i], 1e-5 * std::abs(lambda[i]));
-}
 
-// Rows (0, −1, 0), (1, 0, 0), (0, 0, 2): eigenvalues ±i and 2.  The residual
-// of each column of the pair uses only the real part 0, so it is the column
-// A·v itself, of the size of v; the residual for 2 vanishes.
-TEST(LuSpectrumReport, ComplexPairResidualsUseRealPartOnly) {
-    ProgramRun r = spectrum("3  0 -1 0  1 0 0  0 0 2");
-    ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(after(r.out, "Matriz Diagonal= "), "3 3\n0 1 0 \n-1 0 0 \n0 0 2 ");
-    std::vector<double> lambda = numbers(r.out, " valores propios = ");
+    r = spectrum("3  0 -1 0  1 0 0  0 0 2");
+    EXPECT_EQ(numbers(r.out, "Matriz Diagonal= "), (std::vector<double>{3, 3, 0, 1, 0, -1, 0, 0, 0, 0, 2}));
+    lambda = numbers(r.out, " valores propios = ");
     ASSERT_EQ(lambda.size(), 4u);
     std::istringstream in(r.out.substr(r.out.find("A*v-lambda*V\n") + 13));
     for (int k = 1; k <= 3; ++k) {
         int len = 0;
         double x[3] = {0, 0, 0};
         in >> len >> x[0] >> x[1] >> x[2];
-        EXPECT_EQ(len, 3);
         double largest = std::max({std::abs(x[0]), std::abs(x[1]), std::abs(x[2])});
-        EXPECT_TRUE(lambda[k] == 2 ? largest < 1e-15 : largest > 0.5) << lambda[k] << ": " << largest;
+        EXPECT_TRUE(len == 3 && (lambda[k] == 2 ? largest < 1e-15 : largest > 0.5)) << lambda[k];
     }
 }
 
@@ -110,9 +90,7 @@ TEST(LuSpectrumBadInput, EachGetsOneLineAndNoReport) {
     EXPECT_TRUE(
         refused(runProgram(LU_SPECTRUM_BIN, {}), p, f,
                 "cannot open datos4.dat in the current folder (expected: the order N, then N·N numbers"));
-    EXPECT_TRUE(refused(spectrum(""), p, f, "ends before the order N"));
-    EXPECT_TRUE(refused(spectrum("2\n1 2\n3 four\n"), p, f, "line 3: \"four\" is not a number"));
-    EXPECT_TRUE(refused(spectrum("0"), p, f, "must be at least 1"));
+    EXPECT_TRUE(refused(spectrum("0"), p, f, "the order N must be at least 1"));
     EXPECT_TRUE(refused(spectrum("3 1 2 3 4 5 6 7 8"), p, f, "holds 8 of the 9 numbers"));
     EXPECT_TRUE(refused(spectrum("2147483647 1"), p, f, "too large"));
     // Finite entries whose products overflow: the iteration cannot converge.

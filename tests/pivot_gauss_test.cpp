@@ -24,32 +24,24 @@ TEST(PivotGaussReport, TwoByTwoWithRowExchange) {
 }
 
 // Column 1 pivots after the column-0 multipliers were stored: they stay in
-// the rows where they were computed.
-TEST(PivotGaussReport, LaterPivotKeepsStoredMultipliers) {
+// the rows where they were computed.  Equal magnitudes 2 and −2: the upper
+// row keeps the pivot.
+TEST(PivotGaussReport, StoredMultipliersAndTies) {
     ProgramRun r = gauss("3  1 3 1  2 2 1  4 4 0  1 2 3");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out,
-              "Datos leidos\n\n1   3   1   \n2   2   1   \n4   4   0   \n\n1  2  3  \n\n"
-              "Sistema  reducido\n\n4   4   0   \n0   2   1   \n0   0   1   \n\n3  0.25  0.5  \n\n"
-              " Matriz  L\n\n1   0   0   \n0.5   1   0   \n0.25   0   1   \n\n"
-              "Vector de  soluciones\nx[0]=0.875  x[1]=-0.125  x[2]=0.5  \n");
-}
-
-// Equal magnitudes 2 and −2: the upper row keeps the pivot.  And n = 1.
-TEST(PivotGaussReport, TieKeepsUpperRowAndOrderOne) {
-    ProgramRun r = gauss("2\n2 1\n-2 3\n3 1\n");
-    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("reducido\n\n4   4   0   \n0   2   1   \n0   0   1   \n\n3  0.25  0.5  \n\n"
+                         " Matriz  L\n\n1   0   0   \n0.5   1   0   \n0.25   0   1   \n\n"
+                         "Vector de  soluciones\nx[0]=0.875  x[1]=-0.125  x[2]=0.5  \n"),
+              std::string::npos)
+        << r.out;
+    r = gauss("2\n2 1\n-2 3\n3 1\n");
     EXPECT_NE(r.out.find("reducido\n\n2   1   \n0   4   \n\n3  4  \n\n Matriz  L\n\n1   0   \n-1   1   \n\n"
                          "Vector de  soluciones\nx[0]=1  x[1]=1  \n"),
               std::string::npos)
         << r.out;
-    EXPECT_EQ(gauss("1 4 2").out,
-              "Datos leidos\n\n4   \n\n2  \n\nSistema  reducido\n\n4   \n\n2  \n\n"
-              " Matriz  L\n\n1   \n\nVector de  soluciones\nx[0]=0.5  \n");
 }
 
-// A 5×5 system beyond the hand-worked ones: the residual of the original
-// system is small, the multipliers satisfy |m| <= 1.
+// A 5×5 system: the residual of the original system is small, the
+// multipliers satisfy |m| <= 1.
 TEST(PivotGaussRoutines, SolutionSatisfiesSystem) {
     const int n = 5;
     double a0[n][n], ra[n][n], rb[n], rl[n][n], x[n], *a[n], *l[n];
@@ -76,36 +68,25 @@ TEST(PivotGaussSingular, ZeroPivotIsReportedTinyPivotIsNot) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "Datos leidos\n\n1   2   \n2   4   \n\n1  2  \n\n");
     EXPECT_EQ(lineCount(r.err), 1);
-    EXPECT_NE(r.err.find("singular"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("column 2 (counted from 1)"), std::string::npos) << r.err;
-    ProgramRun zero = gauss("2  0 1  0 1  1 1");
-    EXPECT_EQ(zero.status, 1);
-    EXPECT_NE(zero.err.find("column 1 (counted from 1)"), std::string::npos) << zero.err;
+    EXPECT_NE(r.err.find("singular: column 2 (counted from 1)"), std::string::npos) << r.err;
+    EXPECT_NE(gauss("2  0 1  0 1  1 1").err.find("column 1 (counted from 1)"), std::string::npos);
     ProgramRun tiny = gauss("2  1e-300 0  0 1e-300  1 1");
     EXPECT_EQ(tiny.status, 0) << tiny.err;
     EXPECT_NE(tiny.out.find("x[0]=1e+300  x[1]=1e+300  "), std::string::npos) << tiny.out;
 }
 
+// The reading itself is tested with DataFile; here what is this program's.
 TEST(PivotGaussBadInput, EachGetsOneLineAndNoReport) {
     const std::string p = "pivot_gauss", f = "gausslu.dat";
     EXPECT_TRUE(
         refused(runProgram(PIVOT_GAUSS_BIN, {}), p, f, "cannot open gausslu.dat in the current folder"));
     EXPECT_TRUE(refused(runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat/", ""}}), p, f, "cannot be read"));
     EXPECT_TRUE(refused(gauss(""), p, f, "ends before the order n"));
-    EXPECT_TRUE(refused(gauss(" \n\t "), p, f, "ends before the order n"));
-    EXPECT_TRUE(refused(gauss("2\n1 2\n3 x4\n5 6\n"), p, f, "line 3: \"x4\" is not a number"));
-    EXPECT_TRUE(refused(gauss("2\n1,2\n3 4\n5 6\n"), p, f, "line 2: \"1,2\" is not a number"));
-    EXPECT_TRUE(refused(gauss("2 1 2 3 nan 5 6"), p, f, "\"nan\" is not a number"));
-    EXPECT_TRUE(refused(gauss("2 1 2 3 1e5000 5 6"), p, f, "\"1e5000\" is out of range"));
     EXPECT_TRUE(refused(gauss("0"), p, f, "the order n must be at least 1, found 0"));
-    EXPECT_TRUE(refused(gauss("-3 1"), p, f, "must be at least 1"));
-    EXPECT_TRUE(refused(gauss("2.0 1 2 3 4 5 6"), p, f, "must be a whole number"));
     EXPECT_TRUE(refused(gauss("2\n1 2\n3 4\n5\n"), p, f, "holds 5 of the 6 numbers"));
     EXPECT_TRUE(refused(gauss("2147483647 1 2"), p, f, "is too large (at most 46340)"));
-    EXPECT_TRUE(refused(gauss("99999999999999999999 1"), p, f, "is too large"));
     // A large order with a small file is refused without a large allocation.
     EXPECT_TRUE(refused(gauss("46340 1 2 3"), p, f, "holds 3 of the"));
-    EXPECT_TRUE(refused(gauss(std::string("2 1 2\0 3 4 5 6", 14)), p, f, "\"2\\x00\" is not a number"));
 }
 
 }  // namespace

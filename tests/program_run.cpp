@@ -1,41 +1,22 @@
 #include "program_run.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <stdexcept>
-#include <vector>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-std::string slurp(const std::string& path) {
+std::string slurp(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
-}
-
-void removeTree(const std::string& dir) {
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            std::string path = dir + "/" + name;
-            struct stat st;
-            if (lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-                removeTree(path);
-            else
-                unlink(path.c_str());
-        }
-        closedir(d);
-    }
-    rmdir(dir.c_str());
 }
 
 }  // namespace
@@ -48,23 +29,17 @@ int lineCount(const std::string& s) {
 
 ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
                       unsigned seconds) {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/zelkor-run-XXXXXX";
-    std::vector<char> buf(pattern.begin(), pattern.end());
-    buf.push_back('\0');
-    if (!mkdtemp(buf.data())) throw std::runtime_error("mkdtemp failed");
-    const std::string dir = buf.data();
+    std::string pattern = (fs::temp_directory_path() / "zelkor-run-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    const fs::path dir = pattern;
     // Outputs are kept outside the folder so that they are not taken for
     // files the program wrote.
-    const std::string outPath = dir + ".out", errPath = dir + ".err";
-
+    const std::string outPath = pattern + ".out", errPath = pattern + ".err";
     for (const auto& f : files) {
-        std::string path = dir + "/" + f.first;
-        if (!f.first.empty() && f.first.back() == '/') {
-            mkdir(path.c_str(), 0755);
-        } else {
-            std::ofstream(path, std::ios::binary) << f.second;
-        }
+        if (!f.first.empty() && f.first.back() == '/')
+            fs::create_directory(dir / f.first);
+        else
+            std::ofstream(dir / f.first, std::ios::binary) << f.second;
     }
 
     pid_t pid = fork();
@@ -86,17 +61,11 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
     run.out = slurp(outPath);
     run.err = slurp(errPath);
-    if (DIR* d = opendir(dir.c_str())) {
-        while (dirent* e = readdir(d)) {
-            std::string path = dir + "/" + e->d_name;
-            struct stat st;
-            if (stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) run.files[e->d_name] = slurp(path);
-        }
-        closedir(d);
-    }
-    unlink(outPath.c_str());
-    unlink(errPath.c_str());
-    removeTree(dir);
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.is_regular_file()) run.files[entry.path().filename()] = slurp(entry.path());
+    fs::remove(outPath);
+    fs::remove(errPath);
+    fs::remove_all(dir);
     return run;
 }
 
