@@ -42,6 +42,11 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err) {
                     << endl;
                 return 1;
             }
+            if (E.isBalanced()) {
+                err << "lu_spectrum: datos4.dat: the rows and columns differ in scale by many orders of "
+                       "magnitude; the matrix was balanced before the eigenvalue iteration"
+                    << endl;
+            }
             E.getRealEigenvalues(lambda);
             E.getD(D);
             E.getV(V);

@@ -63,6 +63,12 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err) {
             << endl;
         return 1;
     }
+    if (E.isBalanced()) {
+        err << "polyroots: datos6.dat: the coefficients span many orders of magnitude; the companion matrix "
+               "was "
+               "balanced before the eigenvalue iteration"
+            << endl;
+    }
     E.getRealEigenvalues(re);
     E.getImagEigenvalues(im);
 
