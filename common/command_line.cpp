@@ -13,14 +13,15 @@ namespace {
 void printHelp(const ProgramInfo& p, std::ostream& out) {
     out << "Usage: " << p.name << " [OPTION]... [DATA_FILE]\n"
         << p.summary << "\n\n"
-        << "DATA_FILE (default: " << p.dataFile << " in the current folder) holds numbers separated\n"
-        << "by white space: " << p.layout << ".  For example:\n"
+        << "DATA_FILE (default: " << p.dataFile << " in the current folder) holds numbers separated by\n"
+        << "white space:\n  " << p.layout << ".\nFor example:\n"
         << p.example << "\n"
-        << "The report goes to standard output, messages to standard error.\n";
+        << "\nFiles: reads DATA_FILE; writes the report to standard output, messages to standard\n"
+        << "error, and the picture to the file of --svg.\n";
     if (*p.writes) out << p.writes << "\n";
     out << "\nOptions:\n"
-        << "  --svg FILE   after the report, draw " << p.picture << "\n"
-        << "               into FILE (SVG)\n"
+        << "  --svg FILE   after the report, write to FILE an SVG picture of\n"
+        << "               " << p.picture << "\n"
         << "  --help       show this help and exit\n"
         << "  --version    show the version and exit\n"
         << "  --           end of the options (for a DATA_FILE that starts with '-')\n"
