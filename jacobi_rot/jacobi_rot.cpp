@@ -141,7 +141,7 @@ const ProgramInfo jacobiRotInfo = {
     "the order n (at least 2), then n·n numbers row by row",
     "    2\n    2 1\n    1 2",
     "Writes the eigenvalues and eigenvectors to res.dat in the current folder (created or emptied).",
-    "the sum of squares of the off-diagonal entries after each rotation"};
+    "the off-diagonal sum of squares after each rotation (log scale)"};
 
 namespace {
 

@@ -52,7 +52,7 @@ const ProgramInfo pivotGaussInfo = {
     "the order n, then n·n numbers row by row, then the n right-hand-side values",
     "    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)",
     "",
-    "the largest magnitude in the active submatrix after each step"};
+    "the largest magnitude in the active submatrix after each step (log scale)"};
 
 int gaussp(int n, double** a, double* b, double** l, std::vector<double>* growth) {
     for (int i = 0; i < n; ++i) {
