@@ -17,19 +17,30 @@ namespace {
 constexpr double left = 90, top = 70, plotWidth = 560, plotHeight = 380, squareSide = 460;
 constexpr double right = 30, bottom = 70;
 
+// Length of the well-formed UTF-8 sequence of two to four bytes at s[i],
+// or 0 (overlong forms and surrogates are not checked).
+std::size_t utf8Length(const std::string& s, std::size_t i) {
+    unsigned char c = s[i];
+    std::size_t n = c >= 0xf0 && c < 0xf5 ? 4 : c >= 0xe0 ? 3 : c >= 0xc2 && c < 0xe0 ? 2 : 0;
+    if (c >= 0xf5 || i + n > s.size()) return 0;
+    for (std::size_t k = 1; k < n; ++k)
+        if ((static_cast<unsigned char>(s[i + k]) & 0xc0) != 0x80) return 0;
+    return n;
+}
+
+// Text as XML character data: markup escaped, control bytes and bytes that
+// are not UTF-8 (a file name in another encoding) shown as '?'.
 std::string escaped(const std::string& s) {
     std::string r;
-    for (char c : s) {
-        switch (c) {
-        case '&': r += "&amp;"; break;
-        case '<': r += "&lt;"; break;
-        case '>': r += "&gt;"; break;
-        case '"': r += "&quot;"; break;
-        default:
-            // Control bytes are not allowed in XML text.
-            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t') r += c;
-            else r += '?';
-        }
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        unsigned char c = s[i];
+        if (c == '&') r += "&amp;";
+        else if (c == '<') r += "&lt;";
+        else if (c == '>') r += "&gt;";
+        else if (c == '"') r += "&quot;";
+        else if (c >= 0x20 && c < 0x7f) r += static_cast<char>(c);
+        else if (std::size_t n = c >= 0x80 ? utf8Length(s, i) : 0) r += s.substr(i, n), i += n - 1;
+        else r += '?';
     }
     return r;
 }
