@@ -48,21 +48,21 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
     int c;
     while ((c = getopt_long(argc, argv, ":", longOptions, nullptr)) != -1) {
         switch (c) {
-        case 'h':
-            printHelp(info, out);
-            return result;
-        case 'V':
-            out << info.name << " (zelkor) " << ZELKOR_VERSION << std::endl;
-            return result;
-        case 's':
-            if (*optarg == '\0') return usageError("option '--svg' needs a file name");
-            result.options.svgFile = optarg;
-            break;
-        case ':':
-            return usageError(std::string("option '") + argv[optind - 1] + "' needs a file name");
-        default:
-            if (optopt != 0) return usageError(std::string("unknown option '-") + char(optopt) + "'");
-            return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
+            case 'h':
+                printHelp(info, out);
+                return result;
+            case 'V':
+                out << info.name << " (zelkor) " << ZELKOR_VERSION << std::endl;
+                return result;
+            case 's':
+                if (*optarg == '\0') return usageError("option '--svg' needs a file name");
+                result.options.svgFile = optarg;
+                break;
+            case ':':
+                return usageError(std::string("option '") + argv[optind - 1] + "' needs a file name");
+            default:
+                if (optopt != 0) return usageError(std::string("unknown option '-") + char(optopt) + "'");
+                return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
         }
     }
     if (argc - optind > 1) {

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
 
 namespace {
 
@@ -34,13 +34,21 @@ std::string escaped(const std::string& s) {
     std::string r;
     for (std::size_t i = 0; i < s.size(); ++i) {
         unsigned char c = s[i];
-        if (c == '&') r += "&amp;";
-        else if (c == '<') r += "&lt;";
-        else if (c == '>') r += "&gt;";
-        else if (c == '"') r += "&quot;";
-        else if (c >= 0x20 && c < 0x7f) r += static_cast<char>(c);
-        else if (std::size_t n = c >= 0x80 ? utf8Length(s, i) : 0) r += s.substr(i, n), i += n - 1;
-        else r += '?';
+        if (c == '&')
+            r += "&amp;";
+        else if (c == '<')
+            r += "&lt;";
+        else if (c == '>')
+            r += "&gt;";
+        else if (c == '"')
+            r += "&quot;";
+        else if (c >= 0x20 && c < 0x7f)
+            r += static_cast<char>(c);
+        else if (std::size_t n = c >= 0x80 ? utf8Length(s, i) : 0) {
+            r.append(s, i, n);
+            i += n - 1;
+        } else
+            r += '?';
     }
     return r;
 }

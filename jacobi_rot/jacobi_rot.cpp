@@ -135,7 +135,8 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
 }
 
 const ProgramInfo jacobiRotInfo = {
-    "jacobi_rot", "jacobi.dat",
+    "jacobi_rot",
+    "jacobi.dat",
     "Computes the eigenvalues and eigenvectors of a symmetric matrix by Jacobi rotations\n"
     "(each annihilates the largest off-diagonal entry), with a trace of every rotation.",
     "the order n (at least 2), then n·n numbers row by row",

@@ -15,7 +15,8 @@ using namespace ZELKOR;
 using std::endl;
 
 const ProgramInfo luSpectrumInfo = {
-    "lu_spectrum", "datos4.dat",
+    "lu_spectrum",
+    "datos4.dat",
     "Computes the eigenvalues, eigenvectors and eigenvector residuals of a square matrix A,\n"
     "then its LU factors, determinant, inverse, the solution X of A*X = I and the solution\n"
     "of A*x = (the eigenvalues' real parts), each with a product that checks it.",
@@ -124,7 +125,10 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
     out << "D*bb= " << Abb << endl;
     if (options.svgFile.empty()) return 0;
     std::vector<double> re(N), im(N);
-    for (int i = 0; i < N; i++) re[i] = static_cast<double>(lambda[i]), im[i] = static_cast<double>(imagParts[i]);
-    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false), options.svgFile,
-                      program, err);
+    for (int i = 0; i < N; i++) {
+        re[i] = static_cast<double>(lambda[i]);
+        im[i] = static_cast<double>(imagParts[i]);
+    }
+    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false),
+                      options.svgFile, program, err);
 }

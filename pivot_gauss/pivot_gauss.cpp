@@ -46,7 +46,8 @@ SvgChart growthChart(const std::string& file, const std::vector<double>& growth)
 }  // namespace
 
 const ProgramInfo pivotGaussInfo = {
-    "pivot_gauss", "gausslu.dat",
+    "pivot_gauss",
+    "gausslu.dat",
     "Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
     "substitution, and prints the data, the reduced system, the multipliers and the solution.",
     "the order n, then n·n numbers row by row, then the n right-hand-side values",

@@ -29,7 +29,8 @@ Real pol(Vector<Real> a, Real x, Real y) {
 }
 
 const ProgramInfo polyrootsInfo = {
-    "polyroots", "datos6.dat",
+    "polyroots",
+    "datos6.dat",
     "Computes the roots of a real polynomial p(x) = a[0] + a[1]*x + ... + a[N]*x^N as the\n"
     "eigenvalues of its companion matrix, and the real part of p at each root.",
     "the degree N, then the count N + 1, then the N + 1 coefficients, constant term first",
@@ -100,7 +101,10 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
     for (int i = 0; i < N; i++) out << pol(a, re[i], im[i]) << endl;
     if (options.svgFile.empty()) return 0;
     std::vector<double> x(N), y(N);
-    for (int i = 0; i < N; i++) x[i] = static_cast<double>(re[i]), y[i] = static_cast<double>(im[i]);
+    for (int i = 0; i < N; i++) {
+        x[i] = static_cast<double>(re[i]);
+        y[i] = static_cast<double>(im[i]);
+    }
     return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true),
                       options.svgFile, program, err);
 }

@@ -6,9 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fcntl.h>
 #include <cerrno>
 #include <cstdlib>
-#include <fcntl.h>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -65,14 +65,16 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
             EXPECT_EQ(r.files["res.dat"], fixed.files["res.dat"]);
         }
         // Messages name the file as given.
-        EXPECT_TRUE(refused(runProgram(p.binary, {{"sub/", ""}}, {"sub/no.dat"}), p.name, "cannot open sub/no.dat (",
-                            "expected: "));
-        EXPECT_TRUE(refused(runProgram(p.binary, {{"m.txt", "x"}}, {"m.txt"}), p.name, "m.txt line 1:", "\"x\""));
+        EXPECT_TRUE(refused(runProgram(p.binary, {{"sub/", ""}}, {"sub/no.dat"}), p.name,
+                            "cannot open sub/no.dat (", "expected: "));
+        EXPECT_TRUE(
+            refused(runProgram(p.binary, {{"m.txt", "x"}}, {"m.txt"}), p.name, "m.txt line 1:", "\"x\""));
 
         EXPECT_TRUE(usageError(runProgram(p.binary, {}, {"--bogus"}), p.name, "unknown option '--bogus'"));
         EXPECT_TRUE(usageError(runProgram(p.binary, {}, {"-x"}), p.name, "unknown option '-x'"));
         EXPECT_TRUE(usageError(runProgram(p.binary, {}, {"--svg"}), p.name, "'--svg' needs a file name"));
-        EXPECT_TRUE(usageError(runProgram(p.binary, {{p.dataFile, p.data}}, {"a", "b"}), p.name, "'a' and 'b'"));
+        EXPECT_TRUE(
+            usageError(runProgram(p.binary, {{p.dataFile, p.data}}, {"a", "b"}), p.name, "'a' and 'b'"));
     }
     unlink((std::string(folder) + "/m.txt").c_str());
     rmdir(folder);

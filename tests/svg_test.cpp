@@ -119,7 +119,8 @@ TEST(Pictures, BadPathRefusedBeforeTheReportNoPictureOnBadInput) {
         EXPECT_TRUE(refused(bad, program, c.dataFile, "line 1: "));
         EXPECT_EQ(bad.files.count("pic.svg"), 0u);
     }
-    ProgramRun singular = runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat", "2\n1 1 1 1\n1 1\n"}}, {"--svg", "p.svg"});
+    ProgramRun singular =
+        runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat", "2\n1 1 1 1\n1 1\n"}}, {"--svg", "p.svg"});
     EXPECT_EQ(singular.status, 1);
     EXPECT_EQ(singular.files.count("p.svg"), 0u);
 }
