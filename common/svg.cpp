@@ -53,9 +53,10 @@ std::string escaped(const std::string& s) {
     return r;
 }
 
+// A picture coordinate; far outside the picture it is held at ±1e6.
 std::string num(double v) {
     char b[32];
-    std::snprintf(b, sizeof b, "%.2f", v);
+    std::snprintf(b, sizeof b, "%.2f", std::fmax(-1e6, std::fmin(1e6, v)));
     return b;
 }
 
@@ -121,6 +122,17 @@ Scale makeScale(const std::vector<double>& values, const Axis& axis) {
     return s;
 }
 
+// A range of extreme values (overflowing its span, or too narrow for
+// double) is replaced by -1 ... 1: such points then fall outside the plot.
+Scale usable(Scale s) {
+    const double span = s.hi - s.lo;
+    if (std::isfinite(span) && span > 0 && s.step > 0 && span / s.step <= 100) return s;
+    s.lo = -1;
+    s.hi = 1;
+    s.step = s.log ? 1 : 0.5;
+    return s;
+}
+
 // Both spans made equal: the shorter one grows on both sides to the longer.
 void equalise(Scale& a, Scale& b) {
     double step = std::max(a.step, b.step);
@@ -169,7 +181,7 @@ void SvgChart::write(std::ostream& out) const {
         xs.insert(xs.end(), it.xs.begin(), it.xs.end());
         ys.insert(ys.end(), it.ys.begin(), it.ys.end());
     }
-    Scale sx = makeScale(xs, x_), sy = makeScale(ys, y_);
+    Scale sx = usable(makeScale(xs, x_)), sy = usable(makeScale(ys, y_));
     if (equal_) equalise(sx, sy);
     const double w = equal_ ? squareSide : plotWidth, h = equal_ ? squareSide : plotHeight;
     const double width = left + w + right, height = top + h + bottom;
