@@ -1,16 +1,9 @@
 #!/usr/bin/env python3
-"""Reads a picture of the programs back.
-
-svg_check.py FILE.svg: parses it as XML and checks that it is a
-self-contained, scalable SVG (viewBox, no scripts or event attributes, text
-in a sans-serif font of at least 12 units); exits 1 with the reason if not.
-Then prints, in the picture's own data coordinates (found from the labelled
-ticks of each axis), one line per drawn point "point X Y", per horizontal
-line "level Y", and the frame's corners "frame X0 Y0 X1 Y1".
-
-svg_check.py --png FILE.png: prints the share of pixels that are not white
-(an 8-bit RGB or RGBA image, as rsvg-convert writes).
-"""
+"""svg_check.py FILE.svg: parses the picture as XML, exits 1 unless it is a
+scalable SVG without scripts in a sans-serif font of at least 12 units, and
+prints in its own data coordinates (from the labelled ticks) the frame's
+corners "frame X0 Y0 X1 Y1", each point "point X Y", each line "level Y".
+svg_check.py --png FILE.png: the share of pixels that are not white."""
 import struct
 import sys
 import xml.etree.ElementTree as ET
