@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -180,7 +181,8 @@ int runOnDataFile(const char* program, const char* file, const char* expected,
                   const std::function<int(std::istream&)>& run) {
     std::ifstream in(file);
     if (!in) {
-        std::cerr << program << ": cannot open " << file << " in the current folder (expected: " << expected
+        std::cerr << program << ": cannot open " << file
+                  << (std::strchr(file, '/') ? "" : " in the current folder") << " (expected: " << expected
                   << ")" << std::endl;
         return 1;
     }

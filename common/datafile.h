@@ -65,10 +65,11 @@ private:
 // Largest order whose n·n elements a Matrix (int element count) can index.
 constexpr int maxOrder = 46340;
 
-// The body of a program's main: opens `file` in the current folder, runs
-// `run` on it and returns its exit status.  A file that cannot be opened
-// gets "<program>: cannot open <file> in the current folder (expected:
-// <expected>)"; exhausted memory gets one line as well.  Status 1 for both.
+// Opens `file` (a path, relative to the current folder unless absolute),
+// runs `run` on it and returns its exit status.  A file that cannot be
+// opened gets "<program>: cannot open <file> in the current folder
+// (expected: <expected>)", without "in the current folder" when the name
+// holds a '/'; exhausted memory gets one line as well.  Status 1 for both.
 int runOnDataFile(const char* program, const char* file, const char* expected,
                   const std::function<int(std::istream&)>& run);
 

@@ -10,6 +10,7 @@
 
 #include "datafile.h"
 #include "row_arrays.h"
+#include "svg.h"
 
 namespace {
 
@@ -43,7 +44,7 @@ double tangent(double app, double aqq, double apq) {
 
 }  // namespace
 
-bool jacobi(int n, double** a, double** v, std::ostream& out) {
+bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas) {
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) v[i][j] = 0;
         v[i][i] = 1;
@@ -55,6 +56,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) delta = a[i][j] * a[i][j] + delta;
     out << "Delta inicial = " << delta << std::endl;
+    if (deltas) deltas->push_back(delta);
 
     for (int it = 0; it < maxRotations; ++it) {
         int p = 0, q = 1;
@@ -117,6 +119,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
         out << std::endl << std::endl;
 
         delta = delta - apq0 * apq0;
+        if (deltas) deltas->push_back(delta);
         out << " Delta= " << delta << std::endl << std::endl;
         if (std::fabs(delta) <= tolerance) {
             for (int i = 0; i < n; ++i)
@@ -131,9 +134,42 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
     return false;
 }
 
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err) {
+const ProgramInfo jacobiRotInfo = {
+    "jacobi_rot",
+    "jacobi.dat",
+    "Computes the eigenvalues and eigenvectors of a symmetric matrix by Jacobi rotations\n"
+    "(each annihilates the largest off-diagonal entry), with a trace of every rotation.",
+    "the order n (at least 2), then n·n numbers row by row",
+    "    2\n    2 1\n    1 2",
+    "Writes the eigenvalues and eigenvectors to res.dat in the current folder (created or emptied).",
+    "the off-diagonal sum of squares after each rotation (log scale)"};
+
+namespace {
+
+// The running sum of squares after each rotation on a logarithmic axis,
+// with the stopping threshold.
+SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas) {
+    SvgChart chart("jacobi_rot: convergence on " + file, {"rotation", false, true},
+                   {"sum of squares of the off-diagonal entries", true, false});
+    std::vector<double> steps(deltas.size());
+    bool nonpositive = false;
+    for (std::size_t k = 0; k < deltas.size(); ++k) {
+        steps[k] = static_cast<double>(k);
+        nonpositive = nonpositive || deltas[k] <= 0;
+    }
+    chart.hline(tolerance, "stopping threshold 1e-12", "#c0392b");
+    chart.polyline(steps, deltas, "#1b65b5");
+    chart.points(steps, deltas, "point", "#1b65b5");
+    if (nonpositive) chart.note("a sum of 0 or below (rounding) is drawn on the bottom edge");
+    return chart;
+}
+
+}  // namespace
+
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err,
+              const Options& options) {
     const char* program = "jacobi_rot";
-    const char* file = "jacobi.dat";
+    const std::string& file = options.dataFile;
     int n;
     std::vector<double> values;
     try {
@@ -156,6 +192,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     std::vector<double>().swap(values);
     RowArrays v(n);
 
+    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
     errno = 0;
     std::ofstream res(resPath, std::ios::out | std::ios::trunc);
     if (!res) {
@@ -172,7 +209,8 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     printRows(out, n, a.rows());
     out << std::endl;
 
-    jacobi(n, a.rows(), v.rows(), out);
+    std::vector<double> deltas;
+    jacobi(n, a.rows(), v.rows(), out, options.svgFile.empty() ? nullptr : &deltas);
 
     out << "Matriz diagonalizada" << std::endl;
     printRows(out, n, a.rows());
@@ -204,5 +242,6 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         err << program << ": writing " << resPath << " failed" << std::endl;
         return 1;
     }
-    return 0;
+    if (options.svgFile.empty()) return 0;
+    return writeChart(convergenceChart(file, deltas), options.svgFile, program, err);
 }

@@ -5,6 +5,9 @@
 
 #include <iosfwd>
 #include <string>
+#include <vector>
+
+#include "command_line.h"
 
 // Diagonalises the symmetric n×n matrix a (n >= 2; rows a[0..n-1]) in
 // place and fills v (contents on entry ignored).  Only the diagonal and the
@@ -14,12 +17,18 @@
 // is at most 1e-12, or after 100 rotations.  On exit the diagonal of a holds
 // the eigenvalues, column k of v the unit eigenvector of a[k][k], and the
 // lower triangle of a mirrors the upper one if and only if the result is
-// true (converged).
-bool jacobi(int n, double** a, double** v, std::ostream& out);
+// true (converged).  When deltas is given, the running sum is appended to
+// it as printed: the initial value, then its value after each rotation.
+bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas = nullptr);
 
-// A whole run on the text of "jacobi.dat": the report goes to out, the
-// eigenvalues and eigenvectors to the file resPath, messages to err (one
-// line each).  Returns the exit status.
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err);
+// A whole run on the text of the data file options.dataFile (named so in
+// messages): the report goes to out, the eigenvalues and eigenvectors to
+// the file resPath, messages to err (one line each), the convergence
+// picture to options.svgFile if one is named.  Returns the exit status.
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err,
+              const Options& options = {"jacobi.dat", "", false});
+
+// The program's description for its command line.
+extern const ProgramInfo jacobiRotInfo;
 
 #endif

@@ -1,9 +1,9 @@
 #include <iostream>
 
-#include "datafile.h"
 #include "jacobi_rot.h"
 
-int main() {
-    return runOnDataFile("jacobi_rot", "jacobi.dat", "the order n, then n·n numbers row by row",
-                         [](std::istream& data) { return jacobiRot(data, "res.dat", std::cout, std::cerr); });
+int main(int argc, char** argv) {
+    return programMain(argc, argv, jacobiRotInfo, [](std::istream& data, const Options& options) {
+        return jacobiRot(data, "res.dat", std::cout, std::cerr, options);
+    });
 }

@@ -7,6 +7,7 @@
 
 #include "datafile.h"
 #include "row_arrays.h"
+#include "svg.h"
 
 namespace {
 
@@ -23,13 +24,43 @@ void printVector(std::ostream& out, int n, const double* b) {
     out << std::endl << std::endl;
 }
 
+// Largest |a[i][j]| for from <= i, j < n.
+double largest(int n, double** a, int from) {
+    double m = 0;
+    for (int i = from; i < n; ++i)
+        for (int j = from; j < n; ++j) m = std::fmax(m, std::fabs(a[i][j]));
+    return m;
+}
+
+SvgChart growthChart(const std::string& file, const std::vector<double>& growth) {
+    SvgChart chart("pivot_gauss: growth of the entries on " + file, {"elimination step", false, true},
+                   {"largest |entry| of the active submatrix", true, false});
+    std::vector<double> steps(growth.size());
+    for (std::size_t k = 0; k < growth.size(); ++k) steps[k] = static_cast<double>(k);
+    chart.polyline(steps, growth, "#1b65b5");
+    chart.points(steps, growth, "point", "#1b65b5");
+    chart.note("step 0: the matrix read; step k: rows and columns k+1 to n once k columns are eliminated");
+    return chart;
+}
+
 }  // namespace
 
-int gaussp(int n, double** a, double* b, double** l) {
+const ProgramInfo pivotGaussInfo = {
+    "pivot_gauss",
+    "gausslu.dat",
+    "Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
+    "substitution, and prints the data, the reduced system, the multipliers and the solution.",
+    "the order n, then n·n numbers row by row, then the n right-hand-side values",
+    "    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)",
+    "",
+    "the largest magnitude in the active submatrix after each step (log scale)"};
+
+int gaussp(int n, double** a, double* b, double** l, std::vector<double>* growth) {
     for (int i = 0; i < n; ++i) {
         l[i][i] = 1;
         for (int j = i + 1; j < n; ++j) l[i][j] = 0;
     }
+    if (growth) growth->push_back(largest(n, a, 0));
     for (int i = 0; i < n; ++i) {
         int p = i;
         double amax = std::fabs(a[i][i]);
@@ -48,6 +79,7 @@ int gaussp(int n, double** a, double* b, double** l) {
             for (int k = i; k < n; ++k) a[j][k] = a[j][k] - m * a[i][k];
             b[j] = b[j] - m * b[i];
         }
+        if (growth && i + 1 < n) growth->push_back(largest(n, a, i + 1));
     }
     return -1;
 }
@@ -60,12 +92,13 @@ void backsus(int n, double** a, const double* b, double* x) {
     }
 }
 
-int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
-    const char* file = "gausslu.dat";
+int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
+    const char* program = "pivot_gauss";
+    const std::string& file = options.dataFile;
     int n;
     std::vector<double> values;
     try {
-        DataFile in(data, "pivot_gauss", file);
+        DataFile in(data, program, file);
         n = in.readInt("the order n", 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
@@ -80,13 +113,15 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
         for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
     for (int i = 0; i < n; ++i) b[i] = values[static_cast<std::size_t>(n) * n + i];
     std::vector<double>().swap(values);
+    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
 
     out << "Datos leidos" << std::endl;
     printMatrix(out, n, a.rows());
     printVector(out, n, b.data());
 
     RowArrays l(n);
-    int zeroColumn = gaussp(n, a.rows(), b.data(), l.rows());
+    std::vector<double> growth;
+    int zeroColumn = gaussp(n, a.rows(), b.data(), l.rows(), options.svgFile.empty() ? nullptr : &growth);
     if (zeroColumn >= 0) {
         err << "pivot_gauss: " << file << ": the system is singular: column " << zeroColumn + 1
             << " (counted from 1) has no nonzero pivot" << std::endl;
@@ -104,5 +139,6 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
     out << "Vector de  soluciones" << std::endl;
     for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
     out << std::endl;
-    return 0;
+    if (options.svgFile.empty()) return 0;
+    return writeChart(growthChart(file, growth), options.svgFile, program, err);
 }

@@ -3,19 +3,31 @@
 #define PIVOT_GAUSS_H
 
 #include <iosfwd>
+#include <vector>
+
+#include "command_line.h"
 
 // Reduces a (n×n, rows a[0..n-1]) and b in place to an upper-triangular
 // system, storing the multiplier of row j in column i at l[j][i] (rows of
 // l are never exchanged) and ones on l's diagonal.  Returns -1, or the
 // 0-based column whose remaining entries are all exactly zero: the matrix
-// is singular and the elimination stops there.
-int gaussp(int n, double** a, double* b, double** l);
+// is singular and the elimination stops there.  When growth is given, the
+// largest magnitude in the active submatrix is appended to it: of the whole
+// matrix first, then after each step that leaves one (rows and columns i+1
+// to n-1 after step i).  Collecting it changes no arithmetic.
+int gaussp(int n, double** a, double* b, double** l, std::vector<double>* growth = nullptr);
 
 // Back substitution on the upper triangle of a: x = a⁻¹·b.
 void backsus(int n, double** a, const double* b, double* x);
 
-// A whole run on the text of "gausslu.dat": the report goes to out, a
-// one-line message to err.  Returns the exit status.
-int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err);
+// A whole run on the text of the data file options.dataFile (named so in
+// messages): the report goes to out, a one-line message to err, the picture
+// of the entries' growth to options.svgFile if one is named.  Returns the
+// exit status.
+int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err,
+               const Options& options = {"gausslu.dat", "", false});
+
+// The program's description for its command line.
+extern const ProgramInfo pivotGaussInfo;
 
 #endif

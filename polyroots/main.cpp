@@ -1,11 +1,9 @@
 #include <iostream>
 
-#include "datafile.h"
 #include "polyroots.h"
 
-int main() {
-    return runOnDataFile(
-        "polyroots", "datos6.dat",
-        "the degree N, then the count N + 1, then the N + 1 coefficients, constant term first",
-        [](std::istream& data) { return polyroots(data, std::cout, std::cerr); });
+int main(int argc, char** argv) {
+    return programMain(argc, argv, polyrootsInfo, [](std::istream& data, const Options& options) {
+        return polyroots(data, std::cout, std::cerr, options);
+    });
 }

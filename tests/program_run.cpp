@@ -28,7 +28,7 @@ int lineCount(const std::string& s) {
 }
 
 ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
-                      unsigned seconds) {
+                      const std::vector<std::string>& args, unsigned seconds) {
     std::string pattern = (fs::temp_directory_path() / "zelkor-run-XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     const fs::path dir = pattern;
@@ -42,6 +42,10 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
             std::ofstream(dir / f.first, std::ios::binary) << f.second;
     }
 
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
@@ -51,7 +55,7 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
         dup2(out, 1);
         dup2(err, 2);
         alarm(seconds);  // survives exec: a hang ends as SIGALRM
-        execl(binary.c_str(), binary.c_str(), static_cast<char*>(nullptr));
+        execv(binary.c_str(), argv.data());
         _exit(127);
     }
     int wstatus = 0;

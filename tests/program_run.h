@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 struct ProgramRun {
     int status = -1;                           // exit status; 128 + n when killed by signal n
@@ -17,9 +18,10 @@ struct ProgramRun {
 };
 
 // `files` maps a file name to its contents; a name ending in '/' makes a
-// folder instead.  The run is killed after `seconds`.
+// folder instead.  `args` are the command-line arguments.  The run is
+// killed after `seconds`.
 ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
-                      unsigned seconds = 60);
+                      const std::vector<std::string>& args = {}, unsigned seconds = 60);
 
 // The number of lines in s (each ended by '\n').
 int lineCount(const std::string& s);

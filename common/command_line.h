@@ -1,0 +1,50 @@
+// The command line shared by the four programs:
+//     PROGRAM [OPTION]... [DATA_FILE]
+// with --svg FILE, --help and --version; `--` ends the options.  Without
+// DATA_FILE a program reads its fixed file in the current folder.
+#ifndef ZELKOR_COMMAND_LINE_H
+#define ZELKOR_COMMAND_LINE_H
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+
+// What a program says about itself in --help and in its messages.
+struct ProgramInfo {
+    const char* name;      // "lu_spectrum"
+    const char* dataFile;  // the fixed data file, "datos4.dat"
+    const char* summary;   // one sentence: what the program computes
+    const char* layout;    // the data file's layout, one phrase
+    const char* example;   // a three-line example of the data file
+    const char* writes;    // files written besides the picture ("" if none)
+    const char* picture;   // what --svg draws
+};
+
+// The choices of one run.
+struct Options {
+    std::string dataFile;   // as given on the command line, or the fixed name
+    std::string svgFile;    // empty: no picture
+    bool progress = false;  // a progress line may be shown (standard error is a terminal)
+};
+
+// Result of parsing: either run with `options`, or end at once with `status`
+// (0 after --help or --version, 2 after a usage error).
+struct CommandLine {
+    bool run = false;
+    int status = 0;
+    Options options;
+};
+
+// Parses argv with getopt_long.  --help and --version write to out; a usage
+// error writes one line to err ("<program>: <problem>; try '<program>
+// --help'").  Never writes anything else.
+CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std::ostream& out,
+                             std::ostream& err);
+
+// The whole main of a program: parses the command line, then opens the
+// data file and runs `run` on it through runOnDataFile.  Returns the exit
+// status.
+int programMain(int argc, char** argv, const ProgramInfo& info,
+                const std::function<int(std::istream&, const Options&)>& run);
+
+#endif
