@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "datafile.h"
@@ -15,7 +17,7 @@ namespace {
 
 constexpr int nwide = 10;  // field width of the numbers of a table
 constexpr int maxRotations = 100;
-constexpr double tolerance = 1e-12;  // on the sum of squares, absolute
+constexpr double tolerance = 1e-12;  // on the sum of squares, for ‖A‖²_F ≥ 1
 
 // Each row on a line of its own, opened by a line end; every number
 // width-formatted and followed by three spaces.
@@ -41,9 +43,34 @@ double tangent(double app, double aqq, double apq) {
     return std::sqrt(theta2 + 1) * (theta / std::fabs(theta)) - theta;
 }
 
+// ‖A‖²_F of the symmetric matrix held in the diagonal and upper triangle.
+double frobenius2(int n, double** a) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        sum = sum + a[i][i] * a[i][i];
+        for (int j = i + 1; j < n; ++j) sum = sum + 2 * (a[i][j] * a[i][j]);
+    }
+    return sum;
+}
+
+// The sum of squares of the upper off-diagonal entries, recomputed.
+double offDiagonal2(int n, double** a) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) sum = sum + a[i][j] * a[i][j];
+    return sum;
+}
+
+// x with two significant digits: "3.1e-29".
+std::string twoDigits(double x) {
+    std::ostringstream s;
+    s << std::scientific << std::setprecision(1) << x;
+    return s.str();
+}
+
 }  // namespace
 
-bool jacobi(int n, double** a, double** v, std::ostream& out) {
+bool jacobi(int n, double** a, double** v, std::ostream& out, double* runningDelta) {
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) v[i][j] = 0;
         v[i][i] = 1;
@@ -55,6 +82,9 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) delta = a[i][j] * a[i][j] + delta;
     out << "Delta inicial = " << delta << std::endl;
+    // Absolute for a matrix of norm at least 1, relative below.
+    const double norm2 = frobenius2(n, a);
+    const double tol = norm2 < 1 ? tolerance * norm2 : tolerance;
 
     for (int it = 0; it < maxRotations; ++it) {
         int p = 0, q = 1;
@@ -118,16 +148,18 @@ bool jacobi(int n, double** a, double** v, std::ostream& out) {
 
         delta = delta - apq0 * apq0;
         out << " Delta= " << delta << std::endl << std::endl;
-        if (std::fabs(delta) <= tolerance) {
+        if (std::fabs(delta) <= tol) {
             for (int i = 0; i < n; ++i)
                 for (int j = i + 1; j < n; ++j) a[j][i] = a[i][j];
             out << " Jacobi ha convergido  con " << it + 1 << " iteraciones" << std::endl << std::endl;
             out << "Delta= " << delta << std::endl << std::endl;
+            if (runningDelta) *runningDelta = delta;
             return true;
         }
     }
     out << "Numero de  maximo de iteraciones en jacobi sin convergencia" << std::endl << std::endl;
     out << "  Delta= " << delta << std::endl << std::endl;
+    if (runningDelta) *runningDelta = delta;
     return false;
 }
 
@@ -154,6 +186,12 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
     std::vector<double>().swap(values);
+    if (!std::isfinite(frobenius2(n, a.rows()))) {
+        err << program << ": " << file
+            << ": the entries are too large: the sum of their squares overflows double precision"
+            << std::endl;
+        return 1;
+    }
     RowArrays v(n);
 
     errno = 0;
@@ -172,7 +210,8 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     printRows(out, n, a.rows());
     out << std::endl;
 
-    jacobi(n, a.rows(), v.rows(), out);
+    double delta = 0;
+    const bool converged = jacobi(n, a.rows(), v.rows(), out, &delta);
 
     out << "Matriz diagonalizada" << std::endl;
     printRows(out, n, a.rows());
@@ -197,6 +236,11 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
             out << std::setw(nwide) << d << "  ";
         }
         out << std::endl;
+    }
+    if (!converged) {
+        err << program << ": " << file << ": no convergence in " << maxRotations
+            << " rotations (off-diagonal sum of squares now " << twoDigits(offDiagonal2(n, a.rows()))
+            << "; the running estimate is " << twoDigits(delta) << ")" << std::endl;
     }
 
     res.close();

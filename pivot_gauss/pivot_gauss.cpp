@@ -25,7 +25,8 @@ void printVector(std::ostream& out, int n, const double* b) {
 
 }  // namespace
 
-int gaussp(int n, double** a, double* b, double** l) {
+int gaussp(int n, double** a, double* b, double** l, bool* overflow) {
+    if (overflow) *overflow = false;
     for (int i = 0; i < n; ++i) {
         l[i][i] = 1;
         for (int j = i + 1; j < n; ++j) l[i][j] = 0;
@@ -47,6 +48,12 @@ int gaussp(int n, double** a, double* b, double** l) {
             l[j][i] = m;
             for (int k = i; k < n; ++k) a[j][k] = a[j][k] - m * a[i][k];
             b[j] = b[j] - m * b[i];
+            bool finite = std::isfinite(b[j]);
+            for (int k = i; k < n; ++k) finite = finite && std::isfinite(a[j][k]);
+            if (!finite) {
+                if (overflow) *overflow = true;
+                return i;
+            }
         }
     }
     return -1;
@@ -86,11 +93,28 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
     printVector(out, n, b.data());
 
     RowArrays l(n);
-    int zeroColumn = gaussp(n, a.rows(), b.data(), l.rows());
-    if (zeroColumn >= 0) {
-        err << "pivot_gauss: " << file << ": the system is singular: column " << zeroColumn + 1
+    bool overflow = false;
+    int stop = gaussp(n, a.rows(), b.data(), l.rows(), &overflow);
+    if (stop >= 0 && overflow) {
+        err << "pivot_gauss: " << file << ": the elimination in column " << stop + 1
+            << " (counted from 1) overflows the range of double" << std::endl;
+        return 1;
+    }
+    if (stop >= 0) {
+        err << "pivot_gauss: " << file << ": the system is singular: column " << stop + 1
             << " (counted from 1) has no nonzero pivot" << std::endl;
         return 1;
+    }
+    // Solved before anything more is printed: an overflow stops the report
+    // after the data read, as a singular system does.
+    std::vector<double> x(n);
+    backsus(n, a.rows(), b.data(), x.data());
+    for (int i = n - 1; i >= 0; --i) {
+        if (!std::isfinite(x[i])) {
+            err << "pivot_gauss: " << file << ": the back substitution for x[" << i
+                << "] overflows the range of double" << std::endl;
+            return 1;
+        }
     }
 
     out << "Sistema  reducido" << std::endl;
@@ -99,8 +123,6 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
     out << " Matriz  L" << std::endl;
     printMatrix(out, n, l.rows());
 
-    std::vector<double> x(n);
-    backsus(n, a.rows(), b.data(), x.data());
     out << "Vector de  soluciones" << std::endl;
     for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
     out << std::endl;
