@@ -168,10 +168,12 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     const char* file = "jacobi.dat";
     int n;
     std::vector<double> values;
+    std::string leftover;
     try {
         DataFile in(data, program, file);
         n = in.readInt("the order n", 2, maxOrder);
         values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
+        leftover = in.leftoverWarning();
     } catch (const InputError& e) {
         err << e.what() << std::endl;
         return 1;
@@ -192,6 +194,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
             << std::endl;
         return 1;
     }
+    if (!leftover.empty()) err << leftover << std::endl;
     RowArrays v(n);
 
     errno = 0;
@@ -243,9 +246,12 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
             << "; the running estimate is " << twoDigits(delta) << ")" << std::endl;
     }
 
+    // Each line of res.dat was flushed as written: errno still holds the
+    // reason of a failed write.
     res.close();
     if (!res) {
-        err << program << ": writing " << resPath << " failed" << std::endl;
+        err << program << ": cannot write " << resPath << ": "
+            << (errno != 0 ? std::strerror(errno) : "write error") << std::endl;
         return 1;
     }
     return 0;

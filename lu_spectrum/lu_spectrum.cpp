@@ -1,6 +1,7 @@
 #include "lu_spectrum.h"
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "cmat_zelkor"
@@ -15,10 +16,12 @@ using std::endl;
 int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err) {
     int N;
     std::vector<Real> values;
+    std::string leftover;
     try {
         DataFile in(data, "lu_spectrum", "datos4.dat");
         N = in.readInt("the order N", 1, maxOrder);
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, "the N·N matrix");
+        leftover = in.leftoverWarning();
     } catch (const InputError& e) {
         err << e.what() << endl;
         return 1;
@@ -42,6 +45,7 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err) {
                     << endl;
                 return 1;
             }
+            if (!leftover.empty()) err << leftover << endl;
             E.getRealEigenvalues(lambda);
             E.getD(D);
             E.getV(V);
@@ -71,6 +75,13 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err) {
         out << L << endl;
         Matrix<Real> U = lu.getU();
         out << U << endl;
+        for (int j = 0; j < N; j++) {
+            if (U[j][j] == 0) {
+                err << "lu_spectrum: datos4.dat: the matrix is singular (no nonzero pivot in column " << j + 1
+                    << "): the inverse and the solutions are empty" << endl;
+                break;
+            }
+        }
         out << "det=" << lu.det() << endl;
         out << "L*U= " << L * U << endl;
     }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <ostream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -76,6 +77,8 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err) {
         n = in.readInt("the order n", 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
+        std::string leftover = in.leftoverWarning();
+        if (!leftover.empty()) err << leftover << std::endl;
     } catch (const InputError& e) {
         err << e.what() << std::endl;
         return 1;

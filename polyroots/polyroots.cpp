@@ -29,6 +29,7 @@ Real pol(Vector<Real> a, Real x, Real y) {
 int polyroots(std::istream& data, std::ostream& out, std::ostream& err) {
     int N;
     Vector<Real> a;
+    std::string leftover;
     try {
         DataFile in(data, "polyroots", "datos6.dat");
         N = in.readInt("the degree N", 1, maxOrder);
@@ -41,6 +42,7 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err) {
         if (coefficients[N] == 0) in.fail("the leading coefficient a[N] is zero");
         a = Vector<Real>(N + 1, 0);
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
+        leftover = in.leftoverWarning();
     } catch (const InputError& e) {
         err << e.what() << endl;
         return 1;
@@ -63,6 +65,7 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err) {
             << endl;
         return 1;
     }
+    if (!leftover.empty()) err << leftover << endl;
     E.getRealEigenvalues(re);
     E.getImagEigenvalues(im);
 

@@ -61,7 +61,8 @@ TEST(DataFile, ProblemsNameLineAndToken) {
     EXPECT_EQ(problem("3 1 e5 2", readThree), "prog: data.dat line 1: \"e5\" is not a number");
     EXPECT_EQ(problem("3 1 1e 2", readThree), "prog: data.dat line 1: \"1e\" is not a number");
     EXPECT_EQ(problem("3 1 \"\x01\xff 2", readThree),
-              "prog: data.dat line 1: \"\\x22\\x01\\xff\" is not a number");
+              "prog: data.dat line 1: \"\\x22\\x01\\xff\" is not a number: it holds a character that is not "
+              "plain ASCII text");
     std::string m = problem("3 1 " + std::string(5000, '7'), readThree);
     EXPECT_NE(m.find("...\" is not a number"), std::string::npos) << m;
     EXPECT_LT(m.size(), 120u);
