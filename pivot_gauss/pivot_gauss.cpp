@@ -1,5 +1,6 @@
 #include "pivot_gauss.h"
 
+#include <cfloat>
 #include <cmath>
 #include <ostream>
 #include <string>
@@ -47,11 +48,17 @@ int gaussp(int n, double** a, double* b, double** l, bool* overflow) {
         for (int j = i + 1; j < n; ++j) {
             double m = a[j][i] / a[i][i];
             l[j][i] = m;
-            for (int k = i; k < n; ++k) a[j][k] = a[j][k] - m * a[i][k];
+            // Every operand is finite here: a result that is not finite is
+            // an overflow (the test is branch-free, so the loop stays a
+            // plain vector loop).
+            int beyond = 0;
+            for (int k = i; k < n; ++k) {
+                a[j][k] = a[j][k] - m * a[i][k];
+                beyond |= !(std::fabs(a[j][k]) <= DBL_MAX);
+            }
             b[j] = b[j] - m * b[i];
-            bool finite = std::isfinite(b[j]);
-            for (int k = i; k < n; ++k) finite = finite && std::isfinite(a[j][k]);
-            if (!finite) {
+            beyond |= !(std::fabs(b[j]) <= DBL_MAX);
+            if (beyond) {
                 if (overflow) *overflow = true;
                 return i;
             }
