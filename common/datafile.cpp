@@ -2,8 +2,10 @@
 
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <new>
@@ -18,6 +20,18 @@ constexpr std::size_t maxToken = 4096;
 bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// What a token with a byte outside ASCII (a no-break space, a typographic
+// minus, a decimal comma from a word processor) adds to its message.
+std::string nonAscii(const std::string& t) {
+    for (char c : t)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return ": it holds a character that is not plain ASCII text";
+    return "";
+}
+
+// The UTF-8 byte-order mark some editors put at the start of a text file.
+const std::string byteOrderMark = "\xEF\xBB\xBF";
 
 // [+-]digits
 bool isWhole(const std::string& t) {
@@ -92,11 +106,19 @@ std::string DataFile::quoted(const std::string& token) const {
     return s + "\"";
 }
 
+// Counts line ends: "\n", "\r\n" and a lone "\r" (old Mac files) each end
+// one line.
+void DataFile::count(int c) {
+    if (c == '\n' && !afterCR_) ++line_;
+    if (c == '\r') ++line_;
+    afterCR_ = c == '\r';
+}
+
 bool DataFile::next(std::string& token) {
     token.clear();
     int c = in_.get();
     while (c != EOF && isSpace(c)) {
-        if (c == '\n') ++line_;
+        count(c);
         c = in_.get();
     }
     if (in_.bad()) fail("cannot be read");
@@ -110,18 +132,27 @@ bool DataFile::next(std::string& token) {
         c = in_.get();
     }
     if (in_.bad()) fail("cannot be read");
-    if (c == '\n') ++line_;
+    afterCR_ = false;
+    count(c);
+    if (atStart_) {
+        atStart_ = false;
+        if (token.compare(0, byteOrderMark.size(), byteOrderMark) == 0) {
+            token.erase(0, byteOrderMark.size());
+            if (token.empty()) return next(token);
+        }
+    }
     return true;
 }
 
 int DataFile::readInt(const std::string& what, int minimum, int maximum) {
     if (!next(token_)) fail("ends before " + what);
-    if (!isWhole(token_)) failAtToken(what + " must be a whole number, found " + quoted(token_));
+    if (!isWhole(token_))
+        failAtToken(what + " must be a whole number, found " + quoted(token_) + nonAscii(token_));
     errno = 0;
     char* end = nullptr;
     long long v = std::strtoll(token_.c_str(), &end, 10);
     bool overflow = errno == ERANGE;
-    if (!overflow && v < minimum)
+    if ((!overflow && v < minimum) || (overflow && token_[0] == '-'))
         failAtToken(what + " must be at least " + std::to_string(minimum) + ", found " + token_);
     if (overflow || v > maximum)
         failAtToken(what + " " + quoted(token_) + " is too large (at most " + std::to_string(maximum) + ")");
@@ -130,7 +161,7 @@ int DataFile::readInt(const std::string& what, int minimum, int maximum) {
 
 template <class T>
 T DataFile::number(T (*convert)(const char*, char**)) const {
-    if (!isDecimal(token_)) failAtToken(quoted(token_) + " is not a number");
+    if (!isDecimal(token_)) failAtToken(quoted(token_) + " is not a number" + nonAscii(token_));
     T v = convert(token_.c_str(), nullptr);
     // Formatted extraction refuses overflow and keeps underflow; so do we.
     if (std::isinf(v)) failAtToken(quoted(token_) + " is out of range");
@@ -158,6 +189,21 @@ std::vector<T> DataFile::readMany(std::size_t count, const std::string& what,
     return values;
 }
 
+std::string DataFile::leftoverWarning() {
+    std::size_t numbers = 0;
+    std::string token;
+    try {
+        while (next(token))
+            if (isDecimal(token)) ++numbers;
+    } catch (const InputError&) {
+        // a token too long to be a number, or a read error: count no further
+    }
+    if (numbers == 0) return "";
+    return program_ + ": " + file_ + ": " + std::to_string(numbers) +
+           (numbers == 1 ? " number after the data was" : " numbers after the data were") +
+           " not read; is the order right?";
+}
+
 namespace {
 double toDouble(const char* s, char** end) { return std::strtod(s, end); }
 long double toLongDouble(const char* s, char** end) { return std::strtold(s, end); }
@@ -177,9 +223,37 @@ std::vector<long double> DataFile::readLongDoubles(std::size_t count, const std:
     return readMany<long double>(count, what, toLongDouble);
 }
 
+namespace {
+
+// Why `file` opened as `in` cannot be read, or "" when it can be tried:
+// the reason of a failed open other than a missing file, or a folder.
+std::string unreadable(const char* file, const std::ifstream& in, int openError) {
+    if (!in) return openError != 0 && openError != ENOENT ? std::strerror(openError) : "";
+    std::error_code ec;
+    return std::filesystem::is_directory(file, ec) ? std::strerror(EISDIR) : "";
+}
+
+}  // namespace
+
+bool reportWritten(const char* program) {
+    std::cout.flush();
+    if (std::cout && std::fflush(stdout) == 0) return true;
+    // The stream keeps no reason; errno still holds the failed write's.
+    int error = errno;
+    std::cerr << program << ": cannot write the report to standard output: "
+              << (error != 0 ? std::strerror(error) : "write error") << std::endl;
+    return false;
+}
+
 int runOnDataFile(const char* program, const char* file, const char* expected,
                   const std::function<int(std::istream&)>& run) {
+    errno = 0;
     std::ifstream in(file);
+    const std::string reason = unreadable(file, in, errno);
+    if (!reason.empty()) {
+        std::cerr << program << ": cannot read " << file << ": " << reason << std::endl;
+        return 1;
+    }
     if (!in) {
         std::cerr << program << ": cannot open " << file
                   << (std::strchr(file, '/') ? "" : " in the current folder") << " (expected: " << expected
@@ -187,7 +261,8 @@ int runOnDataFile(const char* program, const char* file, const char* expected,
         return 1;
     }
     try {
-        return run(in);
+        int status = run(in);
+        return reportWritten(program) ? status : 1;
     } catch (const std::bad_alloc&) {
         std::cerr << program << ": " << file << ": not enough memory for this order" << std::endl;
         return 1;

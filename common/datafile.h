@@ -1,9 +1,10 @@
 // Checked reading of the programs' data files.
 //
 // A data file is text: numbers separated by white space.  DataFile reads it
-// token by token and turns every problem (a token that is not a number, a
-// number out of range, an order outside its limits, a file that ends early
-// or cannot be read) into an InputError whose message is the one line the
+// token by token (skipping a UTF-8 byte-order mark at the start; a line
+// ends with "\n", "\r\n" or a lone "\r") and turns every problem (a token
+// that is not a number, a number out of range, an order outside its
+// limits, a file that ends early or cannot be read) into an InputError whose message is the one line the
 // program prints on standard error:
 //     "<program>: <file> line <k>: <problem>"
 // Nothing is allocated in proportion to a number read from the file: a
@@ -40,11 +41,17 @@ public:
     std::vector<double> readDoubles(std::size_t count, const std::string& what);
     std::vector<long double> readLongDoubles(std::size_t count, const std::string& what);
 
+    // After the last number a program reads: "" when no number follows,
+    // else the warning "<program>: <file>: <k> numbers after the data were
+    // not read; is the order right?".  Reads the rest of the file.
+    std::string leftoverWarning();
+
     // Throws InputError "<program>: <file>: <problem>".
     [[noreturn]] void fail(const std::string& problem) const;
 
 private:
     bool next(std::string& token);  // false at the end of the file
+    void count(int c);              // line ends among the characters read
     [[noreturn]] void failAtToken(const std::string& problem) const;
     std::string quoted(const std::string& token) const;
     template <class T>
@@ -57,19 +64,29 @@ private:
     std::istream& in_;
     std::string program_;
     std::string file_;
-    std::string token_;   // the last token read
-    long line_ = 1;       // line of the next character
-    long tokenLine_ = 1;  // line of the last token
+    std::string token_;     // the last token read
+    long line_ = 1;         // line of the next character
+    long tokenLine_ = 1;    // line of the last token
+    bool afterCR_ = false;  // the last character read was '\r'
+    bool atStart_ = true;   // no token read yet (a byte-order mark may come)
 };
 
 // Largest order whose n·n elements a Matrix (int element count) can index.
 constexpr int maxOrder = 46340;
 
+// True when everything written to standard output reached it; otherwise
+// one line "<program>: cannot write the report to standard output:
+// <reason>" on standard error.
+bool reportWritten(const char* program);
+
 // Opens `file` (a path, relative to the current folder unless absolute),
-// runs `run` on it and returns its exit status.  A file that cannot be
-// opened gets "<program>: cannot open <file> in the current folder
-// (expected: <expected>)", without "in the current folder" when the name
-// holds a '/'; exhausted memory gets one line as well.  Status 1 for both.
+// runs `run` on it and returns its exit status.  A missing file gets
+// "<program>: cannot open <file> in the current folder (expected:
+// <expected>)", without "in the current folder" when the name holds a '/';
+// one that exists but cannot be read "<program>: cannot read <file>:
+// <reason>" (a folder: "Is a directory"); exhausted memory and a report
+// that could not be written completely get one line as well.  Status 1 for
+// all of them.
 int runOnDataFile(const char* program, const char* file, const char* expected,
                   const std::function<int(std::istream&)>& run);
 

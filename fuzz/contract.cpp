@@ -94,20 +94,32 @@ std::string checkContract(const std::string& program, const std::string& data) {
     }
     const std::string o = out.str(), e = err.str();
     const std::string prefix = program + ": ";
+    // Warnings and notes: numbers left over (any program), a nonsymmetric
+    // matrix and no convergence (jacobi_rot), a singular matrix
+    // (lu_spectrum), a balanced matrix (lu_spectrum, polyroots); each a line
+    // of its own that names the program.
+    const bool leftover = e.find(" after the data w") != std::string::npos;
+    const bool balanced = e.find("balanced before the eigenvalue iteration") != std::string::npos;
+    const int notes = leftover + balanced + (program == "jacobi_rot" ? 2 : program == "lu_spectrum" ? 1 : 0);
+    for (std::size_t at = 0; at < e.size();) {
+        if (e.compare(at, prefix.size(), prefix) != 0) return "a line without the program's name: " + e;
+        std::size_t end = e.find('\n', at);
+        if (end == std::string::npos) break;
+        at = end + 1;
+    }
     if (status == 0) {
         if (o.empty()) return "status 0 without a report";
-        // jacobi_rot's note on a nonsymmetric matrix; lu_spectrum's and
-        // polyroots' note that the matrix was balanced.
-        const bool noteAllowed = program == "jacobi_rot" || e.find("balanced") != std::string::npos;
-        if (lines(e) > (noteAllowed ? 1 : 0)) return "status 0 with messages: " + e;
-        if (!e.empty() && e.rfind(prefix, 0) != 0) return "message without the program's name: " + e;
+        if (lines(e) > notes) return "status 0 with messages: " + e;
         return "";
     }
     if (status != 1) return "exit status " + std::to_string(status);
-    if (lines(e) != 1 || e.back() != '\n') return "not one error line: " + e;
-    if (e.rfind(prefix, 0) != 0) return "error without the program's name: " + e;
-    bool echoAllowed = program == "pivot_gauss" && e.find("singular") != std::string::npos &&
-                       o.rfind("Datos leidos\n", 0) == 0;
+    // pivot_gauss may warn of left-over numbers before a singular system.
+    const int allowed = program == "pivot_gauss" && leftover ? 2 : 1;
+    if (lines(e) > allowed || lines(e) == 0 || e.back() != '\n') return "not one error line: " + e;
+    bool echoAllowed =
+        program == "pivot_gauss" &&
+        (e.find("singular") != std::string::npos || e.find("overflows") != std::string::npos) &&
+        o.rfind("Datos leidos\n", 0) == 0;
     if (!o.empty() && !echoAllowed) return "a report with status 1: " + o.substr(0, 200);
     return "";
 }

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iomanip>
 #include <ostream>
+#include <sstream>
+#include <string>
 #include <vector>
 
 #include "datafile.h"
@@ -16,7 +18,7 @@ namespace {
 
 constexpr int nwide = 10;  // field width of the numbers of a table
 constexpr int maxRotations = 100;
-constexpr double tolerance = 1e-12;  // on the sum of squares, absolute
+constexpr double tolerance = 1e-12;  // on the sum of squares, for ‖A‖²_F ≥ 1
 
 // Each row on a line of its own, opened by a line end; every number
 // width-formatted and followed by three spaces.
@@ -42,6 +44,38 @@ double tangent(double app, double aqq, double apq) {
     return std::sqrt(theta2 + 1) * (theta / std::fabs(theta)) - theta;
 }
 
+// ‖A‖²_F of the symmetric matrix held in the diagonal and upper triangle.
+double frobenius2(int n, double** a) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i) {
+        sum = sum + a[i][i] * a[i][i];
+        for (int j = i + 1; j < n; ++j) sum = sum + 2 * (a[i][j] * a[i][j]);
+    }
+    return sum;
+}
+
+// The bound on the running sum that ends the rotations: absolute for a
+// matrix of norm at least 1, relative below.
+double stoppingTolerance(int n, double** a) {
+    const double norm2 = frobenius2(n, a);
+    return norm2 < 1 ? tolerance * norm2 : tolerance;
+}
+
+// The sum of squares of the upper off-diagonal entries, recomputed.
+double offDiagonal2(int n, double** a) {
+    double sum = 0;
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) sum = sum + a[i][j] * a[i][j];
+    return sum;
+}
+
+// x with two significant digits: "3.1e-29".
+std::string twoDigits(double x) {
+    std::ostringstream s;
+    s << std::scientific << std::setprecision(1) << x;
+    return s.str();
+}
+
 }  // namespace
 
 bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas) {
@@ -57,6 +91,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
         for (int j = i + 1; j < n; ++j) delta = a[i][j] * a[i][j] + delta;
     out << "Delta inicial = " << delta << std::endl;
     if (deltas) deltas->push_back(delta);
+    const double tol = stoppingTolerance(n, a);
 
     for (int it = 0; it < maxRotations; ++it) {
         int p = 0, q = 1;
@@ -121,7 +156,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
         delta = delta - apq0 * apq0;
         if (deltas) deltas->push_back(delta);
         out << " Delta= " << delta << std::endl << std::endl;
-        if (std::fabs(delta) <= tolerance) {
+        if (std::fabs(delta) <= tol) {
             for (int i = 0; i < n; ++i)
                 for (int j = i + 1; j < n; ++j) a[j][i] = a[i][j];
             out << " Jacobi ha convergido  con " << it + 1 << " iteraciones" << std::endl << std::endl;
@@ -148,7 +183,7 @@ namespace {
 
 // The running sum of squares after each rotation on a logarithmic axis,
 // with the stopping threshold.
-SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas) {
+SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas, double tol) {
     SvgChart chart("jacobi_rot: convergence on " + file, {"rotation", false, true},
                    {"sum of squares of the off-diagonal entries", true, false});
     std::vector<double> steps(deltas.size());
@@ -157,7 +192,9 @@ SvgChart convergenceChart(const std::string& file, const std::vector<double>& de
         steps[k] = static_cast<double>(k);
         nonpositive = nonpositive || deltas[k] <= 0;
     }
-    chart.hline(tolerance, "stopping threshold 1e-12", "#c0392b");
+    std::ostringstream label;
+    label << "stopping threshold " << tol;
+    chart.hline(tol, label.str(), "#c0392b");
     chart.polyline(steps, deltas, "#1b65b5");
     chart.points(steps, deltas, "point", "#1b65b5");
     if (nonpositive) chart.note("a sum of 0 or below (rounding) is drawn on the bottom edge");
@@ -172,10 +209,12 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     const std::string& file = options.dataFile;
     int n;
     std::vector<double> values;
+    std::string leftover;
     try {
         DataFile in(data, program, file);
         n = in.readInt("the order n", 2, maxOrder);
         values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
+        leftover = in.leftoverWarning();
     } catch (const InputError& e) {
         err << e.what() << std::endl;
         return 1;
@@ -190,6 +229,13 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
     std::vector<double>().swap(values);
+    if (!std::isfinite(frobenius2(n, a.rows()))) {
+        err << program << ": " << file
+            << ": the entries are too large: the sum of their squares overflows double precision"
+            << std::endl;
+        return 1;
+    }
+    if (!leftover.empty()) err << leftover << std::endl;
     RowArrays v(n);
 
     if (checkChartPath(options.svgFile, program, err) != 0) return 1;
@@ -210,7 +256,8 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     out << std::endl;
 
     std::vector<double> deltas;
-    jacobi(n, a.rows(), v.rows(), out, options.svgFile.empty() ? nullptr : &deltas);
+    const double tol = stoppingTolerance(n, a.rows());
+    const bool converged = jacobi(n, a.rows(), v.rows(), out, &deltas);
 
     out << "Matriz diagonalizada" << std::endl;
     printRows(out, n, a.rows());
@@ -236,12 +283,20 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         }
         out << std::endl;
     }
+    if (!converged) {
+        err << program << ": " << file << ": no convergence in " << maxRotations
+            << " rotations (off-diagonal sum of squares now " << twoDigits(offDiagonal2(n, a.rows()))
+            << "; the running estimate is " << twoDigits(deltas.back()) << ")" << std::endl;
+    }
 
+    // Each line of res.dat was flushed as written: errno still holds the
+    // reason of a failed write.
     res.close();
     if (!res) {
-        err << program << ": writing " << resPath << " failed" << std::endl;
+        err << program << ": cannot write " << resPath << ": "
+            << (errno != 0 ? std::strerror(errno) : "write error") << std::endl;
         return 1;
     }
     if (options.svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas), options.svgFile, program, err);
+    return writeChart(convergenceChart(file, deltas, tol), options.svgFile, program, err);
 }

@@ -14,11 +14,12 @@
 // upper triangle of a are read.  Each rotation annihilates the off-diagonal
 // entry of largest magnitude; the trace of every rotation goes to out.
 // Stops when the running sum of squares of the upper off-diagonal entries
-// is at most 1e-12, or after 100 rotations.  On exit the diagonal of a holds
-// the eigenvalues, column k of v the unit eigenvector of a[k][k], and the
-// lower triangle of a mirrors the upper one if and only if the result is
-// true (converged).  When deltas is given, the running sum is appended to
-// it as printed: the initial value, then its value after each rotation.
+// is at most 1e-12·min(1, ‖A‖²_F), or after 100 rotations.  On exit the
+// diagonal of a holds the eigenvalues, column k of v the unit eigenvector
+// of a[k][k], and the lower triangle of a mirrors the upper one if and only
+// if the result is true (converged).  ‖A‖²_F must be finite.  When deltas
+// is given, the running sum is appended to it as printed: the initial
+// value, then its value after each rotation.
 bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas = nullptr);
 
 // A whole run on the text of the data file options.dataFile (named so in

@@ -1,6 +1,7 @@
 #include "lu_spectrum.h"
 
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "cmat_zelkor"
@@ -38,10 +39,12 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
     const std::string& file = options.dataFile;
     int N;
     std::vector<Real> values;
+    std::string leftover;
     try {
         DataFile in(data, program, file);
         N = in.readInt("the order N", 1, maxOrder);
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, "the N·N matrix");
+        leftover = in.leftoverWarning();
     } catch (const InputError& e) {
         err << e.what() << endl;
         return 1;
@@ -71,9 +74,11 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
                     << endl;
                 return 1;
             }
+            if (!leftover.empty()) err << leftover << endl;
             if (E.isBalanced()) {
-                err << "lu_spectrum: datos4.dat: the rows and columns differ in scale by many orders of "
-                       "magnitude; the matrix was balanced before the eigenvalue iteration"
+                err << program << ": " << file
+                    << ": the rows and columns differ in scale by many orders of magnitude; the matrix was "
+                       "balanced before the eigenvalue iteration"
                     << endl;
             }
             E.getRealEigenvalues(lambda);
@@ -106,6 +111,13 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         out << L << endl;
         Matrix<Real> U = lu.getU();
         out << U << endl;
+        for (int j = 0; j < N; j++) {
+            if (U[j][j] == 0) {
+                err << "lu_spectrum: datos4.dat: the matrix is singular (no nonzero pivot in column " << j + 1
+                    << "): the inverse and the solutions are empty" << endl;
+                break;
+            }
+        }
         out << "det=" << lu.det() << endl;
         out << "L*U= " << L * U << endl;
     }

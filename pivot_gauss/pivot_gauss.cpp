@@ -1,7 +1,9 @@
 #include "pivot_gauss.h"
 
+#include <cfloat>
 #include <cmath>
 #include <ostream>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -55,7 +57,8 @@ const ProgramInfo pivotGaussInfo = {
     "",
     "the largest magnitude in the active submatrix after each step (log scale)"};
 
-int gaussp(int n, double** a, double* b, double** l, std::vector<double>* growth) {
+int gaussp(int n, double** a, double* b, double** l, bool* overflow, std::vector<double>* growth) {
+    if (overflow) *overflow = false;
     for (int i = 0; i < n; ++i) {
         l[i][i] = 1;
         for (int j = i + 1; j < n; ++j) l[i][j] = 0;
@@ -76,8 +79,20 @@ int gaussp(int n, double** a, double* b, double** l, std::vector<double>* growth
         for (int j = i + 1; j < n; ++j) {
             double m = a[j][i] / a[i][i];
             l[j][i] = m;
-            for (int k = i; k < n; ++k) a[j][k] = a[j][k] - m * a[i][k];
+            // Every operand is finite here: a result that is not finite is
+            // an overflow (the test is branch-free, so the loop stays a
+            // plain vector loop).
+            int beyond = 0;
+            for (int k = i; k < n; ++k) {
+                a[j][k] = a[j][k] - m * a[i][k];
+                beyond |= !(std::fabs(a[j][k]) <= DBL_MAX);
+            }
             b[j] = b[j] - m * b[i];
+            beyond |= !(std::fabs(b[j]) <= DBL_MAX);
+            if (beyond) {
+                if (overflow) *overflow = true;
+                return i;
+            }
         }
         if (growth && i + 1 < n) growth->push_back(largest(n, a, i + 1));
     }
@@ -102,6 +117,8 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
         n = in.readInt("the order n", 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
+        std::string leftover = in.leftoverWarning();
+        if (!leftover.empty()) err << leftover << std::endl;
     } catch (const InputError& e) {
         err << e.what() << std::endl;
         return 1;
@@ -121,11 +138,29 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
 
     RowArrays l(n);
     std::vector<double> growth;
-    int zeroColumn = gaussp(n, a.rows(), b.data(), l.rows(), options.svgFile.empty() ? nullptr : &growth);
-    if (zeroColumn >= 0) {
-        err << "pivot_gauss: " << file << ": the system is singular: column " << zeroColumn + 1
+    bool overflow = false;
+    int stop =
+        gaussp(n, a.rows(), b.data(), l.rows(), &overflow, options.svgFile.empty() ? nullptr : &growth);
+    if (stop >= 0 && overflow) {
+        err << "pivot_gauss: " << file << ": the elimination in column " << stop + 1
+            << " (counted from 1) overflows the range of double" << std::endl;
+        return 1;
+    }
+    if (stop >= 0) {
+        err << "pivot_gauss: " << file << ": the system is singular: column " << stop + 1
             << " (counted from 1) has no nonzero pivot" << std::endl;
         return 1;
+    }
+    // Solved before anything more is printed: an overflow stops the report
+    // after the data read, as a singular system does.
+    std::vector<double> x(n);
+    backsus(n, a.rows(), b.data(), x.data());
+    for (int i = n - 1; i >= 0; --i) {
+        if (!std::isfinite(x[i])) {
+            err << "pivot_gauss: " << file << ": the back substitution for x[" << i
+                << "] overflows the range of double" << std::endl;
+            return 1;
+        }
     }
 
     out << "Sistema  reducido" << std::endl;
@@ -134,8 +169,6 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     out << " Matriz  L" << std::endl;
     printMatrix(out, n, l.rows());
 
-    std::vector<double> x(n);
-    backsus(n, a.rows(), b.data(), x.data());
     out << "Vector de  soluciones" << std::endl;
     for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
     out << std::endl;

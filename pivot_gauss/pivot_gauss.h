@@ -10,12 +10,15 @@
 // Reduces a (n×n, rows a[0..n-1]) and b in place to an upper-triangular
 // system, storing the multiplier of row j in column i at l[j][i] (rows of
 // l are never exchanged) and ones on l's diagonal.  Returns -1, or the
-// 0-based column whose remaining entries are all exactly zero: the matrix
-// is singular and the elimination stops there.  When growth is given, the
+// 0-based column where the elimination stopped: either its remaining
+// entries are all exactly zero (the matrix is singular), or an entry its
+// step updated left the finite range of double; *overflow, when given,
+// tells which.  Entries on entry must be finite.  When growth is given, the
 // largest magnitude in the active submatrix is appended to it: of the whole
 // matrix first, then after each step that leaves one (rows and columns i+1
 // to n-1 after step i).  Collecting it changes no arithmetic.
-int gaussp(int n, double** a, double* b, double** l, std::vector<double>* growth = nullptr);
+int gaussp(int n, double** a, double* b, double** l, bool* overflow = nullptr,
+           std::vector<double>* growth = nullptr);
 
 // Back substitution on the upper triangle of a: x = a⁻¹·b.
 void backsus(int n, double** a, const double* b, double* x);

@@ -51,6 +51,7 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
     const std::string& file = options.dataFile;
     int N;
     Vector<Real> a;
+    std::string leftover;
     try {
         DataFile in(data, program, file);
         N = in.readInt("the degree N", 1, maxOrder);
@@ -63,6 +64,7 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
         if (coefficients[N] == 0) in.fail("the leading coefficient a[N] is zero");
         a = Vector<Real>(N + 1, 0);
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
+        leftover = in.leftoverWarning();
     } catch (const InputError& e) {
         err << e.what() << endl;
         return 1;
@@ -90,10 +92,11 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
             << endl;
         return 1;
     }
+    if (!leftover.empty()) err << leftover << endl;
     if (E.isBalanced()) {
-        err << "polyroots: datos6.dat: the coefficients span many orders of magnitude; the companion matrix "
-               "was "
-               "balanced before the eigenvalue iteration"
+        err << program << ": " << file
+            << ": the coefficients span many orders of magnitude; the companion matrix was balanced before "
+               "the eigenvalue iteration"
             << endl;
     }
     E.getRealEigenvalues(re);

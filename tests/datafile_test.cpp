@@ -49,7 +49,8 @@ TEST(DataFile, ProblemsNameLineAndToken) {
         {"3 1 -1e99999 2", at + "1: \"-1e99999\" is out of range"},
         {"3 1 e5 2", at + "1: \"e5\" is not a number"},
         {"3 1 1e 2", at + "1: \"1e\" is not a number"},
-        {"3 1 \"\x01\xff 2", at + "1: \"\\x22\\x01\\xff\" is not a number"},
+        {"3 1 \"\x01\xff 2",
+         at + "1: \"\\x22\\x01\\xff\" is not a number: it holds a character that is not plain ASCII text"},
         {std::string("3 1 2\0 3", 8), at + "1: \"2\\x00\" is not a number"},
         {"3\n1 2\n", "prog: data.dat: holds 2 of the 3 numbers of the matrix"},
     };

@@ -31,7 +31,7 @@ const Real kEpsL = LDBL_EPSILON;
 // Everything the public interface hands out, and which path was taken.  The
 // outputs start in another shape: the accessors must reallocate them.
 struct Eig {
-    Vector<Real> re{7, 9}, im{7, 9};
+    Vector<Real> re = Vector<Real>(7, 9), im = Vector<Real>(7, 9);
     Matrix<Real> V{5, 2, 1}, D{5, 2, 1};
     int converged, hessRows;
     explicit Eig(const Matrix<Real>& A) {

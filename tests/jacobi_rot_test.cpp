@@ -172,7 +172,7 @@ TEST(JacobiRotInput, EachBadInputGetsOneLineAndNoReport) {
     std::istringstream data("2 2 1 1 2");
     std::ostringstream out, err;
     EXPECT_EQ(jacobiRot(data, "/dev/full", out, err), 1);
-    EXPECT_EQ(err.str(), "jacobi_rot: writing /dev/full failed\n");
+    EXPECT_EQ(err.str(), "jacobi_rot: cannot write /dev/full: No space left on device\n");
 }
 
 }  // namespace

@@ -1,14 +1,12 @@
-// Factors (2 1; 4 3) with the installed headers: one row exchange, U =
+// Factors (2 1; 4 3) with the installed headers, reached both by their
+// folder (<zelkor/lu>) and directly (<cmat_zelkor>): one row exchange, U =
 // (4 3; 0 −0.5), det = −(4·−0.5) = 2.
+#include <cmat_zelkor>
 #include <iostream>
-#include <lu>
+#include <zelkor/lu>
 
 int main() {
-    ZELKOR::Matrix<long double> A(2, 2, 0);
-    A[0][0] = 2;
-    A[0][1] = 1;
-    A[1][0] = 4;
-    A[1][1] = 3;
+    ZELKOR::Matrix<long double> A{{2, 1}, {4, 3}};
     ZELKOR::LU<long double> lu(A);
     std::cout << lu.getU() << "det=" << lu.det() << std::endl;
 }

@@ -1,0 +1,43 @@
+// Shapes the decompositions cannot work on, in a build without assertions
+// (NDEBUG) under AddressSanitizer: the checks are ordinary code, so nothing
+// is read or written outside the storage and the results are empty.
+#include <gtest/gtest.h>
+
+#include "eigenvalue"
+#include "lu"
+#include "matrix_builders.h"
+
+namespace {
+
+using ZELKOR::Eigenvalue;
+using ZELKOR::LU;
+
+TEST(ShapesWithoutAssertions, EmptyResults) {
+#ifndef NDEBUG
+    FAIL() << "this test is meant to be built with NDEBUG";
+#endif
+    // More columns than rows: no square block to decompose.
+    Eigenvalue<Real> wide(Matrix<Real>{{1, 2, 3}, {4, 5, 6}});
+    Vector<Real> re(5, 1), im(5, 1);
+    Matrix<Real> V(5, 5, 1), D(5, 5, 1);
+    wide.getRealEigenvalues(re);
+    wide.getImagEigenvalues(im);
+    wide.getV(V);
+    wide.getD(D);
+    EXPECT_EQ(wide.isConverged(), 0);
+    EXPECT_EQ(re.dim() + im.dim(), 0);
+    expectEmpty(V);
+    expectEmpty(D);
+
+    // A non-square factor, tall and wide: singular, empty solves.
+    for (const Matrix<Real>& A : {Matrix<Real>{{1, 2}, {3, 4}, {5, 6}}, Matrix<Real>{{1, 2, 3}, {4, 5, 6}}}) {
+        LU<Real> lu(A);
+        EXPECT_EQ(lu.isNonsingular(), 0);
+        EXPECT_EQ(lu.det(), 0);
+        EXPECT_EQ(lu.solve(Vector<Real>(A.num_rows(), 1)).dim(), 0);
+        expectEmpty(lu.solve(Matrix<Real>(A.num_rows(), 2, 1)));
+        expectEmpty(lu.inv());
+    }
+}
+
+}  // namespace
