@@ -26,40 +26,23 @@ TEST(Containers, CopiesAssignmentsIndexingAndBlockReuse) {
     expectNear(a, {1.5L, 1.5L, 1.5L});
     Real* block = &a[0];
     a = Vector<Real>{4, 5, 6};  // equal lengths: the block is kept
-    Vector<Real>& alias = a;
-    a = alias;
     EXPECT_EQ(&a[0], block);
+    EXPECT_EQ(&a.newsize(3)[0], block);  // so does newsize to the current length
     expectNear(a, {4, 5, 6});
-    a = Vector<Real>{7, 8};  // another length: the source's length and values
-    expectNear(a, {7, 8});
-    block = &a[0];  // newsize to the current length keeps block and values
-    EXPECT_EQ(&a.newsize(2)[0], block);
-    expectNear(a, {7, 8});
 
     Matrix<Real> A(2, 3, 0.25L), B(A);
-    EXPECT_EQ(A[0] + 3, A[1]);  // consecutive rows
     B(2, 3) = 5;
     EXPECT_EQ(A[1][2], 0.25L);
-    Real* row0 = A[0];  // equal shapes, self-assignment and a scalar keep the rows
+    Real* row0 = A[0];  // equal shapes: the rows are kept
     A = Matrix<Real>{{1, 2, 3}, {4, 5, 6}};
-    Matrix<Real>& aliasA = A;
-    A = aliasA;
     EXPECT_EQ(A[0], row0);
     expectNear(A, {{1, 2, 3}, {4, 5, 6}});
-    A = Real(-2);
-    EXPECT_EQ(A[0], row0);
-    expectNear(A, Matrix<Real>(2, 3, -2));
-    A = Matrix<Real>{{1, 2}, {3, 4}, {5, 6}};  // same element count, another shape
-    expectNear(A, {{1, 2}, {3, 4}, {5, 6}});
-    EXPECT_EQ(A[1] + 2, A[2]);
     expectNear(Matrix<Real>{{1}, {2, 3}}, {{1, 0}, {2, 3}});  // a short row ends in zeros
 
     const Vector<Real>& cv = b;
     EXPECT_TRUE(&b(1) == &b[0] && &cv(3) == &cv[2]);
     const Matrix<Real>& cA = A;
-    for (int i = 1; i <= 3; i++)
-        for (int j = 1; j <= 2; j++)
-            EXPECT_TRUE(&A(i, j) == &A[i - 1][j - 1] && &cA(i, j) == &cA[i - 1][j - 1]);
+    EXPECT_TRUE(&A(2, 3) == &A[1][2] && &cA(1, 1) == &cA[0][0]);
 }
 
 TEST(Containers, TextFormatAndRoundTrip) {

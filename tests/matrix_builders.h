@@ -52,14 +52,6 @@ inline Real frob(const Matrix<Real>& A, const Matrix<Real>& B = Matrix<Real>()) 
     return std::sqrt(s);
 }
 
-// Largest |x_i|, or NaN when an element is NaN.
-inline Real maxAbs(const Vector<Real>& x) {
-    Real best = 0;
-    for (int i = 0; i < x.dim() && !std::isnan(best); i++)
-        if (!(std::abs(x[i]) <= best)) best = std::abs(x[i]);
-    return best;
-}
-
 // Entrywise within tol; tol = 0 asks for equality.
 inline void expectNear(const Matrix<Real>& A, const Matrix<Real>& B, Real tol = 0) {
     ASSERT_EQ(A.num_rows(), B.num_rows());
