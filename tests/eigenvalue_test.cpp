@@ -1,6 +1,9 @@
 // Eigen-decomposition: small cases worked by hand on both paths, the
 // Hessenberg reduction, the complex division and hypot, the paths that need
-// the exceptional shifts, non-convergence, and A·V = V·D on seeded random input.
+// the exceptional shifts, non-convergence, A·V = V·D on seeded random input;
+// and badly scaled input: balancing (exact, idempotent, similarity-invariant),
+// the deflation test beside exactly zero diagonal entries, and the inputs
+// that gave wrong eigenvalues and roots without them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,6 +25,7 @@
 
 namespace {
 
+using ZELKOR::Balancing;
 using ZELKOR::Eigenvalue;
 using Cplx = std::complex<Real>;
 
@@ -33,15 +37,16 @@ const Real kEpsL = LDBL_EPSILON;
 struct Eig {
     Vector<Real> re = Vector<Real>(7, 9), im = Vector<Real>(7, 9);
     Matrix<Real> V{5, 2, 1}, D{5, 2, 1};
-    int converged, hessRows;
-    explicit Eig(const Matrix<Real>& A) {
-        Eigenvalue<Real> e(A);
+    int converged, hessRows, balanced;
+    explicit Eig(const Matrix<Real>& A, Balancing b = Balancing::whenBadlyScaled) {
+        Eigenvalue<Real> e(A, b);
         e.getRealEigenvalues(re);
         e.getImagEigenvalues(im);
         e.getV(V);
         e.getD(D);
         converged = e.isConverged();
         hessRows = e.hess_.num_rows();
+        balanced = e.isBalanced();
     }
 };
 
@@ -60,10 +65,11 @@ int checkPairLayout(const Eig& e) {
     return pairs;
 }
 
-// Converged; each expected eigenvalue matched by a distinct computed one,
-// nearest first; the pair layout; a small A·V − V·D.
-Eig expectSolved(const Matrix<Real>& A, std::vector<Cplx> expected, Real tol) {
-    Eig e(A);
+// Converged; each expected eigenvalue λ matched by a distinct computed one,
+// nearest first, within tol·max(1, |λ|); the pair layout; a small A·V − V·D.
+Eig expectSolved(const Matrix<Real>& A, std::vector<Cplx> expected, Real tol,
+                 Balancing b = Balancing::whenBadlyScaled) {
+    Eig e(A, b);
     EXPECT_EQ(e.converged, 1);
     EXPECT_EQ(e.re.dim(), static_cast<int>(expected.size()));
     for (int i = 0; i < e.re.dim() && !expected.empty(); i++) {
@@ -71,7 +77,8 @@ Eig expectSolved(const Matrix<Real>& A, std::vector<Cplx> expected, Real tol) {
         auto best = std::min_element(expected.begin(), expected.end(), [&](const Cplx& a, const Cplx& b) {
             return std::abs(a - got) < std::abs(b - got);
         });
-        EXPECT_LE(std::abs(*best - got), tol) << "eigenvalue " << i << " = " << got;
+        EXPECT_LE(std::abs(*best - got), tol * std::max(Real(1), std::abs(*best)))
+            << "eigenvalue " << i << " = " << got;
         expected.erase(best);
     }
     checkPairLayout(e);
@@ -241,6 +248,81 @@ TEST(Eigen, NonConvergenceIsReported) {
         {{inf, 0}, {0, 1}},
         {{big / 2, big / 4, big / 2}, {big / 2, big / 2, big / 2}, {big / 2, big / 2, big / 2}}};
     for (const Matrix<Real>& A : cases) EXPECT_EQ(Eig(A).converged, 0) << A;
+}
+
+// The reported failures.  Wilkinson's (x − 1)…(x − 20) by its companion
+// matrix as polyroots builds it: the roots 1 … 20, and p(z) small against
+// Σ|a_j|·|z|^j.  The matrices (0, 10¹⁶; 1, 0) (that of x² − 10¹⁶, balanced
+// by default) and (0, 1, 0; 10⁻³, 0, 0; 0, 0, 10¹³) have the well-separated
+// eigenvalues ±10⁸ and ±√10⁻³, 10¹³, balanced or not (the deflation mend
+// alone).
+TEST(BadlyScaled, ReportedInputsGetTheirEigenvaluesAndRoots) {
+    const int N = 20;
+    std::vector<Real> a = {1};
+    std::vector<Cplx> roots;
+    for (int r = 1; r <= N; r++) {  // multiply by (x − r); exact in Real
+        a.push_back(0);
+        for (int k = r; k >= 1; k--) a[k] = a[k - 1] - r * a[k];
+        a[0] = -r * a[0];
+        roots.push_back(r);
+    }
+    Matrix<Real> A(N, N, 0);
+    for (int j = 0; j < N; j++) A[0][j] = -a[N - 1 - j] / a[N];
+    for (int i = 0; i + 1 < N; i++) A[i + 1][i] = 1;
+    Eig e = expectSolved(A, roots, 0.01);
+    EXPECT_EQ(e.balanced, 1);
+    for (int k = 0; k < N; k++) {
+        Cplx z(e.re[k], e.im[k]), p = 0;
+        Real bound = 0;
+        for (int j = N; j >= 0; j--) {
+            p = p * z + a[j];
+            bound = bound * std::abs(z) + std::abs(a[j]);
+        }
+        EXPECT_LE(std::abs(p) / bound, 1e3L * kEps52) << "root " << z;
+    }
+    for (Balancing b : {Balancing::whenBadlyScaled, Balancing::never}) {
+        Eig two = expectSolved({{0, 1e16L}, {1, 0}}, {-1e8L, 1e8L}, 1e3L * kEps52, b);
+        EXPECT_EQ(two.balanced, b == Balancing::whenBadlyScaled);
+        Real s = std::sqrt(1e-3L);
+        expectSolved({{0, 1, 0}, {1e-3L, 0, 0}, {0, 0, 1e13L}}, {-s, s, 1e13L}, 1e3L * kEps52, b);
+    }
+}
+
+// Random moderate A of order 2 … 8 and S = diag(2^s), s spread over ±60:
+// balancing C = S·A·S⁻¹ is exact (every entry C's times a power of two),
+// leaves each row and column of like norm, and is idempotent; C's
+// eigenvectors, brought back to the balanced coordinates, satisfy B·W = W·D
+// relative to B (so C has B's, that is A's, eigenvalues).  An ordinary A is
+// left alone unless balancing is asked for.
+TEST(Balancing, ExactIdempotentAndSimilarityInvariant) {
+    std::mt19937 g(13);
+    for (int t = 0; t < 40; t++) {
+        const int n = 2 + t % 7;
+        Matrix<Real> A = randomMatrix(n, g), C(n, n, 0);
+        std::vector<int> s(n);
+        for (int& e : s) e = static_cast<int>(g() % 121) - 60;
+        for (int i = 0; i < n; i++)
+            for (int j = 0; j < n; j++) C[i][j] = std::ldexp(A[i][j], s[i] - s[j]);
+
+        Vector<int> k, again;
+        Matrix<Real> B = ZELKOR::balance(C, k);
+        for (int i = 0; i < n; i++) {
+            Real c = 0, r = 0;  // row and column norms within 4 of each other
+            for (int j = 0; j < n; j++) {
+                ASSERT_EQ(B[i][j], std::ldexp(C[i][j], k[j] - k[i]));
+                if (j != i) c += std::abs(B[j][i]), r += std::abs(B[i][j]);
+            }
+            EXPECT_TRUE(c <= 4 * r && r <= 4 * c) << c << " vs " << r;
+        }
+        expectNear(ZELKOR::balance(B, again), B);
+        for (int i = 0; i < n; i++) EXPECT_EQ(again[i], 0);
+
+        Eig ec(C, Balancing::always);
+        EXPECT_EQ(Eig(A).balanced + ec.balanced, 1);
+        for (int i = 0; i < n; i++)  // balanced coordinates: W = 2^−k·V satisfies B·W = W·D
+            for (int j = 0; j < n; j++) ec.V[i][j] = std::ldexp(ec.V[i][j], -k[i]);
+        EXPECT_LE(frob(B * ec.V, ec.V * ec.D), 10 * n * kEps52 * frob(B) * frob(ec.V));
+    }
 }
 
 }  // namespace
