@@ -1,21 +1,14 @@
 // Vector and Matrix: ownership, indexing, the initializer-list constructors,
-// text formats, and the products and differences built on them.
+// reading, and the products and differences built on them.  (The text
+// formats are pinned by the programs' reports.)
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <sstream>
-#include <string>
 
 #include "matrix_builders.h"
 
 namespace {
-
-template <class T>
-std::string text(const T& x) {
-    std::ostringstream s;
-    s << x;
-    return s.str();
-}
 
 // Deep copies; block reuse shows as pointer stability.  (Freed blocks are
 // quarantined under AddressSanitizer, so there a reallocation could not
@@ -46,11 +39,6 @@ TEST(Containers, CopiesAssignmentsIndexingAndBlockReuse) {
 }
 
 TEST(Containers, TextFormatAndRoundTrip) {
-    EXPECT_EQ(text(Vector<Real>()), "0\n\n");
-    EXPECT_EQ(text(Vector<Real>{1, 2.5L, -3}), "3\n1 2.5 -3 \n");
-    EXPECT_EQ(text(Matrix<Real>(2, 0, 1)), "2 0\n\n\n");
-    EXPECT_EQ(text(Matrix<Real>{{1, 2}, {3, 4}}), "2 2\n1 2 \n3 4 \n");
-
     // Equal length keeps the block, every value comes back exactly; another
     // count resizes; an unreadable or negative count leaves the vector.
     Vector<Real> w{1.0L / 3, -2.5e-30L, 12345.678L, 0, -7}, r(5, 9);
@@ -75,7 +63,6 @@ TEST(Containers, TextFormatAndRoundTrip) {
 TEST(Containers, ArithmeticByHand) {
     Matrix<Real> R{{1, 2, 3, 4, 5}, {6, 7, 8, 9, 10}, {11, 12, 13, 14, 15}};
     expectNear(R * Vector<Real>{1, -1, 0, 2, 1}, {12, 27, 42});
-    expectNear(R * identity(5), R);
     expectNear(Matrix<Real>{{1, 2}, {3, 4}} * Matrix<Real>{{5, 6}, {7, 8}}, {{19, 22}, {43, 50}});
     expectNear(Real(2.5) * Vector<Real>{1, -2, 0.5L}, {2.5L, -5, 1.25L});
     expectNear(Vector<Real>{5, 7, 0.5L} - Vector<Real>{1, 9, 0.25L}, {4, -2, 0.25L});
