@@ -1,166 +1,13 @@
-// Badly scaled input: balancing (exact, idempotent, similarity-invariant),
-// the deflation test beside exactly zero diagonal entries, and the inputs
-// that gave wrong eigenvalues and roots without them.
+// The programs print their reports from the matrix as given and say in
+// one line on standard error that they balanced it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
-#include <complex>
-#include <random>
-#include <vector>
+#include <string>
 
-#include "eigenvalue"
-#include "matrix_builders.h"
 #include "program_run.h"
 
 namespace {
 
-using ZELKOR::Balancing;
-using ZELKOR::Eigenvalue;
-using Cplx = std::complex<Real>;
-
-const Real kEps52 = std::ldexp(Real(1), -52);
-
-std::vector<Cplx> eigenvalues(Eigenvalue<Real>& E) {
-    Vector<Real> re, im;
-    E.getRealEigenvalues(re);
-    E.getImagEigenvalues(im);
-    std::vector<Cplx> z;
-    for (int i = 0; i < re.dim(); i++) z.emplace_back(re[i], im[i]);
-    std::sort(z.begin(), z.end(), [](Cplx a, Cplx b) { return a.real() < b.real(); });
-    return z;
-}
-
-// Companion matrix of a[0] + a[1]·x + … + a[N]·x^N, as polyroots builds it.
-Matrix<Real> companion(const std::vector<Real>& a) {
-    const int N = static_cast<int>(a.size()) - 1;
-    Matrix<Real> A(N, N, 0);
-    for (int j = 0; j < N; j++) A[0][j] = -a[N - 1 - j] / a[N];
-    for (int i = 0; i + 1 < N; i++) A[i + 1][i] = 1;
-    return A;
-}
-
-// |p(z)| / Σ|a_k|·|z|^k: about 2⁻⁵² for a backward-stable root.
-Real relativeValue(const std::vector<Real>& a, Cplx z) {
-    Cplx p = 0;
-    Real bound = 0;
-    for (int k = static_cast<int>(a.size()) - 1; k >= 0; k--) {
-        p = p * z + a[k];
-        bound = bound * std::abs(z) + std::abs(a[k]);
-    }
-    return std::abs(p) / bound;
-}
-
-// ‖A·V − V·D‖_F / (n·‖A‖_F·‖V‖_F·2⁻⁵²), for V and D of E.
-Real scaledResidual(const Matrix<Real>& A, Eigenvalue<Real>& E) {
-    Matrix<Real> V, D;
-    E.getV(V);
-    E.getD(D);
-    Matrix<Real> AV = A * V, VD = V * D;
-    return frob(AV, &VD) / (A.num_cols() * frob(A) * frob(V) * kEps52);
-}
-
-// The reported failures.  x² − 10¹⁶ and Wilkinson's (x − 1)…(x − 20): each
-// root z_k is within κ_k·2⁻⁵²·10³ of k, κ_k = Σ|a_j|·k^j / |p'(k)| (the
-// root's condition), and p(z) is small against Σ|a_j|·|z|^j.  The matrices
-// (0, 10¹⁶; 1, 0) and (0, 1, 0; 10⁻³, 0, 0; 0, 0, 10¹³) have the
-// well-separated eigenvalues ±10⁸ and ±√10⁻³, 10¹³.
-TEST(BadlyScaled, ReportedInputsGetTheirEigenvaluesAndRoots) {
-    std::vector<Real> wilkinson = {1};
-    for (int r = 1; r <= 20; r++) {  // multiply by (x − r); exact in Real
-        wilkinson.push_back(0);
-        for (int k = r; k >= 1; k--) wilkinson[k] = wilkinson[k - 1] - r * wilkinson[k];
-        wilkinson[0] = -r * wilkinson[0];
-    }
-    struct Poly {
-        std::vector<Real> a;
-        std::vector<Real> roots;
-    };
-    std::vector<Real> oneToTwenty;
-    for (int r = 1; r <= 20; r++) oneToTwenty.push_back(r);
-    for (const Poly& c : {Poly{{-1e16L, 0, 1}, {-1e8L, 1e8L}}, Poly{wilkinson, oneToTwenty}}) {
-        Eigenvalue<Real> E(companion(c.a));
-        EXPECT_EQ(E.isBalanced(), 1);
-        std::vector<Cplx> z = eigenvalues(E);
-        ASSERT_EQ(z.size(), c.roots.size());
-        for (std::size_t k = 0; k < z.size(); k++) {
-            Real r = c.roots[k], derivative = 1, bound = 0;
-            for (Real s : c.roots)
-                if (s != r) derivative *= r - s;
-            for (std::size_t j = c.a.size(); j-- > 0;) bound = bound * std::abs(r) + std::abs(c.a[j]);
-            EXPECT_LE(std::abs(z[k] - r), 1e3L * kEps52 * bound / std::abs(derivative)) << "root " << r;
-            EXPECT_LE(relativeValue(c.a, z[k]), 1e3L * kEps52) << "root " << r;
-        }
-    }
-    struct Case {
-        Matrix<Real> A;
-        std::vector<Real> lambda;
-    };
-    for (const Case& c : {Case{mat({{0, 1e16L}, {1, 0}}), {-1e8L, 1e8L}},
-                          Case{mat({{0, 1, 0}, {1e-3L, 0, 0}, {0, 0, 1e13L}}),
-                               {-std::sqrt(1e-3L), std::sqrt(1e-3L), 1e13L}}}) {
-        for (Balancing b :
-             {Balancing::whenBadlyScaled, Balancing::never}) {  // never: the deflation mend alone
-            Eigenvalue<Real> E(c.A, b);
-            std::vector<Cplx> z = eigenvalues(E);
-            for (std::size_t k = 0; k < z.size(); k++)
-                EXPECT_LE(std::abs(z[k] - c.lambda[k]), 1e3L * kEps52 * std::abs(c.lambda[k]));
-            EXPECT_LE(scaledResidual(c.A, E), 10);
-        }
-    }
-}
-
-// Random moderate A of order 2 … 8 and S = diag(2^s), s spread over ±60:
-// balancing C = S·A·S⁻¹ is exact (every entry C's times a power of two),
-// leaves each row and column of like norm, is idempotent, and keeps A's
-// eigenvalues; C's eigenvectors satisfy
-// C·V = V·D relative to the balanced matrix.  An ordinary A is left alone
-// unless balancing is asked for.
-TEST(Balancing, ExactIdempotentAndSimilarityInvariant) {
-    std::mt19937 g(13);
-    for (int t = 0; t < 40; t++) {
-        const int n = 2 + t % 7;
-        Matrix<Real> A = randomMatrix(n, g);
-        std::vector<int> s(n);
-        for (int& e : s) e = static_cast<int>(g() % 121) - 60;
-        Matrix<Real> C(n, n, 0);
-        for (int i = 0; i < n; i++)
-            for (int j = 0; j < n; j++) C[i][j] = std::ldexp(A[i][j], s[i] - s[j]);
-
-        Vector<int> k, again;
-        Matrix<Real> B = ZELKOR::balance(C, k);
-        for (int i = 0; i < n; i++)
-            for (int j = 0; j < n; j++) ASSERT_EQ(B[i][j], std::ldexp(C[i][j], k[j] - k[i]));
-        for (int i = 0; i < n; i++) {  // row and column norms within 4 of each other
-            Real c = 0, r = 0;
-            for (int j = 0; j < n; j++)
-                if (j != i) c += std::abs(B[j][i]), r += std::abs(B[i][j]);
-            EXPECT_TRUE(c <= 4 * r && r <= 4 * c) << c << " vs " << r;
-        }
-        expectNear(ZELKOR::balance(B, again), B);
-        for (int i = 0; i < n; i++) EXPECT_EQ(again[i], 0);
-
-        Eigenvalue<Real> EA(A, Balancing::never), EC(C, Balancing::always);
-        EXPECT_EQ(EA.isBalanced() + EC.isBalanced(), 1);
-        EXPECT_EQ(Eigenvalue<Real>(A).isBalanced(), 0);
-        std::vector<Cplx> za = eigenvalues(EA), zc = eigenvalues(EC);
-        for (Cplx z : zc) {  // each of C's eigenvalues is one of A's
-            Real nearest = 1e300L;
-            for (Cplx w : za) nearest = std::min(nearest, std::abs(z - w));
-            EXPECT_LE(nearest, 1e6L * kEps52 * frob(A)) << "order " << n;
-        }
-        Matrix<Real> V, D;  // balanced coordinates: W = 2^−k·V satisfies B·W = W·D
-        EC.getV(V);
-        EC.getD(D);
-        for (int i = 0; i < n; i++)
-            for (int j = 0; j < n; j++) V[i][j] = std::ldexp(V[i][j], -k[i]);
-        Matrix<Real> BW = B * V, WD = V * D;
-        EXPECT_LE(frob(BW, &WD), 10 * n * kEps52 * frob(B) * frob(V));
-    }
-}
-
-// The programs print their reports from the matrix as given and say in
-// one line on standard error that they balanced it.
 TEST(BadlyScaled, ProgramsNoteTheBalancing) {
     ProgramRun p = runProgram(POLYROOTS_BIN, {{"datos6.dat", "2 3 -1e16 0 1"}});
     EXPECT_EQ(p.status, 0);
@@ -169,13 +16,13 @@ TEST(BadlyScaled, ProgramsNoteTheBalancing) {
         "polyroots: datos6.dat: the coefficients span many orders of magnitude; the companion matrix was "
         "balanced before the eigenvalue iteration\n");
     EXPECT_EQ(p.out.rfind("2\n3\n-1e+16 0 1 \n\nA = 2 2\n-0 1e+16 \n1 0 \n\nparte real raices=2\n", 0), 0u);
-    EXPECT_TRUE(p.out.find("\n1e+08 -1e+08 \n") != std::string::npos ||
-                p.out.find("\n-1e+08 1e+08 \n") != std::string::npos);
 
     ProgramRun l = runProgram(LU_SPECTRUM_BIN, {{"datos4.dat", "2 0 1e16 1 0"}});
     EXPECT_EQ(l.status, 0);
-    EXPECT_EQ(lineCount(l.err), 1);
-    EXPECT_EQ(l.err.rfind("lu_spectrum: datos4.dat: ", 0), 0u);
+    EXPECT_EQ(
+        l.err,
+        "lu_spectrum: datos4.dat: the rows and columns differ in scale by many orders of magnitude; the "
+        "matrix was balanced before the eigenvalue iteration\n");
     EXPECT_EQ(l.out.rfind("\n0   1e+16   \n1   0   \n valores propios = 2\n", 0), 0u);
 }
 
