@@ -2,12 +2,11 @@
 // drawn points sit where the mathematics puts them in the picture's own
 // scale; a bad path is refused before the report; bad input writes none.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <fstream>
+#include <cstdlib>
+#include <map>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -19,23 +18,9 @@ namespace {
 
 using Points = std::vector<std::pair<double, double>>;
 
-// Output and exit status of a shell command.
-std::pair<std::string, int> shell(const std::string& command) {
-    std::string out;
-    FILE* p = popen(command.c_str(), "r");
-    char buf[4096];
-    for (std::size_t k; (k = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, k);
-    return {out, pclose(p)};
-}
-
-std::string saved(const std::string& text, const std::string& suffix) {
-    std::string path = "/tmp/zelkor-picture-XXXXXX" + suffix;
-    std::vector<char> name(path.begin(), path.end());
-    name.push_back('\0');
-    int fd = mkstemps(name.data(), static_cast<int>(suffix.size()));
-    close(fd);
-    std::ofstream(name.data(), std::ios::binary) << text;
-    return name.data();
+// A shell command run in a folder that holds `files`.
+ProgramRun shell(const std::string& command, const std::map<std::string, std::string>& files = {}) {
+    return runProgram("/bin/sh", files, {"-c", command});
 }
 
 struct Picture {
@@ -50,11 +35,9 @@ Picture picture(const std::string& binary, const std::string& dataFile, const st
     EXPECT_EQ(run.status, 0) << run.err;
     Picture p;
     p.svg = run.files["pic.svg"];
-    std::string path = saved(p.svg, ".svg");
-    auto [text, status] = shell("python3 " SVG_CHECK " " + path);
-    unlink(path.c_str());
-    EXPECT_EQ(status, 0) << "not a valid picture";
-    std::istringstream in(text);
+    ProgramRun check = shell("python3 " SVG_CHECK " pic.svg", {{"pic.svg", p.svg}});
+    EXPECT_EQ(check.status, 0) << "not a valid picture: " << check.err;
+    std::istringstream in(check.out);
     for (std::string kind; in >> kind;) {
         double a, b;
         if (kind == "point" && in >> a >> b) p.points.push_back({a, b});
@@ -126,18 +109,15 @@ TEST(Pictures, BadPathRefusedBeforeTheReportNoPictureOnBadInput) {
 }
 
 TEST(Pictures, RenderedNotBlank) {
-    if (shell("command -v rsvg-convert").second != 0)
+    if (shell("command -v rsvg-convert").status != 0)
         GTEST_SKIP() << "rsvg-convert not installed (Debian: librsvg2-bin): pictures not rendered";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.binary);
-        std::string svg = saved(picture(c.binary, c.dataFile, c.data).svg, ".svg");
-        std::string png = saved("", ".png");
-        EXPECT_EQ(shell("rsvg-convert -w 200 -f png -o " + png + " " + svg).second, 0);
-        auto [inked, status] = shell("python3 " SVG_CHECK " --png " + png);
-        EXPECT_EQ(status, 0);
-        EXPECT_GT(std::atof(inked.c_str()), 0.01) << "a blank picture";
-        unlink(svg.c_str());
-        unlink(png.c_str());
+        ProgramRun inked =
+            shell("rsvg-convert -w 200 -f png -o p.png p.svg && python3 " SVG_CHECK " --png p.png",
+                  {{"p.svg", picture(c.binary, c.dataFile, c.data).svg}});
+        EXPECT_EQ(inked.status, 0) << inked.err;
+        EXPECT_GT(std::atof(inked.out.c_str()), 0.01) << "a blank picture";
     }
 }
 
