@@ -37,11 +37,11 @@ const std::string converged1 = " Delta= 0\n\n Jacobi ha convergido  con 1 iterac
 const std::string vectors2 =
     "Vectores propios (columnas) \n"
     "\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n";
-const std::string exampleRes = "Los valores propios son \n\n1   \n3   \n\n" + vectors2;
 
 // Rows (2, 1), (1, 2): equal diagonal, t = 1; diagonal 2 ∓ 1; Delta 1 − 1·1.
-// An old res.dat is emptied.
-TEST(JacobiRotReport, TwoByTwoExample) {
+// An old res.dat is emptied.  A nonsymmetric matrix is read by its upper
+// triangle.
+TEST(JacobiRotReport, TwoByTwoExampleAndNonsymmetricInput) {
     ProgramRun r = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "2\n2 1\n1 2\n"}, {"res.dat", "old"}});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "");
@@ -55,7 +55,14 @@ TEST(JacobiRotReport, TwoByTwoExample) {
                   "Matriz diagonalizada\n\n         1            0   \n         0            3   \n\n" +
                   vectors2 +
                   "Productos escalares de vectores propios\n\n         1           0  \n         1  \n");
-    EXPECT_EQ(r.files["res.dat"], exampleRes);
+    EXPECT_EQ(r.files["res.dat"], "Los valores propios son \n\n1   \n3   \n\n" + vectors2);
+    // 5 below the diagonal changes nothing but the echo, and adds a warning.
+    ProgramRun lower = jacobiRun("2\n2 1\n5 2\n");
+    EXPECT_EQ(lower.err,
+              "jacobi_rot: jacobi.dat: the matrix is not symmetric; its upper triangle was used\n");
+    EXPECT_EQ(lower.out, "\n         2            1   \n         5            2   \n" +
+                             r.out.substr(r.out.find("Delta")));
+    EXPECT_EQ(lower.files["res.dat"], r.files["res.dat"]);
 }
 
 // Entries of a few hundred: the running estimate stays above 1e-12 while
@@ -66,7 +73,6 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
         "-336 379 267 -186 -304\n-139 60 -12 -304 99\n");
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Matriz iteracion 100\n"), std::string::npos);
-    EXPECT_EQ(r.out.find("convergido"), std::string::npos);
     EXPECT_NE(r.out.find("\n\nNumero de  maximo de iteraciones en jacobi sin convergencia\n\n  Delta= "),
               std::string::npos);
     const std::string note =
@@ -90,9 +96,8 @@ TEST(JacobiRotProperties, RandomSymmetricMatrices) {
             for (int j = i; j < n; ++j) m[i][j] = m[j][i] = entry(gen);
         Solved s(m);
         ASSERT_TRUE(s.converged) << "order " << n;
-        double residual2 = 0, trace = 0, sum = 0;
+        double residual2 = 0;
         for (int i = 0; i < n; ++i) {
-            trace += m[i][i], sum += s.a[i][i];
             for (int j = 0; j < i; ++j) EXPECT_EQ(s.a[i][j], s.a[j][i]);
             for (int j = 0; j < n; ++j) {
                 double dot = 0, av = -s.a[j][j] * s.v[i][j];
@@ -102,19 +107,13 @@ TEST(JacobiRotProperties, RandomSymmetricMatrices) {
             }
         }
         EXPECT_LE(residual2, 2.1e-12);
-        EXPECT_NEAR(sum, trace, 1e-13);
     }
-    // Tridiagonal (−1, 2, −1): eigenvalues 2 − √2, 2, 2 + √2.
-    Solved s({{2, -1, 0}, {-1, 2, -1}, {0, -1, 2}});
-    std::vector<double> d{s.a[0][0], s.a[1][1], s.a[2][2]};
-    std::sort(d.begin(), d.end());
-    for (int k = 0; k < 3; ++k) EXPECT_NEAR(d[k], 2 + (k - 1) * std::sqrt(2.0), 1e-12);
     // A matrix of norm below 1 converges relative to its norm: the README
     // example times 1e-7 has its eigenvalues (bisection on det(A − λI)) times
     // 1e-7 to 6 digits.
     Solved small(
         {{5e-7, 1e-7, 0, 2e-7}, {1e-7, 4e-7, 1e-7, 0}, {0, 1e-7, 3e-7, 1e-7}, {2e-7, 0, 1e-7, 2e-7}});
-    d = {small.a[0][0], small.a[1][1], small.a[2][2], small.a[3][3]};
+    std::vector<double> d{small.a[0][0], small.a[1][1], small.a[2][2], small.a[3][3]};
     std::sort(d.begin(), d.end());
     std::ostringstream printed;
     for (double x : d) printed << x << " ";
@@ -138,15 +137,6 @@ TEST(JacobiRotAngle, DegenerateThetaStaysFinite) {
     EXPECT_NE(tiny.trace.str().find(halfRight), std::string::npos);
     EXPECT_TRUE(tiny.a[0][0] == -1e150 && tiny.a[1][1] == 1e150);
     EXPECT_DOUBLE_EQ(tiny.v[1][0], -std::sqrt(0.5));
-}
-
-// 5 below the diagonal changes nothing but the echo, and adds a warning.
-TEST(JacobiRotInput, NonSymmetricWarnsAndUsesUpperTriangle) {
-    ProgramRun r = jacobiRun("2\n2 1\n5 2\n");
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, "jacobi_rot: jacobi.dat: the matrix is not symmetric; its upper triangle was used\n");
-    EXPECT_EQ(r.out.rfind("\n         2            1   \n         5            2   \n", 0), 0u);
-    EXPECT_EQ(r.files["res.dat"], exampleRes);
 }
 
 // res.dat is left as it was on bad input; a res.dat that cannot be written

@@ -1,12 +1,10 @@
-// pivot_gauss: reports written out by hand, the solution of a larger
-// system, and the stops of a singular or overflowing system.
+// pivot_gauss: reports written out by hand, and the stops of a singular
+// or overflowing system.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <utility>
 
-#include "pivot_gauss.h"
 #include "program_run.h"
 
 namespace {
@@ -42,29 +40,8 @@ TEST(PivotGaussReport, StoredMultipliersAndTies) {
         << r.out;
 }
 
-// A 5×5 system: the residual of the original system is small, the
-// multipliers satisfy |m| <= 1.
-TEST(PivotGaussRoutines, SolutionSatisfiesSystem) {
-    const int n = 5;
-    double a0[n][n], ra[n][n], rb[n], rl[n][n], x[n], *a[n], *l[n];
-    for (int i = 0; i < n; ++i) {
-        for (int j = 0; j < n; ++j) ra[i][j] = a0[i][j] = 1.0 / (i + j + 1) + (i == (j + 2) % n ? 3 : 0);
-        rb[i] = i - 2.5;
-        a[i] = ra[i], l[i] = rl[i];
-    }
-    ASSERT_EQ(gaussp(n, a, rb, l), -1);
-    backsus(n, a, rb, x);
-    for (int i = 0; i < n; ++i) {
-        double r = 2.5 - i;  // −b_i
-        for (int j = 0; j < n; ++j) r += a0[i][j] * x[j];
-        EXPECT_NEAR(r, 0.0, 1e-13);
-        for (int j = 0; j < i; ++j) EXPECT_LE(std::abs(l[i][j]), 1.0);
-        EXPECT_EQ(l[i][i], 1.0);
-    }
-}
-
 // A stop after the data read: one line naming the column or the unknown,
-// status 1.  A tiny pivot is not an error.
+// status 1.
 TEST(PivotGaussStops, SingularOrOverflowingSystem) {
     const std::pair<std::string, std::string> cases[] = {
         {"2\n1 2\n2 4\n1 2\n", "the system is singular: column 2 (counted from 1) has no nonzero pivot"},
@@ -81,9 +58,6 @@ TEST(PivotGaussStops, SingularOrOverflowingSystem) {
         EXPECT_EQ(r.out.find("Sistema"), std::string::npos);
         EXPECT_EQ(r.err, "pivot_gauss: gausslu.dat: " + c.second + "\n");
     }
-    ProgramRun tiny = gauss("2  1e-300 0  0 1e-300  1 1");
-    EXPECT_EQ(tiny.status, 0) << tiny.err;
-    EXPECT_NE(tiny.out.find("x[0]=1e+300  x[1]=1e+300  "), std::string::npos) << tiny.out;
 }
 
 }  // namespace
