@@ -33,7 +33,6 @@ struct Solved {
 
 // The turn by 45 degrees: c = s = 1/√2 = 0.707107, tau = s/(c+1) = √2 − 1.
 const std::string halfRight = "  s= 0.707107  c= 0.707107 t=1 tau=0.414214\n\n";
-const std::string converged1 = " Delta= 0\n\n Jacobi ha convergido  con 1 iteraciones\n\nDelta= 0\n\n";
 const std::string vectors2 =
     "Vectores propios (columnas) \n"
     "\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n";
@@ -51,7 +50,7 @@ TEST(JacobiRotReport, TwoByTwoExampleAndNonsymmetricInput) {
                   halfRight +
                   "Matriz iteracion 1\n\n         1   \n         0            3   \n\n\n"
                   "V iteracion 1\n\n  0.707107     0.707107   \n -0.707107     0.707107   \n\n" +
-                  converged1 +
+                  " Delta= 0\n\n Jacobi ha convergido  con 1 iteraciones\n\nDelta= 0\n\n"
                   "Matriz diagonalizada\n\n         1            0   \n         0            3   \n\n" +
                   vectors2 +
                   "Productos escalares de vectores propios\n\n         1           0  \n         1  \n");
@@ -78,7 +77,6 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
     const std::string note =
         "jacobi_rot: jacobi.dat: no convergence in 100 rotations (off-diagonal sum of squares now ";
     ASSERT_EQ(r.err.rfind(note, 0), 0u) << r.err;
-    EXPECT_EQ(lineCount(r.err), 1);
     EXPECT_LT(std::strtod(r.err.c_str() + note.size(), nullptr), 1e-20);
     EXPECT_GT(std::abs(std::strtod(r.err.c_str() + r.err.find("estimate is ") + 12, nullptr)), 1e-12);
 }
@@ -122,9 +120,9 @@ TEST(JacobiRotProperties, RandomSymmetricMatrices) {
 
 TEST(JacobiRotAngle, DegenerateThetaStaysFinite) {
     // Pivot 0 beside unequal diagonal entries (theta infinite): no turn.
-    ProgramRun r = jacobiRun("3\n3 0 0\n0 1 0\n0 0 2\n");
-    EXPECT_NE(r.out.find("p= 0 q= 1 apq= 0\n  s= 0  c= 1 t=0 tau=0\n\n"), std::string::npos);
-    EXPECT_NE(r.out.find(converged1), std::string::npos) << r.out;
+    Solved zero({{3, 0, 0}, {0, 1, 0}, {0, 0, 2}});
+    EXPECT_NE(zero.trace.str().find("p= 0 q= 1 apq= 0\n  s= 0  c= 1 t=0 tau=0\n\n"), std::string::npos);
+    EXPECT_TRUE(zero.converged);
     // theta = 1e10 / 2e-145 = 5e154, theta² overflows: t = 1/(2·theta) =
     // 1e-155, c = 1, a00 = 0 − t·1e-145.
     Solved big({{0, 1e-145}, {1e-145, 1e10}});

@@ -13,17 +13,6 @@ namespace {
 
 ProgramRun spectrum(const std::string& data) { return runProgram(LU_SPECTRUM_BIN, {{"datos4.dat", data}}); }
 
-// The numbers after `caption` up to the next empty line.
-std::vector<double> numbers(const std::string& report, const std::string& caption) {
-    std::size_t at = report.find(caption);
-    if (at == std::string::npos) return {};
-    at += caption.size();
-    std::istringstream in(report.substr(at, report.find("\n\n", at) - at));
-    std::vector<double> v;
-    for (double x; in >> x;) v.push_back(x);
-    return v;
-}
-
 TEST(LuSpectrumReport, DiagonalTwoByTwo) {
     ProgramRun r = spectrum("2 2 0 0 3");
     EXPECT_EQ(r.status, 0);

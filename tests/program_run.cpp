@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -28,11 +29,7 @@ std::string shellWord(const std::string& s) {
 
 }  // namespace
 
-int lineCount(const std::string& s) {
-    int n = 0;
-    for (char c : s) n += c == '\n';
-    return n;
-}
+int lineCount(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
 ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
                       const std::vector<std::string>& args, unsigned seconds) {
@@ -65,12 +62,22 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
 }
 
 ::testing::AssertionResult refused(const ProgramRun& run, const std::string& program, const std::string& file,
-                                   const std::string& problem) {
-    if (run.status == 1 && run.out.empty() && lineCount(run.err) == 1 && run.err.back() == '\n' &&
+                                   const std::string& problem, int status) {
+    if (run.status == status && run.out.empty() && lineCount(run.err) == 1 && run.err.back() == '\n' &&
         run.err.rfind(program + ": ", 0) == 0 && run.err.find(file) != std::string::npos &&
         run.err.find(problem) != std::string::npos)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << "exit status " << run.status << ", out: " << run.out.substr(0, 200) << "\nerr: " << run.err
            << "wanted: " << program << ", " << file << ", " << problem;
+}
+
+std::vector<double> numbers(const std::string& report, const std::string& caption) {
+    std::size_t at = report.find(caption);
+    if (at == std::string::npos) return {};
+    at += caption.size();
+    std::istringstream in(report.substr(at, report.find("\n\n", at) - at));
+    std::vector<double> v;
+    for (double x; in >> x;) v.push_back(x);
+    return v;
 }
