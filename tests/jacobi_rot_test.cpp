@@ -61,7 +61,6 @@ TEST(JacobiRotReport, TwoByTwoExampleAndNonsymmetricInput) {
               "jacobi_rot: jacobi.dat: the matrix is not symmetric; its upper triangle was used\n");
     EXPECT_EQ(lower.out, "\n         2            1   \n         5            2   \n" +
                              r.out.substr(r.out.find("Delta")));
-    EXPECT_EQ(lower.files["res.dat"], r.files["res.dat"]);
 }
 
 // Entries of a few hundred: the running estimate stays above 1e-12 while
