@@ -1,30 +1,17 @@
-// lu_spectrum: reports written out by hand, properties of the printed
-// blocks, and the bad-input contract.
+// lu_spectrum: reports written out by hand and properties of the printed
+// blocks.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "lu_spectrum.h"
 #include "program_run.h"
 
 namespace {
 
 ProgramRun spectrum(const std::string& data) { return runProgram(LU_SPECTRUM_BIN, {{"datos4.dat", data}}); }
-
-// The numbers after `caption` up to the next empty line.
-std::vector<double> numbers(const std::string& report, const std::string& caption) {
-    std::size_t at = report.find(caption);
-    if (at == std::string::npos) return {};
-    at += caption.size();
-    std::istringstream in(report.substr(at, report.find("\n\n", at) - at));
-    std::vector<double> v;
-    for (double x; in >> x;) v.push_back(x);
-    return v;
-}
 
 TEST(LuSpectrumReport, DiagonalTwoByTwo) {
     ProgramRun r = spectrum("2 2 0 0 3");
@@ -47,10 +34,14 @@ TEST(LuSpectrumReport, DiagonalTwoByTwo) {
 }
 
 // [[1, 1], [2, 2]]: one row exchange, multiplier 0.5, U = [[2, 2], [0, 0]],
-// det = −1·2·0 = −0; inverse and solutions empty, A·bb printed empty.
+// det = −1·2·0 = −0; inverse and solutions empty, A·bb printed empty, and
+// a note.
 TEST(LuSpectrumReport, SingularMatrixHasEmptyBlocks) {
     ProgramRun r = spectrum("2 1 1 2 2");
     EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "lu_spectrum: datos4.dat: the matrix is singular (no nonzero pivot in column 2): the inverse "
+              "and the solutions are empty\n");
     EXPECT_NE(r.out.find("\n2 2\n1 0 \n0.5 1 \n\n2 2\n2 2 \n0 0 \n\ndet=-0\nL*U= 2 2\n2 2 \n1 1 \n\n"
                          "inversa = 0 0\n\nD*ID=2 0\n\n\n\nXX= 0 0\n\n bb= 0\n\n\nD*bb= 0\n\n\n"),
               std::string::npos)
@@ -59,9 +50,9 @@ TEST(LuSpectrumReport, SingularMatrixHasEmptyBlocks) {
 
 // Rows (4, −2, 1), (3, 6, −4), (2, 1, 8): XX equals the inverse, A·A⁻¹
 // prints near the identity and A·bb reproduces the eigenvalues.  Rows
-// (0, −1, 0), (1, 0, 0), (0, 0, 2): eigenvalues ±i and 2; the residual of
-// each column of the pair uses only the real part 0, so it is A·v itself.
-TEST(LuSpectrumReport, InverseChecksAndPairResiduals) {
+// (0, −1, 0), (1, 0, 0), (0, 0, 2): eigenvalues ±i and 2, the pair as a
+// 2×2 block of D.
+TEST(LuSpectrumReport, InverseChecksAndComplexPair) {
     ProgramRun r = spectrum("3  4 -2 1  3 6 -4  2 1 8");
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<double> inv = numbers(r.out, "inversa = "), id = numbers(r.out, "D*ID="),
@@ -73,29 +64,6 @@ TEST(LuSpectrumReport, InverseChecksAndPairResiduals) {
 
     r = spectrum("3  0 -1 0  1 0 0  0 0 2");
     EXPECT_EQ(numbers(r.out, "Matriz Diagonal= "), (std::vector<double>{3, 3, 0, 1, 0, -1, 0, 0, 0, 0, 2}));
-    lambda = numbers(r.out, " valores propios = ");
-    ASSERT_EQ(lambda.size(), 4u);
-    std::istringstream in(r.out.substr(r.out.find("A*v-lambda*V\n") + 13));
-    for (int k = 1; k <= 3; ++k) {
-        int len = 0;
-        double x[3] = {0, 0, 0};
-        in >> len >> x[0] >> x[1] >> x[2];
-        double largest = std::max({std::abs(x[0]), std::abs(x[1]), std::abs(x[2])});
-        EXPECT_TRUE(len == 3 && (lambda[k] == 2 ? largest < 1e-15 : largest > 0.5)) << lambda[k];
-    }
-}
-
-TEST(LuSpectrumBadInput, EachGetsOneLineAndNoReport) {
-    const std::string p = "lu_spectrum", f = "datos4.dat";
-    EXPECT_TRUE(
-        refused(runProgram(LU_SPECTRUM_BIN, {}), p, f,
-                "cannot open datos4.dat in the current folder (expected: the order N, then N·N numbers"));
-    EXPECT_TRUE(refused(spectrum("0"), p, f, "the order N must be at least 1"));
-    EXPECT_TRUE(refused(spectrum("3 1 2 3 4 5 6 7 8"), p, f, "holds 8 of the 9 numbers"));
-    EXPECT_TRUE(refused(spectrum("2147483647 1"), p, f, "too large"));
-    // Finite entries whose products overflow: the iteration cannot converge.
-    EXPECT_TRUE(refused(spectrum("3  1e4930 -1e4930 1e4930  1e4930 1e4930 -1e4930  -1e4930 1e4930 1e4930"), p,
-                        f, "does not converge"));
 }
 
 }  // namespace

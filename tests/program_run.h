@@ -26,10 +26,13 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
 // The number of lines in s (each ended by '\n').
 int lineCount(const std::string& s);
 
-// The bad-input contract: exit status 1, nothing on standard output, and
-// one line on standard error that starts with "<program>: ", names `file`
-// and contains `problem`.
+// The bad-input contract: exit status 1 (2 for a usage error), nothing on
+// standard output, and one line on standard error that starts with
+// "<program>: ", names `file` and contains `problem`.
 ::testing::AssertionResult refused(const ProgramRun& run, const std::string& program, const std::string& file,
-                                   const std::string& problem);
+                                   const std::string& problem, int status = 1);
+
+// The numbers in `report` after `caption`, up to the next empty line.
+std::vector<double> numbers(const std::string& report, const std::string& caption);
 
 #endif

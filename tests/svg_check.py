@@ -3,7 +3,7 @@
 scalable SVG without scripts in a sans-serif font of at least 12 units, and
 prints in its own data coordinates (from the labelled ticks) the frame's
 corners "frame X0 Y0 X1 Y1", each point "point X Y", each line "level Y".
-svg_check.py --png FILE.png: the share of pixels that are not white."""
+svg_check.py --png FILE.png: "inked SHARE", the share of pixels that are not white."""
 import struct
 import sys
 import xml.etree.ElementTree as ET
@@ -91,7 +91,7 @@ def png(path):
             opaque = channels == 3 or px[3] > 0
             inked += opaque and min(px[:3]) < 250
         prev = line
-    print(inked / (width * height))
+    print("inked", inked / (width * height))
 
 
 if __name__ == "__main__":
