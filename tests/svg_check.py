@@ -42,6 +42,8 @@ def svg(path):
             fail("a script in the picture")
         if e.tag == NS + "text" and float(e.get("font-size", root.get("font-size"))) < 12:
             fail("text smaller than 12")
+        if any(w in v.lower() for v in e.attrib.values() for w in ("nan", "inf")):
+            fail("a coordinate that is not finite")
     x, y = axis(root, "x"), axis(root, "y")
     frame = root.find(f"{NS}rect[@class='frame']")
     fx, fy = float(frame.get("x")), float(frame.get("y"))
@@ -49,6 +51,8 @@ def svg(path):
     print("frame", x(fx), y(fy + fh), x(fx + fw), y(fy))
     for c in root.iter(f"{NS}circle"):
         if c.get("class") == "point":
+            if not (fx <= float(c.get("cx")) <= fx + fw and fy <= float(c.get("cy")) <= fy + fh):
+                fail("a point outside the frame")
             print("point", x(float(c.get("cx"))), y(float(c.get("cy"))))
     for line in root.iter(f"{NS}line"):
         if line.get("class") == "level":
