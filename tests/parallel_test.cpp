@@ -66,8 +66,8 @@ TEST(Parallel, SameBitsAtOneTwoThreeThreads) {
                 for (int i = 0; i < one[k].num_rows(); i++)
                     for (int j = 0; j < one[k].num_cols(); j++)
                         ASSERT_EQ(std::memcmp(&one[k][i][j], &many[k][i][j], bytes), 0)
-                            << "order " << n << ", " << threads << " threads, result " << k << " (" << i << ", "
-                            << j << ")";
+                            << "order " << n << ", " << threads << " threads, result " << k << " (" << i
+                            << ", " << j << ")";
             }
         }
     }
