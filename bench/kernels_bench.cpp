@@ -1,5 +1,7 @@
 // Timings of the library's O(N³) kernels on seeded random matrices of order
-// N = 50, 100, 200, 400.  Each benchmark reports the rate counter "Gflop"
+// N = 20, 50, 100, 200, 400, each at 1 and 2 threads (the argument
+// "threads", set through OpenMP before the timed loop; without OpenMP only
+// 1).  Each benchmark reports the rate counter "Gflop"
 // (printed as Gflop/s): a textbook operation count for the kernel divided by
 // the measured CPU time.
 //
@@ -15,6 +17,10 @@
 #include <benchmark/benchmark.h>
 
 #include <random>
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
 
 #include "cmat_zelkor"
 #include "eigenvalue"
@@ -49,12 +55,22 @@ void reportRate(benchmark::State& state, double flopsPerIteration) {
         benchmark::Counter(flopsPerIteration * 1e-9, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// Threads for this run, from the second argument.
+void setThreads(benchmark::State& state) {
+#ifdef _OPENMP
+    omp_set_num_threads(static_cast<int>(state.range(1)));
+#else
+    (void)state;
+#endif
+}
+
 double cube(benchmark::State& state) {
     double n = static_cast<double>(state.range(0));
     return n * n * n;
 }
 
 void BM_LUFactor(benchmark::State& state) {
+    setThreads(state);
     Matrix<Real> A = randomMatrix(static_cast<int>(state.range(0)), 1);
     for (auto _ : state) {
         ZELKOR::LU<Real> lu(A);
@@ -65,6 +81,7 @@ void BM_LUFactor(benchmark::State& state) {
 }
 
 void BM_LUSolve(benchmark::State& state) {
+    setThreads(state);
     int n = static_cast<int>(state.range(0));
     Matrix<Real> A = randomMatrix(n, 2);
     Matrix<Real> B = randomMatrix(n, 3);
@@ -78,6 +95,7 @@ void BM_LUSolve(benchmark::State& state) {
 }
 
 void BM_LUInverse(benchmark::State& state) {
+    setThreads(state);
     Matrix<Real> A = randomMatrix(static_cast<int>(state.range(0)), 4);
     for (auto _ : state) {
         ZELKOR::LU<Real> lu(A);
@@ -89,6 +107,7 @@ void BM_LUInverse(benchmark::State& state) {
 }
 
 void BM_MatMult(benchmark::State& state) {
+    setThreads(state);
     int n = static_cast<int>(state.range(0));
     Matrix<Real> A = randomMatrix(n, 5);
     Matrix<Real> B = randomMatrix(n, 6);
@@ -101,6 +120,7 @@ void BM_MatMult(benchmark::State& state) {
 }
 
 void BM_EigenSymmetric(benchmark::State& state) {
+    setThreads(state);
     Matrix<Real> A = randomSymmetric(static_cast<int>(state.range(0)), 7);
     for (auto _ : state) {
         ZELKOR::Eigenvalue<Real> e(A);
@@ -111,6 +131,7 @@ void BM_EigenSymmetric(benchmark::State& state) {
 }
 
 void BM_EigenNonsymmetric(benchmark::State& state) {
+    setThreads(state);
     Matrix<Real> A = randomMatrix(static_cast<int>(state.range(0)), 8);
     for (auto _ : state) {
         ZELKOR::Eigenvalue<Real> e(A);
@@ -121,8 +142,14 @@ void BM_EigenNonsymmetric(benchmark::State& state) {
 }
 
 void orders(benchmark::internal::Benchmark* b) {
-    for (int n : {50, 100, 200, 400}) b->Arg(n);
-    b->ArgName("N")->Unit(benchmark::kMillisecond);
+#ifdef _OPENMP
+    const int maxThreads = 2;
+#else
+    const int maxThreads = 1;
+#endif
+    for (int n : {20, 50, 100, 200, 400})
+        for (int threads = 1; threads <= maxThreads; threads++) b->Args({n, threads});
+    b->ArgNames({"N", "threads"})->Unit(benchmark::kMillisecond)->UseRealTime();
 }
 
 }  // namespace
