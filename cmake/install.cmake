@@ -4,8 +4,7 @@
 include(CMakePackageConfigHelpers)
 
 install(TARGETS pivot_gauss jacobi_rot lu_spectrum polyroots RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES templates/vec_zelkor templates/cmat_zelkor templates/lu templates/eigenvalue templates/omp_zelkor
-        DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelkor)
+install(DIRECTORY templates/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelkor)
 
 set(ZELKOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zelkor)
 install(TARGETS zelkor_templates EXPORT zelkorTargets)

@@ -17,10 +17,7 @@
 
 #include "matrix_builders.h"
 
-// White-box access to orthes, cdiv and the work fields.
-#define private public
 #include "eigenvalue"
-#undef private
 
 namespace {
 
@@ -133,12 +130,11 @@ TEST(Eigen, WorkedExamples) {
 // orthes alone on a 3 × 3, and the complex division, both branches, one
 // rounding each; hypot when (b/a)² overflows.
 TEST(Eigen, HessenbergDivisionAndHypotByHand) {
-    Eigenvalue<Real> r(Matrix<Real>(0, 0, 0));
-    r.n_ = 3, r.hess_ = Matrix<Real>{{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}, r.work_ = Vector<Real>(3, 0);
-    r.V_ = Matrix<Real>(3, 3, 0);
-    r.orthes();
-    r.hess_[2][0] = 0;  // the Householder leftover below the band
-    expectNear(r.hess_, {{1, -3.597007, -0.248069}, {-8.062258, 14.8, 2.4}, {0, 0.4, 0.2}}, 1e-6);
+    Matrix<Real> H{{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}, V(3, 3, 0);
+    Vector<Real> ort(3, 0);
+    ZELKOR::stages::orthes(H, ort, V);
+    H[2][0] = 0;  // the Householder leftover below the band
+    expectNear(H, {{1, -3.597007, -0.248069}, {-8.062258, 14.8, 2.4}, {0, 0.4, 0.2}}, 1e-6);
 
     struct Div {
         Real xr, xi, yr, yi;
@@ -150,7 +146,7 @@ TEST(Eigen, HessenbergDivisionAndHypotByHand) {
     };
     for (const Div& d : divs) {
         Real re, im;
-        Eigenvalue<Real>::cdiv(d.xr, d.xi, d.yr, d.yi, re, im);
+        ZELKOR::cdiv(d.xr, d.xi, d.yr, d.yi, re, im);
         EXPECT_EQ(Cplx(re, im), d.want);
     }
 
@@ -158,6 +154,30 @@ TEST(Eigen, HessenbergDivisionAndHypotByHand) {
         Real a, b, want;
     } hyps[] = {{1e-2500L, 1, 1}, {1e-2500L, -4e-2000L, 4e-2000L}, {3, 4, 5}, {0, -3, 3}};
     for (const Hyp& c : hyps) EXPECT_CLOSE(ZELKOR::hypot(c.a, c.b), c.want, 4 * kEpsL * c.want);
+}
+
+// The QL iteration alone on the tridiagonal (−1, 2, −1) of order 5, whose
+// eigenvalues are 2 − 2·cos(kπ/6): found ascending with orthonormal vectors
+// and reported converged; reported not converged when one pass is all it
+// may spend on an eigenvalue, or when the size is infinite.
+TEST(Eigen, SymmetricQlReportsConvergence) {
+    const int n = 5;
+    const Real pi = std::acos(Real(-1));
+    auto run = [&](Real d0, int maxPasses, Vector<Real>& d, Matrix<Real>& V) {
+        d = Vector<Real>(n, 2);
+        d[0] = d0;
+        Vector<Real> e(n, -1), rotations(2 * n, 0);
+        e[0] = 0;  // the subdiagonal in e[1 ... n − 1], as tred2 leaves it
+        V = identity(n);
+        return ZELKOR::stages::tql2(d, e, V, rotations, kEps52, maxPasses, ZELKOR::EigenObserver{nullptr, nullptr});
+    };
+    Vector<Real> d;
+    Matrix<Real> V;
+    ASSERT_EQ(run(2, ZELKOR::stages::maxIterations(n), d, V), 1);
+    for (int k = 0; k < n; k++) EXPECT_CLOSE(d[k], 2 - 2 * std::cos((k + 1) * pi / (n + 1)), 16 * kEps52);
+    expectNear(transpose(V) * V, identity(n), 16 * kEps52);
+    EXPECT_EQ(run(2, 1, d, V), 0);
+    EXPECT_EQ(run(std::numeric_limits<Real>::infinity(), ZELKOR::stages::maxIterations(n), d, V), 0);
 }
 
 // Inputs on which a plain double-shift iteration stalls or loses accuracy:

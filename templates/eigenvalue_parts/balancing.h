@@ -1,0 +1,117 @@
+// -*- C++ -*-
+// Balancing of a nonsymmetric matrix by a diagonal similarity with powers
+// of two (balanceInPlace, balance), and the test that decides when the
+// eigen-decomposition uses it (isBadlyScaled).  The matrices must be square
+// with finite entries; neither is checked (see each function).
+#ifndef ZELKOR_EIGENVALUE_PARTS_BALANCING_H
+#define ZELKOR_EIGENVALUE_PARTS_BALANCING_H
+
+#include <cmath>
+
+#include "../cmat_zelkor"
+#include "../vec_zelkor"
+
+namespace ZELKOR {
+
+// Balancing: B = D⁻¹·A·D with D = diag(2^k[0], ..., 2^k[n−1]), the powers
+// of two chosen so that row i and column i of B have off-diagonal 1-norms
+// within a factor of about 2 of each other.  Each sweep takes i = 0 ... n−1
+// in turn and scales index i by the power of two that brings the two norms
+// closest, when that lowers their sum below 0.95 of what it was; the sweeps
+// end when one changes nothing (Parlett and Reinsch's method, radix 2,
+// without isolating eigenvalues by permutation).
+//
+// Needs a square A with finite entries (an index whose row or column norm
+// is zero or not finite is left as it is).  Gives B and, in k, the n
+// exponents.  The scaling is exact: B[i][j] = A[i][j]·2^(k[j] − k[i]) as
+// long as no entry under- or overflows, which it does not check.  B has
+// A's eigenvalues; an eigenvector x of B is D·x for A.
+template <class T>
+void balanceInPlace(Matrix<T>& B, Vector<int>& k) {
+    const int n = B.num_cols();
+    k = Vector<int>(n, 0);
+    // Every change lowers the off-diagonal norm by 5 % of row and column
+    // i's share, so the sweeps end after a few; the bound only guards
+    // against a cycle through entries that underflow.
+    bool changed = true;
+    for (int sweep = 0; changed && sweep < 1000; sweep++) {
+        changed = false;
+        for (int i = 0; i < n; i++) {
+            T c = 0;
+            T r = 0;
+            for (int j = 0; j < n; j++)
+                if (j != i) {
+                    c = c + std::abs(B[j][i]);
+                    r = r + std::abs(B[i][j]);
+                }
+            if (c == T(0) || r == T(0) || !std::isfinite(c) || !std::isfinite(r)) continue;
+            // Scaling index i by 2^e makes the sum c·2^e + r·2^−e.
+            const T sum = c + r;
+            int e = 0;
+            while (c < r / 2) {
+                c = c * 4;
+                e++;
+            }
+            while (c >= r * 2 && std::isfinite(c)) {
+                c = c / 4;
+                e--;
+            }
+            if (std::ldexp(c + r, -e) < T(0.95) * sum) {
+                changed = true;
+                k[i] = k[i] + e;
+                for (int j = 0; j < n; j++)
+                    if (j != i) {
+                        B[i][j] = std::ldexp(B[i][j], -e);
+                        B[j][i] = std::ldexp(B[j][i], e);
+                    }
+            }
+        }
+    }
+}
+
+// A balanced as balanceInPlace does it, into a new matrix; k as there.
+template <class T>
+Matrix<T> balance(const Matrix<T>& A, Vector<int>& k) {
+    Matrix<T> B = A;
+    balanceInPlace(B, k);
+    return B;
+}
+
+// Σ|A[i][j]| over i ≠ j: the part of A's size that a diagonal similarity
+// can change.
+template <class T>
+T offDiagonalNorm(const Matrix<T>& A) {
+    T s = 0;
+    for (int i = 0; i < A.num_cols(); i++)
+        for (int j = 0; j < A.num_cols(); j++)
+            if (i != j) s = s + std::abs(A[i][j]);
+    return s;
+}
+
+// When the nonsymmetric path balances A: never (the iteration on A as
+// given), always, or only when A is badly scaled.
+enum class Balancing { never, always, whenBadlyScaled };
+
+// A is badly scaled when balancing shrinks its off-diagonal 1-norm (B
+// is A balanced) by more than 2²⁰.  Diagonal similarities leave the
+// diagonal alone, so the off-diagonal norm is the part of A's size that
+// is owed to scaling, and the QR iteration's rounding and negligibility
+// test are relative to that size: on A, eigenvalues of the size of B's
+// entries lose about log₂(ratio) of the 52 bits the iteration resolves.
+// Below 2²⁰ at least 32 bits (9 digits) stay, more than the 6 the
+// programs print; so ordinary input keeps the unbalanced iteration and
+// its results exactly.  Ratios seen: 20000 random matrices of order 1 to 8
+// (entries zero, small integers, decimals in ±10, some of magnitude
+// 10⁻³ to 10³) shrink at most 255-fold, 20000 companion matrices of
+// such polynomials of degree 1 to 8 at most 4100-fold (2¹²); x² − 10¹⁶
+// shrinks 4.8·10⁷-fold (2²⁵·⁵) and Wilkinson's polynomial of degree 20
+// 5.8·10¹⁶-fold.
+template <class T>
+int isBadlyScaled(const Matrix<T>& A, const Matrix<T>& B) {
+    const T before = offDiagonalNorm(A);
+    return std::isfinite(before) && before > std::ldexp(offDiagonalNorm(B), 20);
+}
+
+}  // namespace ZELKOR
+
+#endif

@@ -1,0 +1,200 @@
+// -*- C++ -*-
+// Eigenvalue<T>: eigen-decomposition of a real square matrix A, done in the
+// constructor.  An exactly symmetric A is reduced to tridiagonal form by
+// Householder transformations (tred2) and diagonalised by the implicit QL
+// iteration (tql2): real eigenvalues in ascending order, orthonormal
+// eigenvectors.  Any other A is reduced to upper Hessenberg form (orthes),
+// to real Schur form by the shifted double-step QR iteration
+// (schurIteration), and its eigenvectors follow by back-substitution
+// (schurEigenvectors): real eigenvalues and complex-conjugate pairs, +μ
+// first, the pair's eigenvector u + i·v held as columns u, v of V.  In
+// every case A·V = V·D, D from getD.
+//
+// Negligibility is judged against 2⁻⁵² although the arithmetic is in T.
+//
+// A badly scaled nonsymmetric A (see isBadlyScaled) is balanced first,
+// by default: without it the iteration's accuracy is relative to A's
+// largest entries and small eigenvalues are lost.  The constructor's second
+// argument asks for balancing always or never; isBalanced() tells whether
+// it ran.
+//
+// Both iterations are bounded (see stages::maxIterations); isConverged()
+// tells whether every eigenvalue was found and is finite.  A matrix with no
+// columns gives empty results.  The shape is checked by ordinary code, not
+// only by assertions: a matrix with more columns than rows gives empty
+// results and isConverged() = 0; rows beyond the column count are ignored.
+// Entries that are not finite are not refused: they give isConverged() = 0.
+#ifndef ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
+#define ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
+
+#include <cmath>
+
+#include "../cmat_zelkor"
+#include "../vec_zelkor"
+#include "balancing.h"
+#include "eigenvectors.h"
+#include "hessenberg.h"
+#include "iteration.h"
+#include "schur_iteration.h"
+#include "symmetric_ql.h"
+#include "tridiagonal.h"
+
+namespace ZELKOR {
+
+template <class T>
+class Eigenvalue {
+public:
+    // Optional observer of the iteration (see EigenObserver).
+    typedef EigenObserver Observer;
+
+    // The members are built in place, each with its final size (the work
+    // storage of the path not taken is empty): no temporary matrix is made.
+    Eigenvalue(const Matrix<T>& A, Balancing balancing = Balancing::whenBadlyScaled,
+               Observer observer = Observer{nullptr, nullptr})
+        : observer_(observer),
+          n_(order(A)),
+          symmetric_(isSymmetric(A)),
+          realPart_(n_, 0),
+          imagPart_(n_, 0),
+          V_(n_, n_, 0),
+          hess_(symmetric_ ? 0 : n_, symmetric_ ? 0 : n_, 0),
+          ort_(symmetric_ ? 0 : n_, 0),
+          rotations_(symmetric_ ? 2 * n_ : 0, 0),
+          reflectors_(symmetric_ ? 0 : 5 * n_, 0),
+          applied_(symmetric_ ? 0 : n_, 0),
+          converged_(A.num_rows() >= A.num_cols()),
+          balanced_(0) {
+        if (n_ == 0) return;
+        if (symmetric_)
+            symmetricPath(A);
+        else
+            nonsymmetricPath(A, balancing);
+        for (int i = 0; i < n_; i++)
+            if (!std::isfinite(realPart_[i]) || !std::isfinite(imagPart_[i])) converged_ = 0;
+    }
+
+    // 1 when every eigenvalue was found within the iteration bound and is
+    // finite.  0 when the iteration gave up, or when the size of the matrix
+    // is not finite (an entry that is not, or sums that overflow): every
+    // entry is then negligible against it and the results are meaningless.
+    int isConverged() const { return converged_; }
+
+    // 1 when A was balanced before the iteration (then V is transformed
+    // back: A·V = V·D holds for A as given).
+    int isBalanced() const { return balanced_; }
+
+    void getRealEigenvalues(Vector<T>& out) const { out = realPart_; }
+    void getImagEigenvalues(Vector<T>& out) const { out = imagPart_; }
+    void getV(Matrix<T>& out) const { out = V_; }
+
+    // Block-diagonal D: each real eigenvalue on the diagonal; each pair
+    // a ± b·i as the block (a, b; −b, a).
+    void getD(Matrix<T>& D) const {
+        D = Matrix<T>(n_, n_, 0);
+        for (int i = 0; i < n_; i++) {
+            for (int j = 0; j < n_; j++) D[i][j] = 0;
+            D[i][i] = realPart_[i];
+            if (imagPart_[i] > 0)
+                D[i][i + 1] = imagPart_[i];
+            else if (imagPart_[i] < 0)
+                D[i][i - 1] = imagPart_[i];
+        }
+    }
+
+private:
+    // The negligibility threshold of both iterations.
+    static T negligible() { return T(std::pow(2.0, -52.0)); }
+
+    // The order of the problem: A's column count, or 0 when A has fewer
+    // rows than columns (no square block to decompose).
+    static int order(const Matrix<T>& A) { return A.num_rows() < A.num_cols() ? 0 : A.num_cols(); }
+
+    // 1 when A equals its transpose in its leading square block of the
+    // problem's order, compared with ==.
+    static int isSymmetric(const Matrix<T>& A) {
+        const int n = order(A);
+        int symmetric = 1;
+        for (int j = 0; (j < n) && symmetric; j++)
+            for (int i = 0; (i < n) && symmetric; i++) symmetric = (A[i][j] == A[j][i]);
+        return symmetric;
+    }
+
+    // tred2 works on the transpose of V (its loops then walk rows, not
+    // columns): A goes in transposed, and the result is transposed back
+    // before tql2.  The subdiagonal passes from tred2 to tql2 in imagPart_.
+    void symmetricPath(const Matrix<T>& A) {
+        for (int i = 0; i < n_; i++)
+            for (int j = 0; j < n_; j++) V_[j][i] = A[i][j];
+        stages::tred2(V_, realPart_, imagPart_);
+        for (int i = 0; i < n_; i++)
+            for (int j = i + 1; j < n_; j++) {
+                T t = V_[i][j];
+                V_[i][j] = V_[j][i];
+                V_[j][i] = t;
+            }
+        observer_.notify(0);
+        if (!stages::tql2(realPart_, imagPart_, V_, rotations_, negligible(), stages::maxIterations(n_), observer_))
+            converged_ = 0;
+    }
+
+    // hess_ holds A (balanced or not), then its Hessenberg form, its Schur
+    // form, and finally the Schur form's eigenvectors.
+    void nonsymmetricPath(const Matrix<T>& A, Balancing balancing) {
+        for (int j = 0; j < n_; j++)
+            for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
+        if (balancing != Balancing::never) {
+            balanceInPlace(hess_, scale_);
+            balanced_ = balancing == Balancing::always || isBadlyScaled(A, hess_);
+            if (!balanced_)
+                for (int j = 0; j < n_; j++)
+                    for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
+        }
+        stages::orthes(hess_, ort_, V_);
+        observer_.notify(0);
+        hqr2();
+        if (balanced_)  // A's eigenvectors are D times those of D⁻¹·A·D
+            for (int i = 0; i < n_; i++)
+                for (int j = 0; j < n_; j++) V_[i][j] = std::ldexp(V_[i][j], scale_[i]);
+    }
+
+    // Real Schur form of the Hessenberg matrix with Schur vectors
+    // accumulated in V_, then the eigenvectors by back-substitution.
+    void hqr2() {
+        const T eps = negligible();
+        T hNorm = 0;
+        for (int i = 0; i < n_; i++)
+            for (int j = (i - 1 > 0 ? i - 1 : 0); j < n_; j++) hNorm = hNorm + std::abs(hess_[i][j]);
+        // A size that is not finite makes every entry negligible: the results
+        // would mean nothing, so the iteration does not start.
+        if (!std::isfinite(hNorm)) {
+            converged_ = 0;
+            return;
+        }
+        if (!stages::schurIteration(eps, stages::maxIterations(n_), hess_, V_, realPart_, imagPart_, reflectors_,
+                                    applied_, observer_)) {
+            converged_ = 0;
+            return;
+        }
+        if (hNorm == T(0)) return;
+        stages::schurEigenvectors(eps, hNorm, hess_, V_, realPart_, imagPart_);
+    }
+
+    Observer observer_;
+    int n_;
+    int symmetric_;
+    Vector<T> realPart_;    // eigenvalues; tred2 → tql2: the diagonal
+    Vector<T> imagPart_;    // imaginary parts; tred2 → tql2: the subdiagonal
+    Matrix<T> V_;           // eigenvectors (transposed during tred2)
+    Matrix<T> hess_;        // nonsymmetric path: see nonsymmetricPath
+    Vector<T> ort_;         // orthes: the Householder vectors
+    Vector<T> rotations_;   // tql2: one pass's rotations (c, s)
+    Vector<T> reflectors_;  // schurIteration: one pass's reflectors (x, y, z, q, r)
+    Vector<int> applied_;   // schurIteration: 1 where that step applied its reflector
+    int converged_;
+    int balanced_;
+    Vector<int> scale_;  // balancing: A's index i scaled by 2^scale_[i]
+};
+
+}  // namespace ZELKOR
+
+#endif

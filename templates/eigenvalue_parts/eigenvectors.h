@@ -1,0 +1,223 @@
+// -*- C++ -*-
+// Eigenvectors from the real Schur form: back-substitution column by column
+// into the upper triangle of the Schur form (realVector, complexVector),
+// then the product with the Schur vectors (backTransform); schurEigenvectors
+// runs both.  The Schur form must be as schurIteration leaves it, with its
+// eigenvalues in d, e (pairs +μ first) and a finite size hNorm; the sizes of
+// the buffers are the caller's to ensure: none is checked.
+#ifndef ZELKOR_EIGENVALUE_PARTS_EIGENVECTORS_H
+#define ZELKOR_EIGENVALUE_PARTS_EIGENVECTORS_H
+
+#include <cmath>
+
+#include "../cmat_zelkor"
+#include "../omp_zelkor"
+#include "../vec_zelkor"
+#include "scalar.h"
+
+namespace ZELKOR {
+namespace stages {
+
+// Column n of the eigenvectors of the Schur form for the real eigenvalue
+// d[n], by back-substitution into column n of X.  The Schur form's entries
+// are read from S: X itself, or a copy of it when the columns are
+// computed by several threads (each column then overwrites only its own
+// entries while the others still read the Schur form).
+template <class T>
+void realVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, Matrix<T>& X, const Vector<T>& d,
+                const Vector<T>& e) {
+    Matrix<T>& H = X;
+    const T p = d[n];
+    T r = 0, s = 0, z = 0;
+    T t, w, x, y;
+    int l = n;
+    H[n][n] = 1;
+    for (int i = n - 1; i >= 0; i--) {
+        w = S[i][i] - p;
+        r = 0;
+        for (int j = l; j <= n; j++) r = r + S[i][j] * H[j][n];
+        if (e[i] < 0) {
+            z = w;
+            s = r;
+        } else {
+            l = i;
+            if (e[i] == T(0)) {
+                if (w != T(0))
+                    H[i][n] = -r / w;
+                else
+                    H[i][n] = -r / (eps * hNorm);
+            } else {
+                x = S[i][i + 1];
+                y = S[i + 1][i];
+                T den = (d[i] - p) * (d[i] - p) + e[i] * e[i];
+                t = (x * s - z * r) / den;
+                H[i][n] = t;
+                if (std::abs(x) > std::abs(z))
+                    H[i + 1][n] = (-r - w * t) / x;
+                else
+                    H[i + 1][n] = (-s - y * t) / z;
+            }
+            // Overflow control
+            t = std::abs(H[i][n]);
+            if ((eps * t) * t > 1)
+                for (int j = i; j <= n; j++) H[j][n] = H[j][n] / t;
+        }
+    }
+}
+
+// Columns n − 1 (real part) and n (imaginary part) of the eigenvector of
+// the Schur form for the pair at n − 1, n (e[n] < 0), into X; S as in
+// realVector.
+template <class T>
+void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, Matrix<T>& X, const Vector<T>& d,
+                   const Vector<T>& e) {
+    Matrix<T>& H = X;
+    const T p = d[n];
+    const T q = e[n];
+    T r = 0, s = 0, z = 0;
+    T t, w, x, y;
+    int l = n - 1;
+    if (std::abs(S[n][n - 1]) > std::abs(S[n - 1][n])) {
+        H[n - 1][n - 1] = q / S[n][n - 1];
+        H[n - 1][n] = -(S[n][n] - p) / S[n][n - 1];
+    } else {
+        ZELKOR::cdiv(T(0), -S[n - 1][n], S[n - 1][n - 1] - p, q, H[n - 1][n - 1], H[n - 1][n]);
+    }
+    H[n][n - 1] = 0;
+    H[n][n] = 1;
+    for (int i = n - 2; i >= 0; i--) {
+        T sumRe = 0;
+        T sumIm = 0;
+        for (int j = l; j <= n; j++) {
+            sumRe = sumRe + S[i][j] * H[j][n - 1];
+            sumIm = sumIm + S[i][j] * H[j][n];
+        }
+        w = S[i][i] - p;
+        if (e[i] < 0) {
+            z = w;
+            r = sumRe;
+            s = sumIm;
+        } else {
+            l = i;
+            if (e[i] == T(0)) {
+                ZELKOR::cdiv(-sumRe, -sumIm, w, q, H[i][n - 1], H[i][n]);
+            } else {
+                x = S[i][i + 1];
+                y = S[i + 1][i];
+                T detRe = (d[i] - p) * (d[i] - p) + e[i] * e[i] - q * q;
+                T detIm = (d[i] - p) * 2 * q;
+                if (detRe == T(0) && detIm == T(0))
+                    detRe = (eps * hNorm) *
+                            (std::abs(w) + std::abs(q) + std::abs(x) + std::abs(y) + std::abs(z));
+                ZELKOR::cdiv(x * r - z * sumRe + q * sumIm, x * s - z * sumIm - q * sumRe, detRe, detIm,
+                             H[i][n - 1], H[i][n]);
+                if (std::abs(x) > (std::abs(z) + std::abs(q))) {
+                    H[i + 1][n - 1] = (-sumRe - w * H[i][n - 1] + q * H[i][n]) / x;
+                    H[i + 1][n] = (-sumIm - w * H[i][n] - q * H[i][n - 1]) / x;
+                } else {
+                    ZELKOR::cdiv(-r - y * H[i][n - 1], -s - y * H[i][n], z, q, H[i + 1][n - 1], H[i + 1][n]);
+                }
+            }
+            // Overflow control
+            T a = std::abs(H[i][n - 1]);
+            T b = std::abs(H[i][n]);
+            t = a > b ? a : b;
+            if ((eps * t) * t > 1) {
+                for (int j = i; j <= n; j++) {
+                    H[j][n - 1] = H[j][n - 1] / t;
+                    H[j][n] = H[j][n] / t;
+                }
+            }
+        }
+    }
+}
+
+// V = V·X, X the upper-triangular eigenvectors of the Schur form;
+// descending columns read only columns not yet overwritten.  Columns
+// j, j − 1 and rows i, i + 1 go together, each element summing its
+// products in increasing k from 0.  Rows i0 ... i1 − 1: each row is
+// transformed on its own.
+template <class T>
+void backTransform(int i0, int i1, const Matrix<T>& X, Matrix<T>& V) {
+    const int nn = X.num_cols();
+    const Matrix<T>& H = X;
+    int j = nn - 1;
+    for (; j >= 1; j -= 2) {
+        int i = i0;
+        for (; i + 1 < i1; i += 2) {
+            const T* v0 = V[i];
+            const T* v1 = V[i + 1];
+            T z00 = 0;
+            T z01 = 0;
+            T z10 = 0;
+            T z11 = 0;
+            for (int k = 0; k < j; k++) {
+                T a = v0[k];
+                T b = v1[k];
+                T hj = H[k][j];
+                T hj1 = H[k][j - 1];
+                z00 = z00 + a * hj;
+                z01 = z01 + a * hj1;
+                z10 = z10 + b * hj;
+                z11 = z11 + b * hj1;
+            }
+            z00 = z00 + v0[j] * H[j][j];
+            z10 = z10 + v1[j] * H[j][j];
+            V[i][j] = z00;
+            V[i][j - 1] = z01;
+            V[i + 1][j] = z10;
+            V[i + 1][j - 1] = z11;
+        }
+        if (i < i1) {
+            T z0 = 0;
+            T z1 = 0;
+            for (int k = 0; k < j; k++) {
+                T a = V[i][k];
+                z0 = z0 + a * H[k][j];
+                z1 = z1 + a * H[k][j - 1];
+            }
+            z0 = z0 + V[i][j] * H[j][j];
+            V[i][j] = z0;
+            V[i][j - 1] = z1;
+        }
+    }
+    if (j == 0) {
+        for (int i = i0; i < i1; i++) V[i][0] = T(0) + V[i][0] * H[0][0];
+    }
+}
+
+// The eigenvectors of the Schur form T (in H) by back-substitution, then
+// V·X: on return the upper triangle of H holds X (its columns for the real
+// eigenvalues and the pairs' real and imaginary parts) and V holds the
+// eigenvectors of the original matrix.  eps and hNorm (the 1-norm of the
+// Hessenberg band) set the size of a perturbed zero divisor.
+template <class T>
+void schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, const Vector<T>& d,
+                       const Vector<T>& e) {
+    const int nn = H.num_cols();
+    // The columns are independent of one another; with threads each
+    // reads the Schur form from a copy, the largest columns first.
+    if (parallelWork((double)nn * nn * nn / 6)) {
+        const Matrix<T> S(H);
+        ZELKOR_OMP(parallel for schedule(dynamic, 1))
+        for (int n = nn - 1; n >= 0; n--) {
+            if (e[n] == T(0))
+                realVector(n, eps, hNorm, S, H, d, e);
+            else if (e[n] < 0)
+                complexVector(n, eps, hNorm, S, H, d, e);
+        }
+    } else {
+        for (int n = nn - 1; n >= 0; n--) {
+            if (e[n] == T(0))
+                realVector(n, eps, hNorm, H, H, d, e);
+            else if (e[n] < 0)
+                complexVector(n, eps, hNorm, H, H, d, e);
+        }
+    }
+    forEvenBlocks(nn, (double)nn * nn * nn / 2, [&](int i0, int i1) { backTransform(i0, i1, H, V); });
+}
+
+}  // namespace stages
+}  // namespace ZELKOR
+
+#endif

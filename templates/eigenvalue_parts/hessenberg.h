@@ -1,0 +1,193 @@
+// -*- C++ -*-
+// orthes: Householder reduction of a square matrix to upper Hessenberg
+// form over the whole index range, the product of the reflections
+// accumulated.  Sizes (H and V n × n, ort of length n) are the caller's to
+// ensure: none is checked.
+#ifndef ZELKOR_EIGENVALUE_PARTS_HESSENBERG_H
+#define ZELKOR_EIGENVALUE_PARTS_HESSENBERG_H
+
+#include <cmath>
+
+#include "../cmat_zelkor"
+#include "../omp_zelkor"
+#include "../vec_zelkor"
+
+namespace ZELKOR {
+namespace stages {
+
+// orthes, step m: columns j0 ... j1 − 1 of H become (I − u·uᵀ/h)·H,
+// u = ort[m ... n − 1].  Four columns go together so that each load of
+// ort serves several of them.
+template <class T>
+void orthesColumns(int m, T h, int j0, int j1, Matrix<T>& H, const Vector<T>& ort) {
+    const int high = H.num_cols() - 1;
+    int j = j0;
+    for (; j + 3 < j1; j += 4) {
+        T f0 = 0;
+        T f1 = 0;
+        T f2 = 0;
+        T f3 = 0;
+        for (int i = high; i >= m; i--) {
+            const T* hi = H[i] + j;
+            T o = ort[i];
+            f0 = f0 + o * hi[0];
+            f1 = f1 + o * hi[1];
+            f2 = f2 + o * hi[2];
+            f3 = f3 + o * hi[3];
+        }
+        f0 = f0 / h;
+        f1 = f1 / h;
+        f2 = f2 / h;
+        f3 = f3 / h;
+        for (int i = m; i <= high; i++) {
+            T* hi = H[i] + j;
+            T o = ort[i];
+            hi[0] = hi[0] - f0 * o;
+            hi[1] = hi[1] - f1 * o;
+            hi[2] = hi[2] - f2 * o;
+            hi[3] = hi[3] - f3 * o;
+        }
+    }
+    for (; j < j1; j++) {
+        T f = 0;
+        for (int i = high; i >= m; i--) f = f + ort[i] * H[i][j];
+        f = f / h;
+        for (int i = m; i <= high; i++) H[i][j] = H[i][j] - f * ort[i];
+    }
+}
+
+// orthes, step m: rows i0 ... i1 − 1 of H become H·(I − u·uᵀ/h), two
+// rows together.
+template <class T>
+void orthesRows(int m, T h, int i0, int i1, Matrix<T>& H, const Vector<T>& ort) {
+    const int high = H.num_cols() - 1;
+    int i = i0;
+    for (; i + 1 < i1; i += 2) {
+        T* h0 = H[i];
+        T* h1 = H[i + 1];
+        T f0 = 0;
+        T f1 = 0;
+        for (int jj = high; jj >= m; jj--) {
+            T o = ort[jj];
+            f0 = f0 + o * h0[jj];
+            f1 = f1 + o * h1[jj];
+        }
+        f0 = f0 / h;
+        f1 = f1 / h;
+        for (int jj = m; jj <= high; jj++) {
+            T o = ort[jj];
+            h0[jj] = h0[jj] - f0 * o;
+            h1[jj] = h1[jj] - f1 * o;
+        }
+    }
+    for (; i < i1; i++) {
+        T f = 0;
+        for (int jj = high; jj >= m; jj--) f = f + ort[jj] * H[i][jj];
+        f = f / h;
+        for (int jj = m; jj <= high; jj++) H[i][jj] = H[i][jj] - f * ort[jj];
+    }
+}
+
+// orthes, accumulation of step m into V: columns j0 ... j1 − 1, each on
+// its own, four at a time; ort[m + 1 ...] holds the step's vector and
+// H[m][m − 1] its scale.
+template <class T>
+void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>& ort, Matrix<T>& V) {
+    const int high = H.num_cols() - 1;
+    const T hm = H[m][m - 1];
+    int j = j0;
+    for (; j + 3 < j1; j += 4) {
+        T g0 = 0;
+        T g1 = 0;
+        T g2 = 0;
+        T g3 = 0;
+        for (int i = m; i <= high; i++) {
+            const T* vi = V[i] + j;
+            T o = ort[i];
+            g0 = g0 + o * vi[0];
+            g1 = g1 + o * vi[1];
+            g2 = g2 + o * vi[2];
+            g3 = g3 + o * vi[3];
+        }
+        g0 = (g0 / ort[m]) / hm;
+        g1 = (g1 / ort[m]) / hm;
+        g2 = (g2 / ort[m]) / hm;
+        g3 = (g3 / ort[m]) / hm;
+        for (int i = m; i <= high; i++) {
+            T* vi = V[i] + j;
+            T o = ort[i];
+            vi[0] = vi[0] + g0 * o;
+            vi[1] = vi[1] + g1 * o;
+            vi[2] = vi[2] + g2 * o;
+            vi[3] = vi[3] + g3 * o;
+        }
+    }
+    for (; j < j1; j++) {
+        T g = 0;
+        for (int i = m; i <= high; i++) g = g + ort[i] * V[i][j];
+        g = (g / ort[m]) / H[m][m - 1];
+        for (int i = m; i <= high; i++) V[i][j] = V[i][j] + g * ort[i];
+    }
+}
+
+// Householder reduction of H to upper Hessenberg form: H becomes Qᵀ·H·Q
+// with each column's Householder vector left below the band (entries
+// H[i][m − 1], i > m, are not cleared), V becomes Q; ort is work space
+// for the vectors.
+template <class T>
+void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V) {
+    int n = H.num_cols();
+    int low = 0;
+    int high = n - 1;
+
+    for (int m = low + 1; m <= high - 1; m++) {
+        T scale = 0;
+        for (int i = m; i <= high; i++) scale = scale + std::abs(H[i][m - 1]);
+        if (scale != T(0)) {
+            T h = 0;
+            for (int i = high; i >= m; i--) {
+                ort[i] = H[i][m - 1] / scale;
+                h = h + ort[i] * ort[i];
+            }
+            T g = std::sqrt(h);
+            if (ort[m] > 0) g = -g;
+            h = h - ort[m] * g;
+            ort[m] = ort[m] - g;
+
+            // H = (I − u·uᵀ/h)·H·(I − u·uᵀ/h): the columns, then the
+            // rows, each transformed on its own (a block per thread).
+            if (parallelWork((double)(n - m) * n * 4)) {
+                ZELKOR_OMP(parallel) {
+                    int j0, j1;
+                    evenBlock(n - m, threadNumber(), threadCount(), j0, j1);
+                    orthesColumns(m, h, m + j0, m + j1, H, ort);
+                    ZELKOR_OMP(barrier)
+                    evenBlock(high + 1, threadNumber(), threadCount(), j0, j1);
+                    orthesRows(m, h, j0, j1, H, ort);
+                }
+            } else {
+                orthesColumns(m, h, m, n, H, ort);
+                orthesRows(m, h, 0, high + 1, H, ort);
+            }
+            ort[m] = scale * ort[m];
+            H[m][m - 1] = scale * g;
+        }
+    }
+
+    for (int i = 0; i < n; i++)
+        for (int j = 0; j < n; j++) V[i][j] = (i == j ? T(1) : T(0));
+
+    for (int m = high - 1; m >= low + 1; m--) {
+        if (H[m][m - 1] != T(0)) {
+            for (int i = m + 1; i <= high; i++) ort[i] = H[i][m - 1];
+            // Each column on its own (a block of them per thread).
+            forEvenBlocks(high - m + 1, (double)(high - m + 1) * (high - m + 1) * 2,
+                          [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); });
+        }
+    }
+}
+
+}  // namespace stages
+}  // namespace ZELKOR
+
+#endif

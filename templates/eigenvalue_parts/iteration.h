@@ -1,0 +1,36 @@
+// -*- C++ -*-
+// What the QL and the Schur iteration share: the bound on the passes spent
+// on one eigenvalue, and the observer told of each eigenvalue found.
+#ifndef ZELKOR_EIGENVALUE_PARTS_ITERATION_H
+#define ZELKOR_EIGENVALUE_PARTS_ITERATION_H
+
+namespace ZELKOR {
+
+// Optional observer of the iteration: found(context, k) is called with
+// the number k of eigenvalues known, 0 when the reduction is done, then
+// each time an eigenvalue or a pair is found.  It must not throw; a null
+// `found` is never called.
+struct EigenObserver {
+    void (*found)(void* context, int count);
+    void* context;
+    void notify(int count) const {
+        if (found) found(context, count);
+    }
+};
+
+namespace stages {
+
+// Passes of either iteration spent on one eigenvalue (or pair) of a
+// problem of order n before it gives up: 30·max(10, n).  A converging QL
+// or double-shift QR run needs a few passes per eigenvalue (ordinary
+// matrices at most about 50 in one block, counting the passes that only
+// wait for an exceptional shift), and once the iteration for an eigenvalue
+// has failed to deflate for hundreds of passes its state is dominated by
+// values that are not finite, on which no test can succeed.  The bound
+// stops only such runs.
+inline int maxIterations(int n) { return 30 * (n > 10 ? n : 10); }
+
+}  // namespace stages
+}  // namespace ZELKOR
+
+#endif

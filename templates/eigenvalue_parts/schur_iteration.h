@@ -1,0 +1,250 @@
+// -*- C++ -*-
+// The real Schur iteration: deflation, shifts and passes of the shifted
+// double-step QR iteration on an upper Hessenberg matrix (as orthes leaves
+// it), the Schur vectors accumulated.  H must be n × n Hessenberg with a
+// finite size, V n × n, d and e of length n, steps 5n and applied n: none
+// of this is checked.
+#ifndef ZELKOR_EIGENVALUE_PARTS_SCHUR_ITERATION_H
+#define ZELKOR_EIGENVALUE_PARTS_SCHUR_ITERATION_H
+
+#include <cmath>
+
+#include "../cmat_zelkor"
+#include "../omp_zelkor"
+#include "../vec_zelkor"
+#include "iteration.h"
+#include "reflectors.h"
+#include "schur_row_split.h"
+#include "schur_sweep.h"
+
+namespace ZELKOR {
+namespace stages {
+
+// The first row of the unreduced block that ends at row `last`: the
+// search goes up from `last` to the first negligible subdiagonal entry,
+// one below eps times its two diagonal neighbours.  When both are
+// exactly 0, the entry is judged against its subdiagonal neighbours in
+// rows 0 ... last instead (not against the whole matrix's size, which
+// would drop a 1 beside a 10¹⁶ elsewhere), and an exact 0 splits.
+template <class T>
+int blockStartOf(int last, const T eps, const Matrix<T>& H) {
+    int l = last;
+    while (l > 0) {
+        T s = std::abs(H[l - 1][l - 1]) + std::abs(H[l][l]);
+        if (s == T(0)) {
+            if (H[l][l - 1] == T(0)) break;
+            if (l >= 2) s = std::abs(H[l - 1][l - 2]);
+            if (l + 1 <= last) s = s + std::abs(H[l + 1][l]);
+        }
+        if (std::abs(H[l][l - 1]) < eps * s) break;
+        l--;
+    }
+    return l;
+}
+
+// The 2×2 block in rows and columns a, b = a + 1 deflates: a real pair
+// (the block is rotated to upper triangular form, H and V alike) or a
+// complex pair, +μ first (the block stays); the eigenvalues into d, e.
+template <class T>
+void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matrix<T>& V, Vector<T>& d,
+                 Vector<T>& e) {
+    const int nn = H.num_cols();
+    const int low = 0;
+    const int high = nn - 1;
+    T p, q, r, s, w, x, z;
+
+    w = H[b][a] * H[a][b];
+    p = (H[a][a] - H[b][b]) / T(2);
+    q = p * p + w;
+    z = std::sqrt(std::abs(q));
+    H[b][b] = H[b][b] + shiftSum;
+    H[a][a] = H[a][a] + shiftSum;
+    x = H[b][b];
+
+    if (q >= 0) {  // real pair
+        if (p >= 0)
+            z = p + z;
+        else
+            z = p - z;
+        d[a] = x + z;
+        d[b] = d[a];
+        if (z != T(0)) d[b] = x - w / z;
+        e[a] = 0;
+        e[b] = 0;
+        x = H[b][a];
+        s = std::abs(x) + std::abs(z);
+        p = x / s;
+        q = z / s;
+        r = std::sqrt(p * p + q * q);
+        p = p / r;
+        q = q / r;
+        for (int j = a; j < nn; j++) {
+            z = H[a][j];
+            H[a][j] = q * z + p * H[b][j];
+            H[b][j] = q * H[b][j] - p * z;
+        }
+        for (int i = 0; i <= b; i++) {
+            z = H[i][a];
+            H[i][a] = q * z + p * H[i][b];
+            H[i][b] = q * H[i][b] - p * z;
+        }
+        for (int i = low; i <= high; i++) {
+            z = V[i][a];
+            V[i][a] = q * z + p * V[i][b];
+            V[i][b] = q * V[i][b] - p * z;
+        }
+    } else {  // complex pair, +μ first
+        d[a] = x + p;
+        d[b] = x + p;
+        e[a] = z;
+        e[b] = -z;
+    }
+}
+
+// One pass of the double-shift QR iteration on the unreduced block
+// blockStart ... last (at least 3 rows), with the exceptional shifts at
+// passes 10 and 30; its transformations applied to H and V, steps and
+// applied its work space.  false when the iteration gives up: after
+// maxPasses passes on this block, or once H[last][last − 1] is NaN.
+template <class T>
+bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftSum, const T eps, const int maxPasses,
+                 Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied) {
+    const int nn = H.num_cols();
+    const int low = 0;
+    const int high = nn - 1;
+    T p = 0, q = 0, r = 0, s = 0, z = 0;
+    T w, x, y;
+    // No step assigns H[last][last-1] afresh; each only subtracts
+    // from it.  Once it is NaN the block can never deflate as one
+    // root, and as a pair it yields a NaN eigenvalue: give up now.
+    if (iterCount >= maxPasses || std::isnan(H[last][last - 1])) return false;
+    x = H[last][last];
+    y = H[last - 1][last - 1];
+    w = H[last][last - 1] * H[last - 1][last];
+
+    if (iterCount == 10) {  // first exceptional shift
+        shiftSum = shiftSum + x;
+        for (int i = low; i <= last; i++) H[i][i] = H[i][i] - x;
+        s = std::abs(H[last][last - 1]) + std::abs(H[last - 1][last - 2]);
+        x = 0.75 * s;
+        y = x;
+        w = (s * (-0.4375)) * s;
+    }
+    if (iterCount == 30) {  // second exceptional shift
+        s = (y - x) / T(2);
+        s = s * s + w;
+        if (s > 0) {
+            s = std::sqrt(s);
+            if (y < x) s = -s;
+            s = x - w / ((y - x) / T(2) + s);
+            for (int i = low; i <= last; i++) H[i][i] = H[i][i] - s;
+            shiftSum = shiftSum + s;
+            x = y = w = T(0.964);
+        }
+    }
+    // A pass that cannot start its sweep (shift x exactly 0) once
+    // both exceptional shifts are spent would repeat unchanged for
+    // ever; such a pass sweeps from the first column's p, q, r.
+    const bool sweepOnZeroShift = iterCount >= 30;
+    iterCount = iterCount + 1;
+
+    // Look for two consecutive small subdiagonal entries.
+    int m = last - 2;
+    for (;;) {
+        z = H[m][m];
+        r = x - z;
+        s = y - z;
+        p = (r * s - w) / H[m + 1][m] + H[m][m + 1];
+        q = H[m + 1][m + 1] - z - r - s;
+        r = H[m + 2][m + 1];
+        s = std::abs(p) + std::abs(q) + std::abs(r);
+        p = p / s;
+        q = q / s;
+        r = r / s;
+        if (m == blockStart) break;
+        if (std::abs(H[m][m - 1]) * (std::abs(q) + std::abs(r)) <
+            eps * (std::abs(p) * (std::abs(H[m - 1][m - 1]) + std::abs(z) + std::abs(H[m + 1][m + 1]))))
+            break;
+        m--;
+    }
+    const int sweepStart = m;
+
+    for (int i = sweepStart + 2; i <= last; i++) {
+        H[i][i - 2] = 0;
+        if (i > sweepStart + 2) H[i][i - 3] = 0;
+    }
+
+    // Double QR step on rows and columns sweepStart ... last, then the
+    // deferred column updates: rows 0 ... k of H for each step k, and
+    // all rows of V; every row on its own, t < sweepEnd a row of H, the
+    // others the rows of V.  With threads, thread 0 sweeps while thread 1
+    // takes the right-hand columns of the row updates (RowSplit).
+    const int rowWork = (last - sweepStart) * (nn - sweepStart);
+    if (parallelWork((double)rowWork * 4)) {
+        RowSplit split(sweepStart, last, nn);
+        int sweepEnd = sweepStart;
+        ZELKOR_OMP(parallel) {
+            if (threadNumber() == 0)
+                sweepEnd = sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied,
+                                 threadCount() > 1 ? &split : nullptr);
+            else if (threadNumber() == 1)
+                helpRows(split, H, steps, applied);
+            ZELKOR_OMP(barrier)
+            const int rows = sweepEnd + (high - low + 1);
+            ZELKOR_OMP(for schedule(static))
+            for (int t = 0; t < rows; t++) {
+                if (t < sweepEnd)
+                    applyReflectors(H[t], t > sweepStart ? t : sweepStart, sweepEnd, last, steps, applied);
+                else
+                    applyReflectors(V[low + t - sweepEnd], sweepStart, sweepEnd, last, steps, applied);
+            }
+        }
+    } else {
+        const int sweepEnd =
+            sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied, nullptr);
+        for (int i = 0; i < sweepEnd; i++)
+            applyReflectors(H[i], i > sweepStart ? i : sweepStart, sweepEnd, last, steps, applied);
+        for (int i = low; i <= high; i++) applyReflectors(V[i], sweepStart, sweepEnd, last, steps, applied);
+    }
+    return true;
+}
+
+// Deflation passes on the Hessenberg matrix H from the bottom right corner
+// until every eigenvalue is in d (real parts) and e (imaginary parts): H
+// becomes the real Schur form (its quasi-triangle; entries below the
+// subdiagonal are left over) and V is multiplied by the transformations.
+// steps and applied are the passes' work space.  observer.notify(k) once
+// k eigenvalues are found.  false when the iteration gave up (see
+// francisPass).
+template <class T>
+bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& d, Vector<T>& e,
+                    Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer) {
+    const int n = H.num_cols();
+    T shiftSum = 0;
+    int last = n - 1;
+    int iterCount = 0;
+    while (last >= 0) {
+        const int blockStart = blockStartOf(last, eps, H);
+        if (blockStart == last) {  // one root
+            H[last][last] = H[last][last] + shiftSum;
+            d[last] = H[last][last];
+            e[last] = 0;
+            last--;
+            iterCount = 0;
+            observer.notify(n - 1 - last);
+        } else if (blockStart == last - 1) {  // two roots
+            deflatePair(last - 1, last, shiftSum, H, V, d, e);
+            last = last - 2;
+            iterCount = 0;
+            observer.notify(n - 1 - last);
+        } else if (!francisPass(blockStart, last, iterCount, shiftSum, eps, maxPasses, H, V, steps, applied)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace stages
+}  // namespace ZELKOR
+
+#endif
