@@ -1,10 +1,20 @@
-# Installation: the four programs in bin/, the headers in include/zelkor/,
-# and a CMake package: find_package(zelkor CONFIG REQUIRED) then link
-# zelkor::templates (serial) or, with OpenMP, zelkor::parallel.
+# Installation: the four programs in bin/ (when built), the headers in
+# include/zelkor/, the licence in share/doc/zelkor/, a CMake package
+# (find_package(zelkor CONFIG REQUIRED), then link zelkor::templates, serial,
+# or, with OpenMP, zelkor::parallel) and pkg-config files in share/pkgconfig/
+# (zelkor, and zelkor-parallel with the OpenMP flags).
 include(CMakePackageConfigHelpers)
 
-install(TARGETS pivot_gauss jacobi_rot lu_spectrum polyroots RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(ZELKOR_PROGRAMS)
+  install(TARGETS pivot_gauss jacobi_rot lu_spectrum polyroots RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 install(DIRECTORY templates/ DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/zelkor)
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+foreach(pc zelkor zelkor-parallel)
+  configure_file(cmake/${pc}.pc.in ${CMAKE_CURRENT_BINARY_DIR}/${pc}.pc @ONLY)
+  install(FILES ${CMAKE_CURRENT_BINARY_DIR}/${pc}.pc DESTINATION ${CMAKE_INSTALL_DATADIR}/pkgconfig)
+endforeach()
 
 set(ZELKOR_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/zelkor)
 install(TARGETS zelkor_templates EXPORT zelkorTargets)

@@ -24,12 +24,7 @@ inline Matrix<Real> identity(int n) {
     return I;
 }
 
-inline Matrix<Real> transpose(const Matrix<Real>& A) {
-    Matrix<Real> T(A.num_cols(), A.num_rows(), 0);
-    for (int i = 0; i < A.num_rows(); i++)
-        for (int j = 0; j < A.num_cols(); j++) T[j][i] = A[i][j];
-    return T;
-}
+using ZELKOR::transpose;
 
 inline Real uniform(std::mt19937& g) { return std::uniform_real_distribution<double>(-1.0, 1.0)(g); }
 

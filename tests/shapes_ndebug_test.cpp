@@ -37,4 +37,14 @@ TEST(ShapesWithoutAssertions, EmptyResults) {
     }
 }
 
+// Every operation that combines two objects, on shapes that do not fit:
+// empty results, nothing touched outside the operands' storage.
+TEST(ShapesWithoutAssertions, ArithmeticGivesEmptyResults) {
+    const Matrix<Real> A(2, 3, 1), B(2, 2, 1);
+    const Vector<Real> a{1, 2, 3}, b{1};
+    EXPECT_EQ((a - b).dim() + (b - a).dim() + (A * b).dim() + (B * a).dim(), 0);
+    EXPECT_EQ(ZELKOR::column(A, 3).dim() + ZELKOR::column(A, -1).dim(), 0);
+    for (const Matrix<Real>& R : {A * B, A * A, A + B, B - A}) expectEmpty(R);
+}
+
 }  // namespace

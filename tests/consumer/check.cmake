@@ -1,29 +1,48 @@
-# Installs the build in BUILD_DIR into a fresh prefix, then configures,
-# builds and runs the consumer project against it.
+# Installs the build in BUILD_DIR into a fresh prefix; then builds and runs
+# the consumer against it as a CMake project and as a Makefile project
+# through pkg-config, and once more with the source tree added by
+# add_subdirectory.  Each consumer must print the worked factorisation.
 set(work ${WORK_DIR})
 file(REMOVE_RECURSE ${work})
-execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${work}/prefix
-                RESULT_VARIABLE rc OUTPUT_QUIET)
-if(rc)
-  message(FATAL_ERROR "install failed")
-endif()
-foreach(program pivot_gauss jacobi_rot lu_spectrum polyroots)
-  if(NOT EXISTS ${work}/prefix/bin/${program})
-    message(FATAL_ERROR "${program} not installed")
+set(expected "2 2\n4 3 \n0 -0.5 \ndet=2\n")
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(rc)
+    message(FATAL_ERROR "${ARGN} failed:\n${out}${err}")
   endif()
-endforeach()
-execute_process(COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${work}/build -DCMAKE_PREFIX_PATH=${work}/prefix
-                RESULT_VARIABLE rc OUTPUT_QUIET)
-if(rc)
-  message(FATAL_ERROR "configuring the consumer failed")
-endif()
-execute_process(COMMAND ${CMAKE_COMMAND} --build ${work}/build RESULT_VARIABLE rc OUTPUT_QUIET)
-if(rc)
-  message(FATAL_ERROR "building the consumer failed")
-endif()
-foreach(consumer consumer consumer_parallel)
-  execute_process(COMMAND ${work}/build/${consumer} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
-  if(rc OR NOT out STREQUAL "2 2\n4 3 \n0 -0.5 \ndet=2\n")
-    message(FATAL_ERROR "${consumer} printed:\n${out}")
+endfunction()
+
+function(expect_report binary)
+  execute_process(COMMAND ${binary} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+  if(rc OR NOT out STREQUAL expected)
+    message(FATAL_ERROR "${binary} printed:\n${out}")
   endif()
-endforeach()
+endfunction()
+
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${work}/prefix)
+if(PROGRAMS)
+  foreach(program pivot_gauss jacobi_rot lu_spectrum polyroots)
+    if(NOT EXISTS ${work}/prefix/bin/${program})
+      message(FATAL_ERROR "${program} not installed")
+    endif()
+  endforeach()
+endif()
+if(NOT EXISTS ${work}/prefix/share/doc/zelkor/LICENSE)
+  message(FATAL_ERROR "the licence is not installed")
+endif()
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${work}/build -DCMAKE_PREFIX_PATH=${work}/prefix)
+run(${CMAKE_COMMAND} --build ${work}/build)
+expect_report(${work}/build/consumer)
+expect_report(${work}/build/consumer_parallel)
+
+file(COPY ${SOURCE_DIR}/Makefile ${SOURCE_DIR}/main.cpp DESTINATION ${work}/make)
+set(ENV{PKG_CONFIG_PATH} ${work}/prefix/share/pkgconfig)
+run(make -C ${work}/make)
+expect_report(${work}/make/consumer)
+expect_report(${work}/make/consumer_parallel)
+
+run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/subdirectory -B ${work}/subdirectory -DZELKOR_SOURCE_DIR=${ZELKOR_SOURCE_DIR})
+run(${CMAKE_COMMAND} --build ${work}/subdirectory)
+expect_report(${work}/subdirectory/consumer)

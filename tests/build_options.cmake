@@ -1,0 +1,47 @@
+# Configures the source tree with every combination of ZELKOR_PROGRAMS,
+# ZELKOR_TESTS, ZELKOR_BENCH, ZELKOR_FUZZ and ZELKOR_OPENMP (configuring
+# only: the fuzz targets need clang to build); then configures and installs
+# the headers alone with GoogleTest and Google Benchmark out of reach.
+set(work ${WORK_DIR})
+file(REMOVE_RECURSE ${work})
+
+function(configure dir)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${ZELKOR_SOURCE_DIR} -B ${dir} ${ARGN}
+                  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE err)
+  if(rc)
+    message(FATAL_ERROR "configuring with ${ARGN} failed:\n${err}")
+  endif()
+endfunction()
+
+set(n 0)
+foreach(programs ON OFF)
+  foreach(tests ON OFF)
+    foreach(bench ON OFF)
+      foreach(fuzz ON OFF)
+        foreach(openmp ON OFF)
+          math(EXPR n "${n} + 1")
+          configure(${work}/${n} -DZELKOR_PROGRAMS=${programs} -DZELKOR_TESTS=${tests} -DZELKOR_BENCH=${bench}
+                    -DZELKOR_FUZZ=${fuzz} -DZELKOR_OPENMP=${openmp})
+          file(REMOVE_RECURSE ${work}/${n})
+        endforeach()
+      endforeach()
+    endforeach()
+  endforeach()
+endforeach()
+
+configure(${work}/headers -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
+          -DZELKOR_PROGRAMS=OFF)
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${work}/headers --prefix ${work}/prefix RESULT_VARIABLE rc
+                OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "the headers-only install failed")
+endif()
+foreach(file include/zelkor/eigenvalue include/zelkor/eigenvalue_parts/eigenvalue_class.h share/pkgconfig/zelkor.pc
+        share/doc/zelkor/LICENSE lib/cmake/zelkor/zelkorConfig.cmake)
+  if(NOT EXISTS ${work}/prefix/${file})
+    message(FATAL_ERROR "the headers-only install lacks ${file}")
+  endif()
+endforeach()
+if(EXISTS ${work}/prefix/bin)
+  message(FATAL_ERROR "the headers-only install has programs")
+endif()
