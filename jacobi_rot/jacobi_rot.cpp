@@ -69,6 +69,16 @@ double offDiagonal2(int n, double** a) {
     return sum;
 }
 
+// The end of a converged run: the lower triangle mirrors the upper one,
+// then the rotation count and the sum of squares.
+bool converge(int n, double** a, int rotations, double delta, std::ostream& out) {
+    for (int i = 0; i < n; ++i)
+        for (int j = i + 1; j < n; ++j) a[j][i] = a[i][j];
+    out << " Jacobi ha convergido  con " << rotations << " iteraciones" << std::endl << std::endl;
+    out << "Delta= " << delta << std::endl << std::endl;
+    return true;
+}
+
 // x with two significant digits: "3.1e-29".
 std::string twoDigits(double x) {
     std::ostringstream s;
@@ -105,6 +115,10 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
                 }
             }
         }
+        // Every off-diagonal entry exactly 0 while the running sum says
+        // otherwise: no rotation can change the sum again, so the test
+        // below could never pass; the matrix is diagonal.
+        if (apq == 0 && !(std::fabs(delta) <= tol)) return converge(n, a, it, offDiagonal2(n, a), out);
         out << "p= " << p << " q= " << q << " apq= " << apq << std::endl;
 
         const double t = tangent(a[p][p], a[q][q], a[p][q]);
@@ -156,12 +170,14 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
         delta = delta - apq0 * apq0;
         if (deltas) deltas->push_back(delta);
         out << " Delta= " << delta << std::endl << std::endl;
-        if (std::fabs(delta) <= tol) {
-            for (int i = 0; i < n; ++i)
-                for (int j = i + 1; j < n; ++j) a[j][i] = a[i][j];
-            out << " Jacobi ha convergido  con " << it + 1 << " iteraciones" << std::endl << std::endl;
-            out << "Delta= " << delta << std::endl << std::endl;
-            return true;
+        if (std::fabs(delta) <= tol) return converge(n, a, it + 1, delta, out);
+        // The running sum only decreases: once below −tol, rounding has
+        // carried it past the true sum and the test above can never pass
+        // again.  The sum recomputed from the matrix decides, and the
+        // rotations go on from it.
+        if (delta < -tol) {
+            delta = offDiagonal2(n, a);
+            if (delta <= tol) return converge(n, a, it + 1, delta, out);
         }
     }
     out << "Numero de  maximo de iteraciones en jacobi sin convergencia" << std::endl << std::endl;

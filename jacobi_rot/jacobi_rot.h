@@ -14,7 +14,10 @@
 // upper triangle of a are read.  Each rotation annihilates the off-diagonal
 // entry of largest magnitude; the trace of every rotation goes to out.
 // Stops when the running sum of squares of the upper off-diagonal entries
-// is at most 1e-12·min(1, ‖A‖²_F), or after 100 rotations.  On exit the
+// is at most 1e-12·min(1, ‖A‖²_F), or after 100 rotations.  Where rounding
+// has made that test impossible (the running sum below −tolerance, or every
+// off-diagonal entry exactly 0 with the sum still above the tolerance), the
+// sum recomputed from the matrix decides instead.  On exit the
 // diagonal of a holds the eigenvalues, column k of v the unit eigenvector
 // of a[k][k], and the lower triangle of a mirrors the upper one if and only
 // if the result is true (converged).  ‖A‖²_F must be finite.  When deltas

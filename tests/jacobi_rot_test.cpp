@@ -63,12 +63,15 @@ TEST(JacobiRotReport, TwoByTwoExampleAndNonsymmetricInput) {
                              r.out.substr(r.out.find("Delta")));
 }
 
-// Entries of a few hundred: the running estimate stays above 1e-12 while
-// the matrix is diagonal; the note tells both sums apart.
+// Order 12 needs more than 100 rotations (some four sweeps of 66 entries):
+// the trace ends at rotation 100 and the note gives the true sum, far
+// above 1e-12.
 TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
-    ProgramRun r = jacobiRun(
-        "5\n-263 182 382 -336 -139\n182 -280 107 379 60\n382 107 83 267 -12\n"
-        "-336 379 267 -186 -304\n-139 60 -12 -304 99\n");
+    std::ostringstream data;
+    data << "12\n";
+    for (int i = 1; i <= 12; ++i)
+        for (int j = 1; j <= 12; ++j) data << (i * j) % 7 - 3 << (j == 12 ? "\n" : " ");
+    ProgramRun r = jacobiRun(data.str());
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Matriz iteracion 100\n"), std::string::npos);
     EXPECT_NE(r.out.find("\n\nNumero de  maximo de iteraciones en jacobi sin convergencia\n\n  Delta= "),
@@ -76,8 +79,37 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
     const std::string note =
         "jacobi_rot: jacobi.dat: no convergence in 100 rotations (off-diagonal sum of squares now ";
     ASSERT_EQ(r.err.rfind(note, 0), 0u) << r.err;
-    EXPECT_LT(std::strtod(r.err.c_str() + note.size(), nullptr), 1e-20);
-    EXPECT_GT(std::abs(std::strtod(r.err.c_str() + r.err.find("estimate is ") + 12, nullptr)), 1e-12);
+    EXPECT_GT(std::strtod(r.err.c_str() + note.size(), nullptr), 1e-9);
+}
+
+// Rounding carries the running sum below −1e-12 while the matrix is
+// converging; the sum recomputed from the matrix then ends the run.
+// (300, 200, 100; 200, 400, 150; 100, 150, 500): the seventh rotation
+// leaves a running −2.9e-12, the true sum is below 1e-19, and the
+// eigenvalues sum to the trace 1200.  And the other way: with 10⁸ and 1.1
+// in two planes of their own, two rotations zero both exactly while the
+// running sum keeps fl(fl(10¹⁶ + 1.21) − 10¹⁶) − 1.21 = 0.79 (the ulp of
+// 10¹⁶ is 2); no rotation can lower it, and the exact 0 ends the run.
+TEST(JacobiRotProperties, RoundingOfTheRunningSumDoesNotStopConvergence) {
+    Solved s({{300, 200, 100}, {200, 400, 150}, {100, 150, 500}});
+    ASSERT_TRUE(s.converged) << s.trace.str();
+    const std::string trace = s.trace.str();
+    EXPECT_NE(trace.find("Matriz iteracion 7\n"), std::string::npos);
+    EXPECT_EQ(trace.find("Matriz iteracion 8\n"), std::string::npos);
+    const std::size_t last = trace.rfind(" Delta= ");
+    EXPECT_LT(std::strtod(trace.c_str() + last + 8, nullptr), -1e-12);
+    const std::string done = " Jacobi ha convergido  con 7 iteraciones\n\nDelta= ";
+    ASSERT_NE(trace.find(done), std::string::npos);
+    EXPECT_LE(std::strtod(trace.c_str() + trace.find(done) + done.size(), nullptr), 1e-19);
+    EXPECT_NEAR(s.a[0][0] + s.a[1][1] + s.a[2][2], 1200, 1e-10);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) EXPECT_LE(i == j ? 0 : std::abs(s.a[i][j]), 1e-9);
+
+    Solved planes({{1, 1e8, 0, 0}, {1e8, 2, 0, 0}, {0, 0, 3, 1.1}, {0, 0, 1.1, 4}});
+    ASSERT_TRUE(planes.converged);
+    EXPECT_NE(planes.trace.str().find(" Delta= 0.79\n"), std::string::npos);
+    EXPECT_NE(planes.trace.str().find(" Jacobi ha convergido  con 2 iteraciones\n\nDelta= 0\n"), std::string::npos);
+    EXPECT_EQ(planes.trace.str().find("Matriz iteracion 3\n"), std::string::npos);
 }
 
 // A0 = V·Â·Vᵀ, Â the final matrix: the residuals A0·v_k − â_kk·v_k are V
