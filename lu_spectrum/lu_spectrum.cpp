@@ -113,8 +113,8 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         out << U << endl;
         for (int j = 0; j < N; j++) {
             if (U[j][j] == 0) {
-                err << "lu_spectrum: datos4.dat: the matrix is singular (no nonzero pivot in column " << j + 1
-                    << "): the inverse and the solutions are empty" << endl;
+                err << program << ": " << file << ": the matrix is singular (no nonzero pivot in column "
+                    << j + 1 << "): the inverse and the solutions are empty" << endl;
                 break;
             }
         }
