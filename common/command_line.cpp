@@ -7,6 +7,7 @@
 #include <string>
 
 #include "datafile.h"
+#include "voice.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
                                          {nullptr, 0, nullptr, 0}};
     CommandLine result;
     auto usageError = [&](const std::string& problem) {
-        err << info.name << ": " << problem << "; try '" << info.name << " --help'" << std::endl;
+        err << prefix(info.name) << problem << "; try '" << info.name << " --help'" << std::endl;
         result.status = 2;
         return result;
     };

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+class Voice;
+
 class InputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -75,9 +77,8 @@ private:
 constexpr int maxOrder = 46340;
 
 // True when everything written to standard output reached it; otherwise
-// one line "<program>: cannot write the report to standard output:
-// <reason>" on standard error.
-bool reportWritten(const char* program);
+// the voice says "cannot write the report to standard output: <reason>".
+bool reportWritten(const Voice& voice);
 
 // Opens `file` (a path, relative to the current folder unless absolute),
 // runs `run` on it and returns its exit status.  A missing file gets

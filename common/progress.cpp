@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "voice.h"
+
 ProgressLine::ProgressLine(const char* program, int total, bool enabled, std::ostream& err)
     : program_(program), total_(total), enabled_(enabled), err_(err) {}
 
@@ -10,7 +12,7 @@ void ProgressLine::show(const std::string& stage, int found) {
     auto now = std::chrono::steady_clock::now();
     if (width_ > 0 && found > 0 && found < total_ && now - last_ < std::chrono::milliseconds(250)) return;
     last_ = now;
-    std::string line = std::string(program_) + ": " + stage;
+    std::string line = prefix(program_) + stage;
     if (found >= 0) {
         line += ", " + std::to_string(found) + " of " + std::to_string(total_) + " eigenvalues (" +
                 std::to_string(total_ > 0 ? 100LL * found / total_ : 100) + "%)";

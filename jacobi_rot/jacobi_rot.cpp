@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
@@ -13,6 +12,7 @@
 #include "datafile.h"
 #include "row_arrays.h"
 #include "svg.h"
+#include "voice.h"
 
 namespace {
 
@@ -207,6 +207,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
               const Options& options) {
     const char* program = "jacobi_rot";
     const std::string& file = options.dataFile;
+    const Voice voice(program, file, err);
     int n;
     std::vector<double> values;
     std::string leftover;
@@ -216,7 +217,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
         leftover = in.leftoverWarning();
     } catch (const InputError& e) {
-        err << e.what() << std::endl;
+        voice.line(e.what());
         return 1;
     }
 
@@ -230,26 +231,21 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
     std::vector<double>().swap(values);
     if (!std::isfinite(frobenius2(n, a.rows()))) {
-        err << program << ": " << file
-            << ": the entries are too large: the sum of their squares overflows double precision"
-            << std::endl;
+        voice.aboutFile("the entries are too large: the sum of their squares overflows double precision");
         return 1;
     }
-    if (!leftover.empty()) err << leftover << std::endl;
+    voice.line(leftover);
     RowArrays v(n);
 
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(options.svgFile, voice) != 0) return 1;
     errno = 0;
     std::ofstream res(resPath, std::ios::out | std::ios::trunc);
     if (!res) {
-        err << program << ": cannot write " << resPath;
-        if (errno != 0) err << ": " << std::strerror(errno);
-        err << std::endl;
+        voice.cannotWrite(resPath, systemReason(errno, ""));
         return 1;
     }
     if (!symmetric) {
-        err << program << ": " << file << ": the matrix is not symmetric; its upper triangle was used"
-            << std::endl;
+        voice.aboutFile("the matrix is not symmetric; its upper triangle was used");
     }
 
     printRows(out, n, a.rows());
@@ -284,19 +280,18 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         out << std::endl;
     }
     if (!converged) {
-        err << program << ": " << file << ": no convergence in " << maxRotations
-            << " rotations (off-diagonal sum of squares now " << twoDigits(offDiagonal2(n, a.rows()))
-            << "; the running estimate is " << twoDigits(deltas.back()) << ")" << std::endl;
+        voice.aboutFile("no convergence in " + std::to_string(maxRotations) +
+                        " rotations (off-diagonal sum of squares now " + twoDigits(offDiagonal2(n, a.rows())) +
+                        "; the running estimate is " + twoDigits(deltas.back()) + ")");
     }
 
     // Each line of res.dat was flushed as written: errno still holds the
     // reason of a failed write.
     res.close();
     if (!res) {
-        err << program << ": cannot write " << resPath << ": "
-            << (errno != 0 ? std::strerror(errno) : "write error") << std::endl;
+        voice.cannotWrite(resPath, systemReason(errno, "write error"));
         return 1;
     }
     if (options.svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas, tol), options.svgFile, program, err);
+    return writeChart(convergenceChart(file, deltas, tol), options.svgFile, voice);
 }

@@ -10,6 +10,7 @@
 #include "lu"
 #include "progress.h"
 #include "svg.h"
+#include "voice.h"
 #include "vec_zelkor"
 
 using namespace ZELKOR;
@@ -37,6 +38,7 @@ constexpr int progressFrom = 250;
 int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
     const char* program = "lu_spectrum";
     const std::string& file = options.dataFile;
+    const Voice voice(program, file, err);
     int N;
     std::vector<Real> values;
     std::string leftover;
@@ -46,14 +48,14 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, "the N·N matrix");
         leftover = in.leftoverWarning();
     } catch (const InputError& e) {
-        err << e.what() << endl;
+        voice.line(e.what());
         return 1;
     }
     Matrix<Real> A(N, N, 0);
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];
     std::vector<Real>().swap(values);
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(options.svgFile, voice) != 0) return 1;
 
     // Each stage keeps its matrices of order N only while it needs them: at
     // most five at once (A, the LU factors, L, U and L·U).
@@ -68,18 +70,15 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
             Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &progress});
             progress.erase();
             if (!E.isConverged()) {
-                err << program << ": " << file
-                    << ": the eigenvalue iteration does not converge on this matrix (its arithmetic "
-                       "overflows)"
-                    << endl;
+                voice.aboutFile(
+                    "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)");
                 return 1;
             }
-            if (!leftover.empty()) err << leftover << endl;
+            voice.line(leftover);
             if (E.isBalanced()) {
-                err << program << ": " << file
-                    << ": the rows and columns differ in scale by many orders of magnitude; the matrix was "
-                       "balanced before the eigenvalue iteration"
-                    << endl;
+                voice.aboutFile(
+                    "the rows and columns differ in scale by many orders of magnitude; the matrix was "
+                    "balanced before the eigenvalue iteration");
             }
             E.getRealEigenvalues(lambda);
             if (!options.svgFile.empty()) E.getImagEigenvalues(imagParts);
@@ -113,8 +112,8 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         out << U << endl;
         for (int j = 0; j < N; j++) {
             if (U[j][j] == 0) {
-                err << program << ": " << file << ": the matrix is singular (no nonzero pivot in column "
-                    << j + 1 << "): the inverse and the solutions are empty" << endl;
+                voice.aboutFile("the matrix is singular (no nonzero pivot in column " + std::to_string(j + 1) +
+                                "): the inverse and the solutions are empty");
                 break;
             }
         }
@@ -147,5 +146,5 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         im[i] = static_cast<double>(imagParts[i]);
     }
     return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false),
-                      options.svgFile, program, err);
+                      options.svgFile, voice);
 }

@@ -10,6 +10,7 @@
 #include "datafile.h"
 #include "row_arrays.h"
 #include "svg.h"
+#include "voice.h"
 
 namespace {
 
@@ -110,6 +111,7 @@ void backsus(int n, double** a, const double* b, double* x) {
 int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
     const char* program = "pivot_gauss";
     const std::string& file = options.dataFile;
+    const Voice voice(program, file, err);
     int n;
     std::vector<double> values;
     try {
@@ -118,9 +120,9 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
         std::string leftover = in.leftoverWarning();
-        if (!leftover.empty()) err << leftover << std::endl;
+        voice.line(leftover);
     } catch (const InputError& e) {
-        err << e.what() << std::endl;
+        voice.line(e.what());
         return 1;
     }
 
@@ -130,7 +132,7 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
         for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
     for (int i = 0; i < n; ++i) b[i] = values[static_cast<std::size_t>(n) * n + i];
     std::vector<double>().swap(values);
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(options.svgFile, voice) != 0) return 1;
 
     out << "Datos leidos" << std::endl;
     printMatrix(out, n, a.rows());
@@ -142,13 +144,13 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     int stop =
         gaussp(n, a.rows(), b.data(), l.rows(), &overflow, options.svgFile.empty() ? nullptr : &growth);
     if (stop >= 0 && overflow) {
-        err << "pivot_gauss: " << file << ": the elimination in column " << stop + 1
-            << " (counted from 1) overflows the range of double" << std::endl;
+        voice.aboutFile("the elimination in column " + std::to_string(stop + 1) +
+                        " (counted from 1) overflows the range of double");
         return 1;
     }
     if (stop >= 0) {
-        err << "pivot_gauss: " << file << ": the system is singular: column " << stop + 1
-            << " (counted from 1) has no nonzero pivot" << std::endl;
+        voice.aboutFile("the system is singular: column " + std::to_string(stop + 1) +
+                        " (counted from 1) has no nonzero pivot");
         return 1;
     }
     // Solved before anything more is printed: an overflow stops the report
@@ -157,8 +159,8 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     backsus(n, a.rows(), b.data(), x.data());
     for (int i = n - 1; i >= 0; --i) {
         if (!std::isfinite(x[i])) {
-            err << "pivot_gauss: " << file << ": the back substitution for x[" << i
-                << "] overflows the range of double" << std::endl;
+            voice.aboutFile("the back substitution for x[" + std::to_string(i) +
+                            "] overflows the range of double");
             return 1;
         }
     }
@@ -173,5 +175,5 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
     out << std::endl;
     if (options.svgFile.empty()) return 0;
-    return writeChart(growthChart(file, growth), options.svgFile, program, err);
+    return writeChart(growthChart(file, growth), options.svgFile, voice);
 }

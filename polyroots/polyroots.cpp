@@ -11,6 +11,7 @@
 #include "eigenvalue"
 #include "progress.h"
 #include "svg.h"
+#include "voice.h"
 
 using namespace ZELKOR;
 using std::endl;
@@ -49,6 +50,7 @@ constexpr int progressFrom = 300;
 int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
     const char* program = "polyroots";
     const std::string& file = options.dataFile;
+    const Voice voice(program, file, err);
     int N;
     Vector<Real> a;
     std::string leftover;
@@ -66,10 +68,10 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
         leftover = in.leftoverWarning();
     } catch (const InputError& e) {
-        err << e.what() << endl;
+        voice.line(e.what());
         return 1;
     }
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(options.svgFile, voice) != 0) return 1;
 
     // Companion matrix: its characteristic polynomial is p(x) / a[N].
     Matrix<Real> A(N, N, 0);
@@ -86,18 +88,16 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
     Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &progress});
     progress.erase();
     if (!E.isConverged()) {
-        err << program << ": " << file
-            << ": the eigenvalue iteration does not converge on the companion matrix (the coefficients' "
-               "ratios overflow)"
-            << endl;
+        voice.aboutFile(
+            "the eigenvalue iteration does not converge on the companion matrix (the coefficients' ratios "
+            "overflow)");
         return 1;
     }
-    if (!leftover.empty()) err << leftover << endl;
+    voice.line(leftover);
     if (E.isBalanced()) {
-        err << program << ": " << file
-            << ": the coefficients span many orders of magnitude; the companion matrix was balanced before "
-               "the eigenvalue iteration"
-            << endl;
+        voice.aboutFile(
+            "the coefficients span many orders of magnitude; the companion matrix was balanced before the "
+            "eigenvalue iteration");
     }
     E.getRealEigenvalues(re);
     E.getImagEigenvalues(im);
@@ -115,5 +115,5 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
         y[i] = static_cast<double>(im[i]);
     }
     return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true),
-                      options.svgFile, program, err);
+                      options.svgFile, voice);
 }
