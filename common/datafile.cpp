@@ -225,6 +225,19 @@ std::vector<long double> DataFile::readLongDoubles(std::size_t count, const std:
     return readMany<long double>(count, what, toLongDouble);
 }
 
+bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
+                  std::string& leftover) {
+    try {
+        DataFile in(data, voice.program(), voice.file());
+        read(in);
+        leftover = in.leftoverWarning();
+        return true;
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return false;
+    }
+}
+
 namespace {
 
 // Why `file` opened as `in` cannot be read, or "" when it can be tried:

@@ -73,6 +73,15 @@ private:
     bool atStart_ = true;   // no token read yet (a byte-order mark may come)
 };
 
+// The opening of a program's run: `read` takes the data from the file,
+// through a DataFile that names the voice's program and file, then the
+// rest is looked through for numbers left over.  False after the voice has
+// said the line of an InputError; otherwise `leftover` holds the left-over
+// warning ("" when there is none), for the program to say once its data
+// are known to be good.
+bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
+                  std::string& leftover);
+
 // Largest order whose n·n elements a Matrix (int element count) can index.
 constexpr int maxOrder = 46340;
 

@@ -208,18 +208,14 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     const char* program = "jacobi_rot";
     const std::string& file = options.dataFile;
     const Voice voice(program, file, err);
-    int n;
+    int n = 0;
     std::vector<double> values;
     std::string leftover;
-    try {
-        DataFile in(data, program, file);
+    auto read = [&](DataFile& in) {
         n = in.readInt("the order n", 2, maxOrder);
         values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
-        leftover = in.leftoverWarning();
-    } catch (const InputError& e) {
-        voice.line(e.what());
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
 
     // Both arrays exist before the result file is touched: running out of
     // memory leaves it as it was.

@@ -39,18 +39,14 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
     const char* program = "lu_spectrum";
     const std::string& file = options.dataFile;
     const Voice voice(program, file, err);
-    int N;
+    int N = 0;
     std::vector<Real> values;
     std::string leftover;
-    try {
-        DataFile in(data, program, file);
+    auto read = [&](DataFile& in) {
         N = in.readInt("the order N", 1, maxOrder);
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, "the N·N matrix");
-        leftover = in.leftoverWarning();
-    } catch (const InputError& e) {
-        voice.line(e.what());
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
     Matrix<Real> A(N, N, 0);
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];

@@ -112,19 +112,16 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     const char* program = "pivot_gauss";
     const std::string& file = options.dataFile;
     const Voice voice(program, file, err);
-    int n;
+    int n = 0;
     std::vector<double> values;
-    try {
-        DataFile in(data, program, file);
+    std::string leftover;
+    auto read = [&](DataFile& in) {
         n = in.readInt("the order n", 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
-        std::string leftover = in.leftoverWarning();
-        voice.line(leftover);
-    } catch (const InputError& e) {
-        voice.line(e.what());
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
+    voice.line(leftover);
 
     RowArrays a(n);
     std::vector<double> b(n);

@@ -51,11 +51,10 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
     const char* program = "polyroots";
     const std::string& file = options.dataFile;
     const Voice voice(program, file, err);
-    int N;
+    int N = 0;
     Vector<Real> a;
     std::string leftover;
-    try {
-        DataFile in(data, program, file);
+    auto read = [&](DataFile& in) {
         N = in.readInt("the degree N", 1, maxOrder);
         int count = in.readInt("the coefficient count", INT_MIN, INT_MAX);
         if (count != N + 1) {
@@ -66,11 +65,8 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
         if (coefficients[N] == 0) in.fail("the leading coefficient a[N] is zero");
         a = Vector<Real>(N + 1, 0);
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
-        leftover = in.leftoverWarning();
-    } catch (const InputError& e) {
-        voice.line(e.what());
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
     if (checkChartPath(options.svgFile, voice) != 0) return 1;
 
     // Companion matrix: its characteristic polynomial is p(x) / a[N].
