@@ -258,9 +258,8 @@ bool reportWritten(const Voice& voice) {
     return false;
 }
 
-int runOnDataFile(const char* program, const char* file, const char* expected,
-                  const std::function<int(std::istream&)>& run) {
-    const Voice voice(program, file, std::cerr);
+int runOnDataFile(const Voice& voice, const char* expected, const std::function<int(std::istream&)>& run) {
+    const char* file = voice.file().c_str();
     errno = 0;
     std::ifstream in(file);
     const std::string reason = unreadable(file, in, errno);

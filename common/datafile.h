@@ -89,15 +89,14 @@ constexpr int maxOrder = 46340;
 // the voice says "cannot write the report to standard output: <reason>".
 bool reportWritten(const Voice& voice);
 
-// Opens `file` (a path, relative to the current folder unless absolute),
-// runs `run` on it and returns its exit status.  A missing file gets
-// "<program>: cannot open <file> in the current folder (expected:
+// Opens the voice's file (a path, relative to the current folder unless
+// absolute), runs `run` on it and returns its exit status.  A missing file
+// gets "<program>: cannot open <file> in the current folder (expected:
 // <expected>)", without "in the current folder" when the name holds a '/';
 // one that exists but cannot be read "<program>: cannot read <file>:
 // <reason>" (a folder: "Is a directory"); exhausted memory and a report
 // that could not be written completely get one line as well.  Status 1 for
 // all of them.
-int runOnDataFile(const char* program, const char* file, const char* expected,
-                  const std::function<int(std::istream&)>& run);
+int runOnDataFile(const Voice& voice, const char* expected, const std::function<int(std::istream&)>& run);
 
 #endif

@@ -12,7 +12,6 @@
 #include "datafile.h"
 #include "row_arrays.h"
 #include "svg.h"
-#include "voice.h"
 
 namespace {
 
@@ -169,16 +168,6 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
     return false;
 }
 
-const ProgramInfo jacobiRotInfo = {
-    "jacobi_rot",
-    "jacobi.dat",
-    "Computes the eigenvalues and eigenvectors of a symmetric matrix by Jacobi rotations\n"
-    "(each annihilates the largest off-diagonal entry), with a trace of every rotation.",
-    "the order n (at least 2), then n·n numbers row by row",
-    "    2\n    2 1\n    1 2",
-    "Writes the eigenvalues and eigenvectors to res.dat in the current folder (created or emptied).",
-    "the off-diagonal sum of squares after each rotation (log scale)"};
-
 namespace {
 
 // The running sum of squares after each rotation on a logarithmic axis,
@@ -203,11 +192,9 @@ SvgChart convergenceChart(const std::string& file, const std::vector<double>& de
 
 }  // namespace
 
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err,
-              const Options& options) {
-    const char* program = "jacobi_rot";
-    const std::string& file = options.dataFile;
-    const Voice voice(program, file, err);
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, const Voice& voice,
+              const std::string& svgFile) {
+    const std::string& file = voice.file();
     int n = 0;
     std::vector<double> values;
     std::string leftover;
@@ -233,7 +220,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     voice.line(leftover);
     RowArrays v(n);
 
-    if (checkChartPath(options.svgFile, voice) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
     errno = 0;
     std::ofstream res(resPath, std::ios::out | std::ios::trunc);
     if (!res) {
@@ -288,6 +275,6 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         voice.cannotWrite(resPath, systemReason(errno, "write error"));
         return 1;
     }
-    if (options.svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas, tol), options.svgFile, voice);
+    if (svgFile.empty()) return 0;
+    return writeChart(convergenceChart(file, deltas, tol), svgFile, voice);
 }

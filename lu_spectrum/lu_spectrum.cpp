@@ -10,22 +10,10 @@
 #include "lu"
 #include "progress.h"
 #include "svg.h"
-#include "voice.h"
 #include "vec_zelkor"
 
 using namespace ZELKOR;
 using std::endl;
-
-const ProgramInfo luSpectrumInfo = {
-    "lu_spectrum",
-    "datos4.dat",
-    "Computes the eigenvalues, eigenvectors and eigenvector residuals of a square matrix A,\n"
-    "then its LU factors, determinant, inverse, the solution X of A*X = I and the solution\n"
-    "of A*x = (the eigenvalues' real parts), each with a product that checks it.",
-    "the order N, then N·N numbers row by row",
-    "    2\n    4 1\n    2 3",
-    "",
-    "the eigenvalues in the complex plane"};
 
 namespace {
 
@@ -35,10 +23,9 @@ constexpr int progressFrom = 250;
 
 }  // namespace
 
-int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
-    const char* program = "lu_spectrum";
-    const std::string& file = options.dataFile;
-    const Voice voice(program, file, err);
+int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile,
+               bool progress) {
+    const std::string& file = voice.file();
     int N = 0;
     std::vector<Real> values;
     std::string leftover;
@@ -51,7 +38,7 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];
     std::vector<Real>().swap(values);
-    if (checkChartPath(options.svgFile, voice) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
 
     // Each stage keeps its matrices of order N only while it needs them: at
     // most five at once (A, the LU factors, L, U and L·U).
@@ -61,10 +48,10 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         Matrix<Real> D;
         Matrix<Real> V;
         {
-            ProgressLine progress(program, N, options.progress && N >= progressFrom, err);
-            progress.show("reduction");
-            Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &progress});
-            progress.erase();
+            ProgressLine line(voice.program().c_str(), N, progress && N >= progressFrom, voice.stream());
+            line.show("reduction");
+            Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &line});
+            line.erase();
             if (!E.isConverged()) {
                 voice.aboutFile(
                     "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)");
@@ -77,7 +64,7 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
                     "balanced before the eigenvalue iteration");
             }
             E.getRealEigenvalues(lambda);
-            if (!options.svgFile.empty()) E.getImagEigenvalues(imagParts);
+            if (!svgFile.empty()) E.getImagEigenvalues(imagParts);
             E.getD(D);
             E.getV(V);
         }
@@ -135,12 +122,12 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
     // A singular matrix has no solution bb; its product prints empty.
     Vector<Real> Abb = bb.dim() == N ? A * bb : Vector<Real>();
     out << "D*bb= " << Abb << endl;
-    if (options.svgFile.empty()) return 0;
+    if (svgFile.empty()) return 0;
     std::vector<double> re(N), im(N);
     for (int i = 0; i < N; i++) {
         re[i] = static_cast<double>(lambda[i]);
         im[i] = static_cast<double>(imagParts[i]);
     }
     return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false),
-                      options.svgFile, voice);
+                      svgFile, voice);
 }

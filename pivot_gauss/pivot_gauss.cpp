@@ -10,7 +10,6 @@
 #include "datafile.h"
 #include "row_arrays.h"
 #include "svg.h"
-#include "voice.h"
 
 namespace {
 
@@ -47,16 +46,6 @@ SvgChart growthChart(const std::string& file, const std::vector<double>& growth)
 }
 
 }  // namespace
-
-const ProgramInfo pivotGaussInfo = {
-    "pivot_gauss",
-    "gausslu.dat",
-    "Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
-    "substitution, and prints the data, the reduced system, the multipliers and the solution.",
-    "the order n, then n·n numbers row by row, then the n right-hand-side values",
-    "    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)",
-    "",
-    "the largest magnitude in the active submatrix after each step (log scale)"};
 
 int gaussp(int n, double** a, double* b, double** l, bool* overflow, std::vector<double>* growth) {
     if (overflow) *overflow = false;
@@ -108,10 +97,8 @@ void backsus(int n, double** a, const double* b, double* x) {
     }
 }
 
-int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
-    const char* program = "pivot_gauss";
-    const std::string& file = options.dataFile;
-    const Voice voice(program, file, err);
+int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile) {
+    const std::string& file = voice.file();
     int n = 0;
     std::vector<double> values;
     std::string leftover;
@@ -129,7 +116,7 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
         for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
     for (int i = 0; i < n; ++i) b[i] = values[static_cast<std::size_t>(n) * n + i];
     std::vector<double>().swap(values);
-    if (checkChartPath(options.svgFile, voice) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
 
     out << "Datos leidos" << std::endl;
     printMatrix(out, n, a.rows());
@@ -139,7 +126,7 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     std::vector<double> growth;
     bool overflow = false;
     int stop =
-        gaussp(n, a.rows(), b.data(), l.rows(), &overflow, options.svgFile.empty() ? nullptr : &growth);
+        gaussp(n, a.rows(), b.data(), l.rows(), &overflow, svgFile.empty() ? nullptr : &growth);
     if (stop >= 0 && overflow) {
         voice.aboutFile("the elimination in column " + std::to_string(stop + 1) +
                         " (counted from 1) overflows the range of double");
@@ -171,6 +158,6 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     out << "Vector de  soluciones" << std::endl;
     for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
     out << std::endl;
-    if (options.svgFile.empty()) return 0;
-    return writeChart(growthChart(file, growth), options.svgFile, voice);
+    if (svgFile.empty()) return 0;
+    return writeChart(growthChart(file, growth), svgFile, voice);
 }

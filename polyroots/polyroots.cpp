@@ -11,7 +11,6 @@
 #include "eigenvalue"
 #include "progress.h"
 #include "svg.h"
-#include "voice.h"
 
 using namespace ZELKOR;
 using std::endl;
@@ -29,16 +28,6 @@ Real pol(Vector<Real> a, Real x, Real y) {
     return w.real();
 }
 
-const ProgramInfo polyrootsInfo = {
-    "polyroots",
-    "datos6.dat",
-    "Computes the roots of a real polynomial p(x) = a[0] + a[1]*x + ... + a[N]*x^N as the\n"
-    "eigenvalues of its companion matrix, and the real part of p at each root.",
-    "the degree N, then the count N + 1, then the N + 1 coefficients, constant term first",
-    "    2\n    3\n    2 -3 1          (x^2 - 3x + 2)",
-    "",
-    "the roots in the complex plane with the unit circle"};
-
 namespace {
 
 // Degrees from which a run takes about a second or more (measured: degree
@@ -47,10 +36,9 @@ constexpr int progressFrom = 300;
 
 }  // namespace
 
-int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
-    const char* program = "polyroots";
-    const std::string& file = options.dataFile;
-    const Voice voice(program, file, err);
+int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile,
+              bool progress) {
+    const std::string& file = voice.file();
     int N = 0;
     Vector<Real> a;
     std::string leftover;
@@ -67,7 +55,7 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
-    if (checkChartPath(options.svgFile, voice) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
 
     // Companion matrix: its characteristic polynomial is p(x) / a[N].
     Matrix<Real> A(N, N, 0);
@@ -79,10 +67,10 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
     }
     A[0][N - 1] = (-a[0]) / a[N];
 
-    ProgressLine progress(program, N, options.progress && N >= progressFrom, err);
-    progress.show("reduction");
-    Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &progress});
-    progress.erase();
+    ProgressLine line(voice.program().c_str(), N, progress && N >= progressFrom, voice.stream());
+    line.show("reduction");
+    Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &line});
+    line.erase();
     if (!E.isConverged()) {
         voice.aboutFile(
             "the eigenvalue iteration does not converge on the companion matrix (the coefficients' ratios "
@@ -104,12 +92,12 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
     out << "parte real raices=" << re << endl;
     out << "parte imaginaria raices=" << im << endl;
     for (int i = 0; i < N; i++) out << pol(a, re[i], im[i]) << endl;
-    if (options.svgFile.empty()) return 0;
+    if (svgFile.empty()) return 0;
     std::vector<double> x(N), y(N);
     for (int i = 0; i < N; i++) {
         x[i] = static_cast<double>(re[i]);
         y[i] = static_cast<double>(im[i]);
     }
     return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true),
-                      options.svgFile, voice);
+                      svgFile, voice);
 }
