@@ -6,9 +6,8 @@
 
 #include "cmat_zelkor"
 #include "datafile.h"
-#include "eigenvalue"
+#include "decompose.h"
 #include "lu"
-#include "progress.h"
 #include "svg.h"
 #include "vec_zelkor"
 
@@ -48,25 +47,16 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         Matrix<Real> D;
         Matrix<Real> V;
         {
-            ProgressLine line(voice.program().c_str(), N, progress && N >= progressFrom, voice.stream());
-            line.show("reduction");
-            Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &line});
-            line.erase();
-            if (!E.isConverged()) {
-                voice.aboutFile(
-                    "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)");
-                return 1;
-            }
-            voice.line(leftover);
-            if (E.isBalanced()) {
-                voice.aboutFile(
-                    "the rows and columns differ in scale by many orders of magnitude; the matrix was "
-                    "balanced before the eigenvalue iteration");
-            }
-            E.getRealEigenvalues(lambda);
-            if (!svgFile.empty()) E.getImagEigenvalues(imagParts);
-            E.getD(D);
-            E.getV(V);
+            auto E = decompose(A, voice, progress && N >= progressFrom, leftover,
+                               {"the eigenvalue iteration does not converge on this matrix (its arithmetic "
+                                "overflows)",
+                                "the rows and columns differ in scale by many orders of magnitude; the matrix "
+                                "was balanced before the eigenvalue iteration"});
+            if (!E) return 1;
+            E->getRealEigenvalues(lambda);
+            if (!svgFile.empty()) E->getImagEigenvalues(imagParts);
+            E->getD(D);
+            E->getV(V);
         }
 
         for (int i = 0; i < N; i++) {

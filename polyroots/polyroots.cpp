@@ -8,8 +8,7 @@
 
 #include "cmat_zelkor"
 #include "datafile.h"
-#include "eigenvalue"
-#include "progress.h"
+#include "decompose.h"
 #include "svg.h"
 
 using namespace ZELKOR;
@@ -67,24 +66,14 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
     }
     A[0][N - 1] = (-a[0]) / a[N];
 
-    ProgressLine line(voice.program().c_str(), N, progress && N >= progressFrom, voice.stream());
-    line.show("reduction");
-    Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &line});
-    line.erase();
-    if (!E.isConverged()) {
-        voice.aboutFile(
-            "the eigenvalue iteration does not converge on the companion matrix (the coefficients' ratios "
-            "overflow)");
-        return 1;
-    }
-    voice.line(leftover);
-    if (E.isBalanced()) {
-        voice.aboutFile(
-            "the coefficients span many orders of magnitude; the companion matrix was balanced before the "
-            "eigenvalue iteration");
-    }
-    E.getRealEigenvalues(re);
-    E.getImagEigenvalues(im);
+    auto E = decompose(A, voice, progress && N >= progressFrom, leftover,
+                       {"the eigenvalue iteration does not converge on the companion matrix (the "
+                        "coefficients' ratios overflow)",
+                        "the coefficients span many orders of magnitude; the companion matrix was balanced "
+                        "before the eigenvalue iteration"});
+    if (!E) return 1;
+    E->getRealEigenvalues(re);
+    E->getImagEigenvalues(im);
 
     out << N << endl;
     out << a << endl;
