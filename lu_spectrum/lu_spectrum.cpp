@@ -16,8 +16,8 @@ using std::endl;
 
 namespace {
 
-// Orders from which a run takes about a second or more (measured: order
-// 250 about 1.2 s at 2.1 GHz, most of it in the eigen-decomposition).
+// Orders from which a run shows its progress line: runs of about a second
+// or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 250;
 
 }  // namespace

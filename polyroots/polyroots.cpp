@@ -29,8 +29,8 @@ Real pol(Vector<Real> a, Real x, Real y) {
 
 namespace {
 
-// Degrees from which a run takes about a second or more (measured: degree
-// 300 about 1.2 s at 2.1 GHz, nearly all of it in the eigen-decomposition).
+// Degrees from which a run shows its progress line: runs of about a second
+// or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 300;
 
 }  // namespace
