@@ -80,9 +80,7 @@ bool isDecimal(const std::string& t) {
 DataFile::DataFile(std::istream& in, std::string program, std::string file)
     : in_(in), program_(std::move(program)), file_(std::move(file)) {}
 
-void DataFile::fail(const std::string& problem) const {
-    throw InputError(prefix(program_, file_) + problem);
-}
+void DataFile::fail(const std::string& problem) const { throw InputError(prefix(program_, file_) + problem); }
 
 void DataFile::failAtToken(const std::string& problem) const {
     throw InputError(prefix(program_, file_ + " line " + std::to_string(tokenLine_)) + problem);

@@ -264,8 +264,9 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     }
     if (!converged) {
         voice.aboutFile("no convergence in " + std::to_string(maxRotations) +
-                        " rotations (off-diagonal sum of squares now " + twoDigits(offDiagonal2(n, a.rows())) +
-                        "; the running estimate is " + twoDigits(deltas.back()) + ")");
+                        " rotations (off-diagonal sum of squares now " +
+                        twoDigits(offDiagonal2(n, a.rows())) + "; the running estimate is " +
+                        twoDigits(deltas.back()) + ")");
     }
 
     // Each line of res.dat was flushed as written: errno still holds the

@@ -20,6 +20,11 @@ namespace {
 // or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 250;
 
+const DecompositionWords words = {
+    "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)",
+    "the rows and columns differ in scale by many orders of magnitude; the matrix was balanced before the "
+    "eigenvalue iteration"};
+
 }  // namespace
 
 int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile,
@@ -47,11 +52,7 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         Matrix<Real> D;
         Matrix<Real> V;
         {
-            auto E = decompose(A, voice, progress && N >= progressFrom, leftover,
-                               {"the eigenvalue iteration does not converge on this matrix (its arithmetic "
-                                "overflows)",
-                                "the rows and columns differ in scale by many orders of magnitude; the matrix "
-                                "was balanced before the eigenvalue iteration"});
+            auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words);
             if (!E) return 1;
             E->getRealEigenvalues(lambda);
             if (!svgFile.empty()) E->getImagEigenvalues(imagParts);
@@ -85,8 +86,8 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         out << U << endl;
         for (int j = 0; j < N; j++) {
             if (U[j][j] == 0) {
-                voice.aboutFile("the matrix is singular (no nonzero pivot in column " + std::to_string(j + 1) +
-                                "): the inverse and the solutions are empty");
+                voice.aboutFile("the matrix is singular (no nonzero pivot in column " +
+                                std::to_string(j + 1) + "): the inverse and the solutions are empty");
                 break;
             }
         }
@@ -118,6 +119,6 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         re[i] = static_cast<double>(lambda[i]);
         im[i] = static_cast<double>(imagParts[i]);
     }
-    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false),
-                      svgFile, voice);
+    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false), svgFile,
+                      voice);
 }

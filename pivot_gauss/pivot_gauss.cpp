@@ -125,8 +125,7 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     RowArrays l(n);
     std::vector<double> growth;
     bool overflow = false;
-    int stop =
-        gaussp(n, a.rows(), b.data(), l.rows(), &overflow, svgFile.empty() ? nullptr : &growth);
+    int stop = gaussp(n, a.rows(), b.data(), l.rows(), &overflow, svgFile.empty() ? nullptr : &growth);
     if (stop >= 0 && overflow) {
         voice.aboutFile("the elimination in column " + std::to_string(stop + 1) +
                         " (counted from 1) overflows the range of double");

@@ -33,6 +33,11 @@ namespace {
 // or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 300;
 
+const DecompositionWords words = {
+    "the eigenvalue iteration does not converge on the companion matrix (the coefficients' ratios overflow)",
+    "the coefficients span many orders of magnitude; the companion matrix was balanced before the eigenvalue "
+    "iteration"};
+
 }  // namespace
 
 int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile,
@@ -66,11 +71,7 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
     }
     A[0][N - 1] = (-a[0]) / a[N];
 
-    auto E = decompose(A, voice, progress && N >= progressFrom, leftover,
-                       {"the eigenvalue iteration does not converge on the companion matrix (the "
-                        "coefficients' ratios overflow)",
-                        "the coefficients span many orders of magnitude; the companion matrix was balanced "
-                        "before the eigenvalue iteration"});
+    auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words);
     if (!E) return 1;
     E->getRealEigenvalues(re);
     E->getImagEigenvalues(im);
@@ -87,6 +88,6 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
         x[i] = static_cast<double>(re[i]);
         y[i] = static_cast<double>(im[i]);
     }
-    return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true),
-                      svgFile, voice);
+    return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true), svgFile,
+                      voice);
 }
