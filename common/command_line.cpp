@@ -7,6 +7,7 @@
 #include <string>
 
 #include "datafile.h"
+#include "voice.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
                                          {nullptr, 0, nullptr, 0}};
     CommandLine result;
     auto usageError = [&](const std::string& problem) {
-        err << info.name << ": " << problem << "; try '" << info.name << " --help'" << std::endl;
+        err << prefix(info.name) << problem << "; try '" << info.name << " --help'" << std::endl;
         result.status = 2;
         return result;
     };
@@ -76,10 +77,10 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
 }
 
 int programMain(int argc, char** argv, const ProgramInfo& info,
-                const std::function<int(std::istream&, const Options&)>& run) {
+                const std::function<int(std::istream&, const Voice&, const Options&)>& run) {
     CommandLine line = parseCommandLine(argc, argv, info, std::cout, std::cerr);
     if (!line.run) return line.status;
     const Options& options = line.options;
-    return runOnDataFile(info.name, options.dataFile.c_str(), info.layout,
-                         [&](std::istream& data) { return run(data, options); });
+    const Voice voice(info.name, options.dataFile, std::cerr);
+    return runOnDataFile(voice, info.layout, [&](std::istream& data) { return run(data, voice, options); });
 }

@@ -9,6 +9,8 @@
 #include <iosfwd>
 #include <string>
 
+class Voice;
+
 // What a program says about itself in --help and in its messages.
 struct ProgramInfo {
     const char* name;      // "lu_spectrum"
@@ -41,10 +43,11 @@ struct CommandLine {
 CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std::ostream& out,
                              std::ostream& err);
 
-// The whole main of a program: parses the command line, then opens the
-// data file and runs `run` on it through runOnDataFile.  Returns the exit
+// The whole main of a program: parses the command line, then has
+// runOnDataFile open the data file and run `run` on it with the run's voice
+// (the program, the data file as given, standard error).  Returns the exit
 // status.
 int programMain(int argc, char** argv, const ProgramInfo& info,
-                const std::function<int(std::istream&, const Options&)>& run);
+                const std::function<int(std::istream&, const Voice&, const Options&)>& run);
 
 #endif

@@ -11,6 +11,8 @@
 #include <new>
 #include <sstream>
 
+#include "voice.h"
+
 namespace {
 
 // Tokens longer than this are no numbers any program expects; the limit
@@ -78,12 +80,10 @@ bool isDecimal(const std::string& t) {
 DataFile::DataFile(std::istream& in, std::string program, std::string file)
     : in_(in), program_(std::move(program)), file_(std::move(file)) {}
 
-void DataFile::fail(const std::string& problem) const {
-    throw InputError(program_ + ": " + file_ + ": " + problem);
-}
+void DataFile::fail(const std::string& problem) const { throw InputError(prefix(program_, file_) + problem); }
 
 void DataFile::failAtToken(const std::string& problem) const {
-    throw InputError(program_ + ": " + file_ + " line " + std::to_string(tokenLine_) + ": " + problem);
+    throw InputError(prefix(program_, file_ + " line " + std::to_string(tokenLine_)) + problem);
 }
 
 // The token as it is shown in a message: quoted, cut short, and with bytes
@@ -199,7 +199,7 @@ std::string DataFile::leftoverWarning() {
         // a token too long to be a number, or a read error: count no further
     }
     if (numbers == 0) return "";
-    return program_ + ": " + file_ + ": " + std::to_string(numbers) +
+    return prefix(program_, file_) + std::to_string(numbers) +
            (numbers == 1 ? " number after the data was" : " numbers after the data were") +
            " not read; is the order right?";
 }
@@ -223,6 +223,19 @@ std::vector<long double> DataFile::readLongDoubles(std::size_t count, const std:
     return readMany<long double>(count, what, toLongDouble);
 }
 
+bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
+                  std::string& leftover) {
+    try {
+        DataFile in(data, voice.program(), voice.file());
+        read(in);
+        leftover = in.leftoverWarning();
+        return true;
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return false;
+    }
+}
+
 namespace {
 
 // Why `file` opened as `in` cannot be read, or "" when it can be tried:
@@ -235,36 +248,33 @@ std::string unreadable(const char* file, const std::ifstream& in, int openError)
 
 }  // namespace
 
-bool reportWritten(const char* program) {
+bool reportWritten(const Voice& voice) {
     std::cout.flush();
     if (std::cout && std::fflush(stdout) == 0) return true;
     // The stream keeps no reason; errno still holds the failed write's.
-    int error = errno;
-    std::cerr << program << ": cannot write the report to standard output: "
-              << (error != 0 ? std::strerror(error) : "write error") << std::endl;
+    voice.cannotWrite("the report to standard output", systemReason(errno, "write error"));
     return false;
 }
 
-int runOnDataFile(const char* program, const char* file, const char* expected,
-                  const std::function<int(std::istream&)>& run) {
+int runOnDataFile(const Voice& voice, const char* expected, const std::function<int(std::istream&)>& run) {
+    const char* file = voice.file().c_str();
     errno = 0;
     std::ifstream in(file);
     const std::string reason = unreadable(file, in, errno);
     if (!reason.empty()) {
-        std::cerr << program << ": cannot read " << file << ": " << reason << std::endl;
+        voice.say("cannot read " + voice.file() + ": " + reason);
         return 1;
     }
     if (!in) {
-        std::cerr << program << ": cannot open " << file
-                  << (std::strchr(file, '/') ? "" : " in the current folder") << " (expected: " << expected
-                  << ")" << std::endl;
+        voice.say("cannot open " + voice.file() + (std::strchr(file, '/') ? "" : " in the current folder") +
+                  " (expected: " + expected + ")");
         return 1;
     }
     try {
         int status = run(in);
-        return reportWritten(program) ? status : 1;
+        return reportWritten(voice) ? status : 1;
     } catch (const std::bad_alloc&) {
-        std::cerr << program << ": " << file << ": not enough memory for this order" << std::endl;
+        voice.aboutFile("not enough memory for this order");
         return 1;
     }
 }

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+class Voice;
+
 class InputError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -71,23 +73,30 @@ private:
     bool atStart_ = true;   // no token read yet (a byte-order mark may come)
 };
 
+// The opening of a program's run: `read` takes the data from the file,
+// through a DataFile that names the voice's program and file, then the
+// rest is looked through for numbers left over.  False after the voice has
+// said the line of an InputError; otherwise `leftover` holds the left-over
+// warning ("" when there is none), for the program to say once its data
+// are known to be good.
+bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
+                  std::string& leftover);
+
 // Largest order whose n·n elements a Matrix (int element count) can index.
 constexpr int maxOrder = 46340;
 
 // True when everything written to standard output reached it; otherwise
-// one line "<program>: cannot write the report to standard output:
-// <reason>" on standard error.
-bool reportWritten(const char* program);
+// the voice says "cannot write the report to standard output: <reason>".
+bool reportWritten(const Voice& voice);
 
-// Opens `file` (a path, relative to the current folder unless absolute),
-// runs `run` on it and returns its exit status.  A missing file gets
-// "<program>: cannot open <file> in the current folder (expected:
+// Opens the voice's file (a path, relative to the current folder unless
+// absolute), runs `run` on it and returns its exit status.  A missing file
+// gets "<program>: cannot open <file> in the current folder (expected:
 // <expected>)", without "in the current folder" when the name holds a '/';
 // one that exists but cannot be read "<program>: cannot read <file>:
 // <reason>" (a folder: "Is a directory"); exhausted memory and a report
 // that could not be written completely get one line as well.  Status 1 for
 // all of them.
-int runOnDataFile(const char* program, const char* file, const char* expected,
-                  const std::function<int(std::istream&)>& run);
+int runOnDataFile(const Voice& voice, const char* expected, const std::function<int(std::istream&)>& run);
 
 #endif

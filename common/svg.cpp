@@ -11,6 +11,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "voice.h"
+
 namespace {
 
 // Plot area inside the picture, in picture units.
@@ -293,15 +295,15 @@ std::string unwritableReason(const std::string& path) {
     return access(folder.c_str(), W_OK | X_OK) == 0 ? "" : std::strerror(errno);
 }
 
-int checkChartPath(const std::string& path, const char* program, std::ostream& err) {
+int checkChartPath(const std::string& path, const Voice& voice) {
     if (path.empty()) return 0;
     std::string reason = unwritableReason(path);
     if (reason.empty()) return 0;
-    err << program << ": cannot write " << path << ": " << reason << std::endl;
+    voice.cannotWrite(path, reason);
     return 1;
 }
 
-int writeChart(const SvgChart& chart, const std::string& path, const char* program, std::ostream& err) {
+int writeChart(const SvgChart& chart, const std::string& path, const Voice& voice) {
     errno = 0;
     std::ofstream file(path, std::ios::out | std::ios::trunc);
     if (file) {
@@ -309,9 +311,7 @@ int writeChart(const SvgChart& chart, const std::string& path, const char* progr
         file.close();
     }
     if (!file) {
-        err << program << ": cannot write " << path;
-        if (errno != 0) err << ": " << std::strerror(errno);
-        err << std::endl;
+        voice.cannotWrite(path, systemReason(errno, ""));
         return 1;
     }
     return 0;

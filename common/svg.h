@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+class Voice;
+
 struct Axis {
     std::string label;
     bool log = false;      // base-10 logarithmic
@@ -67,12 +69,12 @@ SvgChart complexPlaneChart(const std::string& title, const std::vector<double>& 
 // reason (the system's message).  Creates nothing.
 std::string unwritableReason(const std::string& path);
 
-// Writes the chart to `path`; on failure one line "<program>: cannot write
-// <path>[: reason]" on err.  Returns the exit status, 0 or 1.
-int writeChart(const SvgChart& chart, const std::string& path, const char* program, std::ostream& err);
+// Writes the chart to `path`; on failure the voice says "cannot write
+// <path>[: reason]".  Returns the exit status, 0 or 1.
+int writeChart(const SvgChart& chart, const std::string& path, const Voice& voice);
 
 // The check before a report: 0 when `path` is empty or writable, otherwise
-// 1 after the same line on err.
-int checkChartPath(const std::string& path, const char* program, std::ostream& err);
+// 1 after the same line.
+int checkChartPath(const std::string& path, const Voice& voice);
 
 #endif

@@ -79,16 +79,17 @@ std::string checkBadlyScaled(const ZELKOR::Matrix<Real>& A, const std::string& b
 std::string checkContract(const std::string& program, const std::string& data) {
     std::istringstream in(data);
     std::ostringstream out, err;
+    const Voice voice(program, "fuzz.dat", err);
     int status;
     if (program == "pivot_gauss") {
-        status = pivotGauss(in, out, err);
+        status = pivotGauss(in, out, voice);
     } else if (program == "lu_spectrum") {
-        status = luSpectrum(in, out, err);
+        status = luSpectrum(in, out, voice);
     } else if (program == "polyroots") {
-        status = polyroots(in, out, err);
+        status = polyroots(in, out, voice);
     } else if (program == "jacobi_rot") {
         static const std::string res = "/tmp/zelkor-fuzz-res-" + std::to_string(getpid()) + ".dat";
-        status = jacobiRot(in, res, out, err);
+        status = jacobiRot(in, res, out, voice);
     } else {
         return "unknown program " + program;
     }

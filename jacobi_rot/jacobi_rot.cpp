@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <iomanip>
 #include <ostream>
@@ -185,16 +184,6 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
     return false;
 }
 
-const ProgramInfo jacobiRotInfo = {
-    "jacobi_rot",
-    "jacobi.dat",
-    "Computes the eigenvalues and eigenvectors of a symmetric matrix by Jacobi rotations\n"
-    "(each annihilates the largest off-diagonal entry), with a trace of every rotation.",
-    "the order n (at least 2), then n·n numbers row by row",
-    "    2\n    2 1\n    1 2",
-    "Writes the eigenvalues and eigenvectors to res.dat in the current folder (created or emptied).",
-    "the off-diagonal sum of squares after each rotation (log scale)"};
-
 namespace {
 
 // The running sum of squares after each rotation on a logarithmic axis,
@@ -219,22 +208,17 @@ SvgChart convergenceChart(const std::string& file, const std::vector<double>& de
 
 }  // namespace
 
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err,
-              const Options& options) {
-    const char* program = "jacobi_rot";
-    const std::string& file = options.dataFile;
-    int n;
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, const Voice& voice,
+              const std::string& svgFile) {
+    const std::string& file = voice.file();
+    int n = 0;
     std::vector<double> values;
     std::string leftover;
-    try {
-        DataFile in(data, program, file);
+    auto read = [&](DataFile& in) {
         n = in.readInt("the order n", 2, maxOrder);
         values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
-        leftover = in.leftoverWarning();
-    } catch (const InputError& e) {
-        err << e.what() << std::endl;
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
 
     // Both arrays exist before the result file is touched: running out of
     // memory leaves it as it was.
@@ -246,26 +230,21 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
     std::vector<double>().swap(values);
     if (!std::isfinite(frobenius2(n, a.rows()))) {
-        err << program << ": " << file
-            << ": the entries are too large: the sum of their squares overflows double precision"
-            << std::endl;
+        voice.aboutFile("the entries are too large: the sum of their squares overflows double precision");
         return 1;
     }
-    if (!leftover.empty()) err << leftover << std::endl;
+    voice.line(leftover);
     RowArrays v(n);
 
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
     errno = 0;
     std::ofstream res(resPath, std::ios::out | std::ios::trunc);
     if (!res) {
-        err << program << ": cannot write " << resPath;
-        if (errno != 0) err << ": " << std::strerror(errno);
-        err << std::endl;
+        voice.cannotWrite(resPath, systemReason(errno, ""));
         return 1;
     }
     if (!symmetric) {
-        err << program << ": " << file << ": the matrix is not symmetric; its upper triangle was used"
-            << std::endl;
+        voice.aboutFile("the matrix is not symmetric; its upper triangle was used");
     }
 
     printRows(out, n, a.rows());
@@ -300,19 +279,19 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         out << std::endl;
     }
     if (!converged) {
-        err << program << ": " << file << ": no convergence in " << maxRotations
-            << " rotations (off-diagonal sum of squares now " << twoDigits(offDiagonal2(n, a.rows()))
-            << "; the running estimate is " << twoDigits(deltas.back()) << ")" << std::endl;
+        voice.aboutFile("no convergence in " + std::to_string(maxRotations) +
+                        " rotations (off-diagonal sum of squares now " +
+                        twoDigits(offDiagonal2(n, a.rows())) + "; the running estimate is " +
+                        twoDigits(deltas.back()) + ")");
     }
 
     // Each line of res.dat was flushed as written: errno still holds the
     // reason of a failed write.
     res.close();
     if (!res) {
-        err << program << ": cannot write " << resPath << ": "
-            << (errno != 0 ? std::strerror(errno) : "write error") << std::endl;
+        voice.cannotWrite(resPath, systemReason(errno, "write error"));
         return 1;
     }
-    if (options.svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas, tol), options.svgFile, program, err);
+    if (svgFile.empty()) return 0;
+    return writeChart(convergenceChart(file, deltas, tol), svgFile, voice);
 }

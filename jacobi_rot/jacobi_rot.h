@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "voice.h"
 
 // Diagonalises the symmetric n×n matrix a (n >= 2; rows a[0..n-1]) in
 // place and fills v (contents on entry ignored).  Only the diagonal and the
@@ -25,14 +25,11 @@
 // value, then its value after each rotation.
 bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas = nullptr);
 
-// A whole run on the text of the data file options.dataFile (named so in
-// messages): the report goes to out, the eigenvalues and eigenvectors to
-// the file resPath, messages to err (one line each), the convergence
-// picture to options.svgFile if one is named.  Returns the exit status.
-int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, std::ostream& err,
-              const Options& options = {"jacobi.dat", "", false});
-
-// The program's description for its command line.
-extern const ProgramInfo jacobiRotInfo;
+// A whole run on the text of the voice's data file: the report goes to
+// out, the eigenvalues and eigenvectors to the file resPath, messages to
+// the voice, the convergence picture to svgFile if one is named.  Returns
+// the exit status.
+int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, const Voice& voice,
+              const std::string& svgFile = "");
 
 #endif

@@ -6,54 +6,43 @@
 
 #include "cmat_zelkor"
 #include "datafile.h"
-#include "eigenvalue"
+#include "decompose.h"
 #include "lu"
-#include "progress.h"
 #include "svg.h"
 #include "vec_zelkor"
 
 using namespace ZELKOR;
 using std::endl;
 
-const ProgramInfo luSpectrumInfo = {
-    "lu_spectrum",
-    "datos4.dat",
-    "Computes the eigenvalues, eigenvectors and eigenvector residuals of a square matrix A,\n"
-    "then its LU factors, determinant, inverse, the solution X of A*X = I and the solution\n"
-    "of A*x = (the eigenvalues' real parts), each with a product that checks it.",
-    "the order N, then N·N numbers row by row",
-    "    2\n    4 1\n    2 3",
-    "",
-    "the eigenvalues in the complex plane"};
-
 namespace {
 
-// Orders from which a run takes about a second or more (measured: order
-// 250 about 1.2 s at 2.1 GHz, most of it in the eigen-decomposition).
+// Orders from which a run shows its progress line: runs of about a second
+// or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 250;
+
+const DecompositionWords words = {
+    "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)",
+    "the rows and columns differ in scale by many orders of magnitude; the matrix was balanced before the "
+    "eigenvalue iteration"};
 
 }  // namespace
 
-int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
-    const char* program = "lu_spectrum";
-    const std::string& file = options.dataFile;
-    int N;
+int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile,
+               bool progress) {
+    const std::string& file = voice.file();
+    int N = 0;
     std::vector<Real> values;
     std::string leftover;
-    try {
-        DataFile in(data, program, file);
+    auto read = [&](DataFile& in) {
         N = in.readInt("the order N", 1, maxOrder);
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, "the N·N matrix");
-        leftover = in.leftoverWarning();
-    } catch (const InputError& e) {
-        err << e.what() << endl;
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
     Matrix<Real> A(N, N, 0);
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];
     std::vector<Real>().swap(values);
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
 
     // Each stage keeps its matrices of order N only while it needs them: at
     // most five at once (A, the LU factors, L, U and L·U).
@@ -63,28 +52,12 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         Matrix<Real> D;
         Matrix<Real> V;
         {
-            ProgressLine progress(program, N, options.progress && N >= progressFrom, err);
-            progress.show("reduction");
-            Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &progress});
-            progress.erase();
-            if (!E.isConverged()) {
-                err << program << ": " << file
-                    << ": the eigenvalue iteration does not converge on this matrix (its arithmetic "
-                       "overflows)"
-                    << endl;
-                return 1;
-            }
-            if (!leftover.empty()) err << leftover << endl;
-            if (E.isBalanced()) {
-                err << program << ": " << file
-                    << ": the rows and columns differ in scale by many orders of magnitude; the matrix was "
-                       "balanced before the eigenvalue iteration"
-                    << endl;
-            }
-            E.getRealEigenvalues(lambda);
-            if (!options.svgFile.empty()) E.getImagEigenvalues(imagParts);
-            E.getD(D);
-            E.getV(V);
+            auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words);
+            if (!E) return 1;
+            E->getRealEigenvalues(lambda);
+            if (!svgFile.empty()) E->getImagEigenvalues(imagParts);
+            E->getD(D);
+            E->getV(V);
         }
 
         for (int i = 0; i < N; i++) {
@@ -113,8 +86,8 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
         out << U << endl;
         for (int j = 0; j < N; j++) {
             if (U[j][j] == 0) {
-                err << "lu_spectrum: datos4.dat: the matrix is singular (no nonzero pivot in column " << j + 1
-                    << "): the inverse and the solutions are empty" << endl;
+                voice.aboutFile("the matrix is singular (no nonzero pivot in column " +
+                                std::to_string(j + 1) + "): the inverse and the solutions are empty");
                 break;
             }
         }
@@ -140,12 +113,12 @@ int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err, const O
     // A singular matrix has no solution bb; its product prints empty.
     Vector<Real> Abb = bb.dim() == N ? A * bb : Vector<Real>();
     out << "D*bb= " << Abb << endl;
-    if (options.svgFile.empty()) return 0;
+    if (svgFile.empty()) return 0;
     std::vector<double> re(N), im(N);
     for (int i = 0; i < N; i++) {
         re[i] = static_cast<double>(lambda[i]);
         im[i] = static_cast<double>(imagParts[i]);
     }
-    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false),
-                      options.svgFile, program, err);
+    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false), svgFile,
+                      voice);
 }

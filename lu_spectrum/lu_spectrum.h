@@ -5,16 +5,14 @@
 
 #include <iosfwd>
 
-#include "command_line.h"
+#include "voice.h"
 
-// A whole run on the text of the data file options.dataFile (named so in
-// messages): the report goes to out, one-line messages and the progress
-// line to err, the picture of the eigenvalues to options.svgFile if one is
-// named.  Returns the exit status.
-int luSpectrum(std::istream& data, std::ostream& out, std::ostream& err,
-               const Options& options = {"datos4.dat", "", false});
-
-// The program's description for its command line.
-extern const ProgramInfo luSpectrumInfo;
+// A whole run on the text of the voice's data file: the report goes to
+// out, messages to the voice and, when `progress` allows it (standard error
+// is a terminal), a progress line to its stream on a large matrix; the
+// picture of the eigenvalues to svgFile if one is named.  Returns the exit
+// status.
+int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile = "",
+               bool progress = false);
 
 #endif

@@ -1,9 +1,25 @@
 #include <iostream>
 
+#include "command_line.h"
 #include "lu_spectrum.h"
 
+namespace {
+
+const ProgramInfo info = {
+    "lu_spectrum",
+    "datos4.dat",
+    "Computes the eigenvalues, eigenvectors and eigenvector residuals of a square matrix A,\n"
+    "then its LU factors, determinant, inverse, the solution X of A*X = I and the solution\n"
+    "of A*x = (the eigenvalues' real parts), each with a product that checks it.",
+    "the order N, then N·N numbers row by row",
+    "    2\n    4 1\n    2 3",
+    "",
+    "the eigenvalues in the complex plane"};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    return programMain(argc, argv, luSpectrumInfo, [](std::istream& data, const Options& options) {
-        return luSpectrum(data, std::cout, std::cerr, options);
+    return programMain(argc, argv, info, [](std::istream& data, const Voice& voice, const Options& options) {
+        return luSpectrum(data, std::cout, voice, options.svgFile, options.progress);
     });
 }

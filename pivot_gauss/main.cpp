@@ -1,9 +1,24 @@
 #include <iostream>
 
+#include "command_line.h"
 #include "pivot_gauss.h"
 
+namespace {
+
+const ProgramInfo info = {
+    "pivot_gauss",
+    "gausslu.dat",
+    "Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
+    "substitution, and prints the data, the reduced system, the multipliers and the solution.",
+    "the order n, then n·n numbers row by row, then the n right-hand-side values",
+    "    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)",
+    "",
+    "the largest magnitude in the active submatrix after each step (log scale)"};
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    return programMain(argc, argv, pivotGaussInfo, [](std::istream& data, const Options& options) {
-        return pivotGauss(data, std::cout, std::cerr, options);
+    return programMain(argc, argv, info, [](std::istream& data, const Voice& voice, const Options& options) {
+        return pivotGauss(data, std::cout, voice, options.svgFile);
     });
 }

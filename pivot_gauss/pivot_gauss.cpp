@@ -47,16 +47,6 @@ SvgChart growthChart(const std::string& file, const std::vector<double>& growth)
 
 }  // namespace
 
-const ProgramInfo pivotGaussInfo = {
-    "pivot_gauss",
-    "gausslu.dat",
-    "Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
-    "substitution, and prints the data, the reduced system, the multipliers and the solution.",
-    "the order n, then n·n numbers row by row, then the n right-hand-side values",
-    "    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)",
-    "",
-    "the largest magnitude in the active submatrix after each step (log scale)"};
-
 int gaussp(int n, double** a, double* b, double** l, bool* overflow, std::vector<double>* growth) {
     if (overflow) *overflow = false;
     for (int i = 0; i < n; ++i) {
@@ -107,22 +97,18 @@ void backsus(int n, double** a, const double* b, double* x) {
     }
 }
 
-int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const Options& options) {
-    const char* program = "pivot_gauss";
-    const std::string& file = options.dataFile;
-    int n;
+int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile) {
+    const std::string& file = voice.file();
+    int n = 0;
     std::vector<double> values;
-    try {
-        DataFile in(data, program, file);
+    std::string leftover;
+    auto read = [&](DataFile& in) {
         n = in.readInt("the order n", 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
-        std::string leftover = in.leftoverWarning();
-        if (!leftover.empty()) err << leftover << std::endl;
-    } catch (const InputError& e) {
-        err << e.what() << std::endl;
-        return 1;
-    }
+    };
+    if (!readDataFile(data, voice, read, leftover)) return 1;
+    voice.line(leftover);
 
     RowArrays a(n);
     std::vector<double> b(n);
@@ -130,7 +116,7 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
         for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
     for (int i = 0; i < n; ++i) b[i] = values[static_cast<std::size_t>(n) * n + i];
     std::vector<double>().swap(values);
-    if (checkChartPath(options.svgFile, program, err) != 0) return 1;
+    if (checkChartPath(svgFile, voice) != 0) return 1;
 
     out << "Datos leidos" << std::endl;
     printMatrix(out, n, a.rows());
@@ -139,16 +125,15 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     RowArrays l(n);
     std::vector<double> growth;
     bool overflow = false;
-    int stop =
-        gaussp(n, a.rows(), b.data(), l.rows(), &overflow, options.svgFile.empty() ? nullptr : &growth);
+    int stop = gaussp(n, a.rows(), b.data(), l.rows(), &overflow, svgFile.empty() ? nullptr : &growth);
     if (stop >= 0 && overflow) {
-        err << "pivot_gauss: " << file << ": the elimination in column " << stop + 1
-            << " (counted from 1) overflows the range of double" << std::endl;
+        voice.aboutFile("the elimination in column " + std::to_string(stop + 1) +
+                        " (counted from 1) overflows the range of double");
         return 1;
     }
     if (stop >= 0) {
-        err << "pivot_gauss: " << file << ": the system is singular: column " << stop + 1
-            << " (counted from 1) has no nonzero pivot" << std::endl;
+        voice.aboutFile("the system is singular: column " + std::to_string(stop + 1) +
+                        " (counted from 1) has no nonzero pivot");
         return 1;
     }
     // Solved before anything more is printed: an overflow stops the report
@@ -157,8 +142,8 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     backsus(n, a.rows(), b.data(), x.data());
     for (int i = n - 1; i >= 0; --i) {
         if (!std::isfinite(x[i])) {
-            err << "pivot_gauss: " << file << ": the back substitution for x[" << i
-                << "] overflows the range of double" << std::endl;
+            voice.aboutFile("the back substitution for x[" + std::to_string(i) +
+                            "] overflows the range of double");
             return 1;
         }
     }
@@ -172,6 +157,6 @@ int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err, const O
     out << "Vector de  soluciones" << std::endl;
     for (int i = 0; i < n; ++i) out << "x[" << i << "]=" << x[i] << "  ";
     out << std::endl;
-    if (options.svgFile.empty()) return 0;
-    return writeChart(growthChart(file, growth), options.svgFile, program, err);
+    if (svgFile.empty()) return 0;
+    return writeChart(growthChart(file, growth), svgFile, voice);
 }

@@ -5,7 +5,7 @@
 #include <iosfwd>
 #include <vector>
 
-#include "command_line.h"
+#include "voice.h"
 
 // Reduces a (n×n, rows a[0..n-1]) and b in place to an upper-triangular
 // system, storing the multiplier of row j in column i at l[j][i] (rows of
@@ -23,14 +23,9 @@ int gaussp(int n, double** a, double* b, double** l, bool* overflow = nullptr,
 // Back substitution on the upper triangle of a: x = a⁻¹·b.
 void backsus(int n, double** a, const double* b, double* x);
 
-// A whole run on the text of the data file options.dataFile (named so in
-// messages): the report goes to out, a one-line message to err, the picture
-// of the entries' growth to options.svgFile if one is named.  Returns the
-// exit status.
-int pivotGauss(std::istream& data, std::ostream& out, std::ostream& err,
-               const Options& options = {"gausslu.dat", "", false});
-
-// The program's description for its command line.
-extern const ProgramInfo pivotGaussInfo;
+// A whole run on the text of the voice's data file: the report goes to
+// out, messages to the voice, the picture of the entries' growth to svgFile
+// if one is named.  Returns the exit status.
+int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile = "");
 
 #endif

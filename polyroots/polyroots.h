@@ -4,7 +4,7 @@
 
 #include <iosfwd>
 
-#include "command_line.h"
+#include "voice.h"
 
 #include "vec_zelkor"
 
@@ -12,14 +12,12 @@
 // by Horner's rule in complex arithmetic on the copy a.
 ZELKOR::Real pol(ZELKOR::Vector<ZELKOR::Real> a, ZELKOR::Real x, ZELKOR::Real y);
 
-// A whole run on the text of the data file options.dataFile (named so in
-// messages): the report goes to out, one-line messages and the progress
-// line to err, the picture of the roots to options.svgFile if one is named.
-// Returns the exit status.
-int polyroots(std::istream& data, std::ostream& out, std::ostream& err,
-              const Options& options = {"datos6.dat", "", false});
-
-// The program's description for its command line.
-extern const ProgramInfo polyrootsInfo;
+// A whole run on the text of the voice's data file: the report goes to
+// out, messages to the voice and, when `progress` allows it (standard error
+// is a terminal), a progress line to its stream at a large degree; the
+// picture of the roots to svgFile if one is named.  Returns the exit
+// status.
+int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile = "",
+              bool progress = false);
 
 #endif

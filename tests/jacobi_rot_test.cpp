@@ -180,7 +180,7 @@ TEST(JacobiRotInput, ResultFileProblems) {
     // Opened, but every write fails.
     std::istringstream data("2 2 1 1 2");
     std::ostringstream out, err;
-    EXPECT_EQ(jacobiRot(data, "/dev/full", out, err), 1);
+    EXPECT_EQ(jacobiRot(data, "/dev/full", out, Voice("jacobi_rot", "jacobi.dat", err)), 1);
     EXPECT_EQ(err.str(), "jacobi_rot: cannot write /dev/full: No space left on device\n");
 }
 

@@ -48,6 +48,15 @@ TEST(LuSpectrumReport, SingularMatrixHasEmptyBlocks) {
         << r.out;
 }
 
+// The same matrix in a file named on the command line: the note names it.
+TEST(LuSpectrumReport, SingularNoteNamesTheFileGiven) {
+    ProgramRun r = runProgram(LU_SPECTRUM_BIN, {{"m.dat", "2 1 1 2 2"}}, {"m.dat"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err,
+              "lu_spectrum: m.dat: the matrix is singular (no nonzero pivot in column 2): the inverse and "
+              "the solutions are empty\n");
+}
+
 // Rows (4, −2, 1), (3, 6, −4), (2, 1, 8): XX equals the inverse, A·A⁻¹
 // prints near the identity and A·bb reproduces the eigenvalues.  Rows
 // (0, −1, 0), (1, 0, 0), (0, 0, 2): eigenvalues ±i and 2, the pair as a

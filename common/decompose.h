@@ -1,0 +1,31 @@
+// The eigen-decomposition step of lu_spectrum and polyroots: the
+// decomposition of their matrix with a progress line, and what is said of
+// it on standard error.
+#ifndef ZELKOR_DECOMPOSE_H
+#define ZELKOR_DECOMPOSE_H
+
+#include <memory>
+#include <string>
+
+#include "cmat_zelkor"
+#include "eigenvalue"
+#include "voice.h"
+
+// What the voice says of the matrix when the iteration does not converge,
+// and when it was balanced.
+struct DecompositionWords {
+    const char* diverged;
+    const char* balanced;
+};
+
+// Decomposes A, balanced when badly scaled, with a progress line over its
+// eigenvalues on the voice's stream when `progress`.  When the iteration
+// does not converge the voice says words.diverged about the file and the
+// result is empty; otherwise it says the left-over warning (if any) and,
+// when A was balanced, words.balanced.
+std::unique_ptr<ZELKOR::Eigenvalue<ZELKOR::Real>> decompose(const ZELKOR::Matrix<ZELKOR::Real>& A,
+                                                            const Voice& voice, bool progress,
+                                                            const std::string& leftover,
+                                                            const DecompositionWords& words);
+
+#endif
