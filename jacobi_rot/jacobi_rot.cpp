@@ -229,8 +229,11 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     for (int i = 0; i < n; ++i)
         for (int j = i + 1; j < n; ++j) symmetric = symmetric && a.rows()[i][j] == a.rows()[j][i];
     std::vector<double>().swap(values);
-    if (!std::isfinite(frobenius2(n, a.rows()))) {
-        voice.aboutFile("the entries are too large: the sum of their squares overflows double precision");
+    // The running sum of the rotations starts from the off-diagonal sum of
+    // squares; large diagonal entries alone leave every number finite.
+    if (!std::isfinite(offDiagonal2(n, a.rows()))) {
+        voice.aboutFile(
+            "the off-diagonal entries are too large: the sum of their squares overflows double precision");
         return 1;
     }
     voice.line(leftover);

@@ -86,7 +86,7 @@ TEST(Messages, BadInputGetsOneLineAndNoReport) {
         {roots, "2 2 2 -3", "the coefficient count must be N + 1 = 3, found 2"},
         {roots, "2 3 2 -3 0", "the leading coefficient a[N] is zero"},
         {roots, "2 3 1e4900 0 1e-4900 7", "does not converge"},
-        {jacobi, "2\n1e200 1\n1 2\n", "the sum of their squares overflows"},  // (1e200)²
+        {jacobi, "2\n1 1e200\n1e200 2\n", "the sum of their squares overflows"},  // (1e200)²
     };
     for (const Case& c : cases)
         EXPECT_TRUE(

@@ -105,6 +105,14 @@ TEST(JacobiRotProperties, RoundingOfTheRunningSumDoesNotStopConvergence) {
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j) EXPECT_LE(i == j ? 0 : std::abs(s.a[i][j]), 1e-9);
 
+    // Only squares of the diagonal overflow: the report is finite, the
+    // eigenvalues ±1e200 and, from (−1e200, 1; 1, 3), 3 − 1/(1e200 + 3).
+    ProgramRun big = jacobiRun("3\n1e200 1e-200 0\n1e-200 -1e200 1\n0 1 3\n");
+    EXPECT_EQ(big.status, 0) << big.err;
+    EXPECT_NE(big.out.find(" Jacobi ha convergido"), std::string::npos);
+    EXPECT_EQ(big.files["res.dat"].rfind("Los valores propios son \n\n1e+200   \n-1e+200   \n3   \n", 0), 0u)
+        << big.files["res.dat"];
+
     Solved planes({{1, 1e8, 0, 0}, {1e8, 2, 0, 0}, {0, 0, 3, 1.1}, {0, 0, 1.1, 4}});
     ASSERT_TRUE(planes.converged);
     EXPECT_NE(planes.trace.str().find(" Delta= 0.79\n"), std::string::npos);
