@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Timings of the library's O(N³) kernels on seeded random matrices of order
 // N = 20, 50, 100, 200, 400, each at 1 and 2 threads (the argument
 // "threads", set through OpenMP before the timed loop; without OpenMP only

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installation: the four programs in bin/ (when built), the headers in
 # include/zelkor/, the licence in share/doc/zelkor/, a CMake package
 # (find_package(zelkor CONFIG REQUIRED), then link zelkor::templates, serial,

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command line shared by the four programs:
 //     PROGRAM [OPTION]... [DATA_FILE]
 // with --svg FILE, --help and --version; `--` ends the options.  Without

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Checked reading of the programs' data files.
 //
 // A data file is text: numbers separated by white space.  DataFile reads it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "decompose.h"
 
 #include "progress.h"

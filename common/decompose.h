@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The eigen-decomposition step of lu_spectrum and polyroots: the
 // decomposition of their matrix with a progress line, and what is said of
 // it on standard error.

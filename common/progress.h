@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A progress line for long runs: one line on standard error showing the
 // stage and how many of a total are done, redrawn in place at most four
 // times a second and erased before anything else is written.  It draws only

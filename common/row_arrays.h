@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Square matrices as the double-precision programs hold them: n row
 // pointers, each to its own array of n doubles, released together.
 #ifndef ZELKOR_ROW_ARRAYS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "svg.h"
 
 #include <unistd.h>

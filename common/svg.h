@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Charts as self-contained SVG text: a framed plot with labelled ticks on
 // both axes, points, polylines, horizontal lines, circles and notes.
 // Items are given in data coordinates; the ranges are chosen when the text

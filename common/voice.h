@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a program says on standard error: one line a message, opening with
 // "<program>: ", or with "<program>: <file>: " when it is about the data
 // file (named as it was given).  Those openings and the line for a file

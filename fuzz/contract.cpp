@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "contract.h"
 
 #include <unistd.h>

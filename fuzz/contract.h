@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The failure contract every program keeps on any data file: the run ends
 // with status 0 and a report, or with status 1, nothing on the report
 // stream and exactly one line on the error stream.  pivot_gauss may leave

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LU and Eigenvalue on matrices built from arbitrary bytes.
 #include <cstdint>
 #include <cstdio>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any data-file text given to the program FUZZ_PROGRAM keeps the failure
 // contract.  Built once per program.
 #include <cstdint>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "jacobi_rot.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Eigenvalues and eigenvectors of a symmetric matrix by classical Jacobi
 // plane rotations, on row-pointer arrays of double.
 #ifndef JACOBI_ROT_H

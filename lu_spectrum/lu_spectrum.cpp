@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "lu_spectrum.h"
 
 #include <ostream>

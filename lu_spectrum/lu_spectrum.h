@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Eigen-decomposition and LU factorisation of one square matrix, with the
 // products that check them.
 #ifndef LU_SPECTRUM_H

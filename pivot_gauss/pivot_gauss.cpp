@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "pivot_gauss.h"
 
 #include <cfloat>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Gaussian elimination with partial pivoting on row-pointer arrays of double.
 #ifndef PIVOT_GAUSS_H
 #define PIVOT_GAUSS_H

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Roots of a real polynomial as the eigenvalues of its companion matrix.
 #ifndef POLYROOTS_H
 #define POLYROOTS_H

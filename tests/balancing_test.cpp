@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The programs print their reports from the matrix as given and say in
 // one line on standard error that they balanced it.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Configures the source tree with every combination of ZELKOR_PROGRAMS,
 # ZELKOR_TESTS, ZELKOR_BENCH, ZELKOR_FUZZ and ZELKOR_OPENMP (configuring
 # only: the fuzz targets need clang to build); then configures and installs

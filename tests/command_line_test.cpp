@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The four programs as a user runs them: --help, --version, a data file
 // by name, usage errors, `--`; what they refuse beyond the reading itself
 // (tested in datafile_test); a report they cannot write; the pictures of

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Vector and Matrix: ownership, indexing, the initializer-list constructors,
 // reading, and the products and differences built on them.  (The text
 // formats are pinned by the programs' reports.)

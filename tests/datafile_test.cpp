@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // DataFile: the conversions agree with formatted extraction, and each
 // problem is named with its line and token.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Eigen-decomposition: small cases worked by hand on both paths, the
 // Hessenberg reduction, the complex division and hypot, the paths that need
 // the exceptional shifts, non-convergence, A·V = V·D on seeded random input;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Every seed and every input a fuzzer ever found, replayed against the
 // failure contract.
 #include <gtest/gtest.h>

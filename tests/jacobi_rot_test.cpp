@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // jacobi_rot: reports written out by hand, properties of the rotations,
 // the degenerate rotation angles, and the result file.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // lu_spectrum: reports written out by hand and properties of the printed
 // blocks.
 #include <gtest/gtest.h>

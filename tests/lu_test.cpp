@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // LU with partial pivoting: small factorisations worked by hand, and the
 // identities P·A = L·U, A·A⁻¹ ≈ I and A·x ≈ b on random matrices.
 #include <gtest/gtest.h>

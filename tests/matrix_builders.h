@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builders, norms and comparisons in Real shared by the container, LU and
 // eigen-decomposition tests.
 #ifndef ZELKOR_TEST_MATRIX_BUILDERS_H

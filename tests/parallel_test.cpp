@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Results at 1, 2 and 3 threads are the same bits: every element of the LU
 // factors, solves, inverse, products and both eigen paths' values and
 // vectors, on random matrices of orders on both sides of the threading

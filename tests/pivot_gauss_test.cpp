@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // pivot_gauss: reports written out by hand, and the stops of a singular
 // or overflowing system.
 #include <gtest/gtest.h>

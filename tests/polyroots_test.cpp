@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // polyroots: a report written out by hand, and the roots of polynomials
 // built from known roots.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "program_run.h"
 
 #include <sys/wait.h>

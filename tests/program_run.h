@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a program binary as a user would: in a fresh temporary folder that
 // holds the given data files, with its standard output, standard error,
 // exit status and every file left in the folder captured for comparison.

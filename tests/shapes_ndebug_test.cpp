@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shapes the decompositions cannot work on, in a build without assertions
 // (NDEBUG) under AddressSanitizer: the checks are ordinary code, so nothing
 // is read or written outside the storage and the results are empty.

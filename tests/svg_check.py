@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """svg_check.py FILE.svg: parses the picture as XML, exits 1 unless it is a
 scalable SVG without scripts in a sans-serif font of at least 12 units, and
 prints in its own data coordinates (from the labelled ticks) the frame's

@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // Balancing of a nonsymmetric matrix by a diagonal similarity with powers
 // of two (balanceInPlace, balance), and the test that decides when the
 // eigen-decomposition uses it (isBadlyScaled).  The matrices must be square

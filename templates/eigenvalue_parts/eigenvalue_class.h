@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // Eigenvalue<T>: eigen-decomposition of a real square matrix A, done in the
 // constructor.  An exactly symmetric A is reduced to tridiagonal form by
 // Householder transformations (tred2) and diagonalised by the implicit QL

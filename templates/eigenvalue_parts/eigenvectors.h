@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // Eigenvectors from the real Schur form: back-substitution column by column
 // into the upper triangle of the Schur form (realVector, complexVector),
 // then the product with the Schur vectors (backTransform); schurEigenvectors

@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // orthes: Householder reduction of a square matrix to upper Hessenberg
 // form over the whole index range, the product of the reflections
 // accumulated.  Sizes (H and V n × n, ort of length n) are the caller's to

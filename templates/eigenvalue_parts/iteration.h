@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // What the QL and the Schur iteration share: the bound on the passes spent
 // on one eigenvalue, and the observer told of each eigenvalue found.
 #ifndef ZELKOR_EIGENVALUE_PARTS_ITERATION_H

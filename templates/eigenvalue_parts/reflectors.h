@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // The reflectors of one double QR pass as the sweep records them: step k's
 // (x, y, z, q, r) in steps[5k ... 5k + 4], applied[k] = 1 when that step
 // applied its reflector.  These routines apply recorded steps to rows of

@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // Scalar helpers of the eigen-decomposition: hypot, a length without
 // spurious overflow, and cdiv, the complex division of the eigenvector
 // back-substitution.  Neither checks its arguments for being finite: they

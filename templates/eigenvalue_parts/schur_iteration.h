@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // The real Schur iteration: deflation, shifts and passes of the shifted
 // double-step QR iteration on an upper Hessenberg matrix (as orthes leaves
 // it), the Schur vectors accumulated.  H must be n × n Hessenberg with a

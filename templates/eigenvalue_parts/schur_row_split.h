@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // The row updates of one double QR pass shared by two threads: the
 // sweeping thread publishes each step, a helper thread applies it to the
 // right-hand columns.  The only part of the library that needs <atomic>

@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // The sweep of one double QR pass: the bulge chased down the unreduced
 // block, each step's reflector recorded (see reflectors.h).  The block
 // bounds and the buffers' sizes (H n × n, steps 5n, applied n) are the

@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // tql2: the implicit QL iteration with shifts on a symmetric tridiagonal
 // matrix, its rotations applied to the eigenvectors; then the eigenpairs
 // sorted ascending.  Sizes (d, e of length n ≥ 1, V n × n, rotations 2n)

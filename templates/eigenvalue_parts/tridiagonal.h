@@ -1,4 +1,5 @@
 // -*- C++ -*-
+// SPDX-License-Identifier: MIT
 // tred2: Householder reduction of a symmetric matrix to tridiagonal form,
 // the orthogonal transformation accumulated.  The matrix is held
 // transposed (Wt[j][i] is element (i, j)), so that the loops walk rows;

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Installs the build in BUILD_DIR into a fresh prefix; then builds and runs
 # the consumer against it as a CMake project and as a Makefile project
 # through pkg-config, and once more with the source tree added by
