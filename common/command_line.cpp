@@ -24,7 +24,7 @@ void printHelp(const ProgramInfo& p, std::ostream& out) {
     out << "\nOptions:\n"
         << "  --svg FILE   after the report, write to FILE an SVG picture of\n"
         << "               " << p.picture << "\n"
-        << "  --help       show this help and exit\n"
+        << "  -h, --help   show this help and exit\n"
         << "  --version    show the version and exit\n"
         << "  --           end of the options (for a DATA_FILE that starts with '-')\n"
         << "\nExit status: 0 report written, 1 bad data or no convergence, 2 wrong command line.\n";
@@ -48,7 +48,7 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
     opterr = 0;  // the messages are ours
     optind = 0;  // start afresh (GNU), also on a second call
     int c;
-    while ((c = getopt_long(argc, argv, ":", longOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":h", longOptions, nullptr)) != -1) {
         switch (c) {
             case 'h':
                 printHelp(info, out);

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "lu_spectrum.h"
 
+#include <cfloat>
+#include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -25,6 +28,18 @@ const DecompositionWords words = {
     "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)",
     "the rows and columns differ in scale by many orders of magnitude; the matrix was balanced before the "
     "eigenvalue iteration"};
+
+// One note when A is singular to working precision though no pivot is
+// exactly 0: the estimated reciprocal condition number below N·ε.
+void singularToWorkingPrecision(const LU<Real>& lu, int N, const Voice& voice) {
+    if (!lu.isNonsingular()) return;
+    const Real rcond = lu.rcond();
+    if (!(rcond < N * LDBL_EPSILON)) return;
+    std::ostringstream estimate;
+    estimate << std::scientific << std::setprecision(1) << rcond;
+    voice.aboutFile("the matrix is singular to working precision (reciprocal condition number about " +
+                    estimate.str() + "): the determinant, the inverse and the solutions are not meaningful");
+}
 
 }  // namespace
 
@@ -92,6 +107,7 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
                 break;
             }
         }
+        singularToWorkingPrecision(lu, N, voice);
         out << "det=" << lu.det() << endl;
         out << "L*U= " << L * U << endl;
     }

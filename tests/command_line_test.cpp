@@ -39,6 +39,7 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
         ProgramRun help = runProgram(p.binary, {}, {"--help"});
         EXPECT_EQ(help.status, 0);
         EXPECT_EQ(help.out.substr(0, help.out.find('\n')), "Usage: " + p.name + " [OPTION]... [DATA_FILE]");
+        EXPECT_EQ(runProgram(p.binary, {}, {"-h"}).out, help.out);
         ProgramRun version = runProgram(p.binary, {}, {"--version"});
         EXPECT_EQ(version.status, 0);
         EXPECT_EQ(version.out, p.name + " (zelkor) " ZELKOR_VERSION "\n");

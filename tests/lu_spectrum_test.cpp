@@ -58,6 +58,21 @@ TEST(LuSpectrumReport, SingularNoteNamesTheFileGiven) {
               "the solutions are empty\n");
 }
 
+// The magic square of order 4 is singular (its rows sum alike and its
+// rank is 3) but no pivot comes out exactly 0: the report is as for any
+// matrix, with one note that it is singular to working precision.
+TEST(LuSpectrumReport, SingularToWorkingPrecisionNote) {
+    ProgramRun r = spectrum("4  16 3 2 13  5 10 11 8  9 6 7 12  4 15 14 1");
+    EXPECT_EQ(r.status, 0);
+    const std::string note = "lu_spectrum: datos4.dat: the matrix is singular to working precision "
+                             "(reciprocal condition number about ";
+    ASSERT_EQ(r.err.rfind(note, 0), 0u) << r.err;
+    EXPECT_LT(std::strtod(r.err.c_str() + note.size(), nullptr), 4 * 1.1e-19);
+    EXPECT_NE(r.err.find("): the determinant, the inverse and the solutions are not meaningful\n"),
+              std::string::npos);
+    EXPECT_EQ(r.err.find('\n'), r.err.size() - 1);
+}
+
 // Rows (4, −2, 1), (3, 6, −4), (2, 1, 8): XX equals the inverse, A·A⁻¹
 // prints near the identity and A·bb reproduces the eigenvalues.  Rows
 // (0, −1, 0), (1, 0, 0), (0, 0, 2): eigenvalues ±i and 2, the pair as a
