@@ -83,7 +83,9 @@ int polyroots(std::istream& data, std::ostream& out, std::ostream& err, const Op
 
     ProgressLine progress(program, N, options.progress && N >= progressFrom, err);
     progress.show("reduction");
-    Eigenvalue<Real> E(A, Balancing::whenBadlyScaled, {&ProgressLine::eigenvaluesFound, &progress});
+    // The eigenvalues alone: the same bits as with the vectors, which the report does not show.
+    Eigenvalue<Real> E(A, {Balancing::whenBadlyScaled, Negligibility::double52, false,
+                           {&ProgressLine::eigenvaluesFound, &progress}});
     progress.erase();
     if (!E.isConverged()) {
         err << program << ": " << file

@@ -1,7 +1,7 @@
 // Results at 1, 2 and 3 threads are the same bits: every element of the LU
 // factors, solves, inverse, products and both eigen paths' values and
-// vectors, on random matrices of orders on both sides of the threading
-// thresholds.
+// vectors (and their values alone at the type's epsilon), on random
+// matrices of orders on both sides of the threading thresholds.
 #include <gtest/gtest.h>
 #include <omp.h>
 
@@ -46,6 +46,12 @@ Results compute(int n, int threads) {
         eig.getRealEigenvalues(re);
         eig.getImagEigenvalues(im);
         r.push_back(V);
+        r.push_back(asColumn(re));
+        r.push_back(asColumn(im));
+        ZELKOR::Eigenvalue<Real> alone(*M, {ZELKOR::Balancing::whenBadlyScaled, ZELKOR::Negligibility::typeEpsilon,
+                                            false, {nullptr, nullptr}});
+        alone.getRealEigenvalues(re);
+        alone.getImagEigenvalues(im);
         r.push_back(asColumn(re));
         r.push_back(asColumn(im));
     }
