@@ -181,6 +181,10 @@ def test_input_kinds_keep_every_bit():
     for kind in (fortran, strided, raw):
         w, v = zl.eig(kind)
         assert np.array_equal(w, reference[0]) and np.array_equal(v, reference[1])
+    big = [2**64 - 1, -1]  # numpy would make float64 of it
+    assert [int(x) for x in zl.solve(np.eye(2), big)] == big
+    with pytest.raises(ValueError):
+        zl.solve(np.eye(2), [2**65 + 1, 1])
     ints = [[2**62 + 1, 3], [1, 1]]  # not exact in double
     assert zl.det(ints) == np.longdouble(2**62 + 1) - 3
     assert type(zl.det(ints)) is np.longdouble

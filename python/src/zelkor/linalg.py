@@ -3,8 +3,9 @@
 The functions follow :mod:`numpy.linalg`: the same arguments, result shapes,
 stacks of matrices ``(..., M, M)`` and errors (:class:`numpy.linalg.LinAlgError`
 with numpy's messages), but compute in long double.  Input is any real
-array-like; it is converted to ``np.longdouble`` without rounding (integers
-beyond 64 bits and complex input are refused).  The GIL is released while
+array-like; it is converted to ``np.longdouble`` without rounding (Python
+integers of up to 64 significant bits included; longer ones and complex
+input are refused).  The GIL is released while
 they compute.
 """
 
@@ -18,9 +19,34 @@ __all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "ei
 _TOLERANCES = ("extended", "double")
 
 
+def _exact_ints(a):
+    """An array-like of Python numbers as long double, exactly, when it holds
+    integers above 2**53 (numpy would make float64 or object of them); None
+    when it holds none."""
+    obj = np.array(a, dtype=object)
+    flat = obj.ravel()
+    if not any(isinstance(x, (int, np.integer)) and abs(int(x)) > 2**53 for x in flat):
+        return None
+    out = np.empty(flat.shape, dtype=np.longdouble)
+    for i, x in enumerate(flat):
+        if isinstance(x, (int, np.integer)) and not isinstance(x, (bool, np.bool_)):
+            out[i] = np.longdouble(str(int(x)))
+            if int(out[i]) != int(x):
+                raise ValueError(f"the integer {x} has more bits than np.longdouble holds")
+        elif isinstance(x, (float, np.floating, bool, np.bool_)):
+            out[i] = x
+        else:
+            raise TypeError(f"array element {x!r} is not a real number")
+    return out.reshape(obj.shape)
+
+
 def _real(a, name="a"):
     """a as a long double array, refusing what would lose bits or an imaginary part."""
     arr = np.asarray(a)
+    if not isinstance(a, np.ndarray) and arr.dtype.kind in "fO":
+        exact = _exact_ints(a)
+        if exact is not None:
+            return exact
     kind = arr.dtype.kind
     if kind == "c":
         raise TypeError(
