@@ -89,8 +89,12 @@ struct Stack {
     py::ssize_t count, rows, cols;
 };
 
+// array_t<..., c_style> ensures the element type and the layout, not the
+// alignment, which the loads of long double need.
 Stack stackOf(const py::array& a, const char* name) {
     if (a.ndim() != 3) throw std::invalid_argument(std::string(name) + ": a stack of matrices (3 dimensions) expected");
+    if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(Real) != 0)
+        throw std::invalid_argument(std::string(name) + ": the array is not aligned");
     return {a.shape(0), a.shape(1), a.shape(2)};
 }
 

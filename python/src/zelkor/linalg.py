@@ -58,6 +58,11 @@ def _real(a, name="a"):
     return arr.astype(np.longdouble, copy=False)
 
 
+def _prepared(x):
+    """x as the extension reads it: C-contiguous and aligned long double."""
+    return np.require(x, dtype=np.longdouble, requirements=["C", "A"])
+
+
 def _stacked_square(a):
     """a as a C-contiguous long double stack (k, M, M), and its leading shape."""
     arr = _real(a)
@@ -67,7 +72,7 @@ def _stacked_square(a):
     if m != n:
         raise LinAlgError("Last 2 dimensions of the array must be square")
     lead = arr.shape[:-2]
-    return np.ascontiguousarray(arr.reshape((int(np.prod(lead, dtype=np.int64)), m, n))), lead
+    return _prepared(arr.reshape((int(np.prod(lead, dtype=np.int64)), m, n))), lead
 
 
 def _assert_finite(stack):
@@ -137,8 +142,8 @@ def solve(a, b):
         raise ValueError(f"solve: the stacks of a and b do not broadcast: {err}") from None
     k = barr.shape[-1]
     count = int(np.prod(lead, dtype=np.int64))
-    a3 = np.ascontiguousarray(np.broadcast_to(a_stack.reshape(a_lead + (m, m)), lead + (m, m)).reshape((count, m, m)))
-    b3 = np.ascontiguousarray(np.broadcast_to(barr, lead + (m, k)).reshape((count, m, k)))
+    a3 = _prepared(np.broadcast_to(a_stack.reshape(a_lead + (m, m)), lead + (m, m)).reshape((count, m, m)))
+    b3 = _prepared(np.broadcast_to(barr, lead + (m, k)).reshape((count, m, k)))
     x, singular = _core.solve(a3, b3)
     if singular >= 0:
         raise LinAlgError("Singular matrix")
