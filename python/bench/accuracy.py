@@ -27,7 +27,9 @@ U_LONG = mpmath.mpf(2) ** -64
 
 
 def exact(x):
-    """A long double, double or int, exactly as an mpmath number."""
+    """A long double, double, int or mpmath number, exactly as an mpmath number."""
+    if isinstance(x, (mpmath.mpf, mpmath.mpc)):
+        return +x  # at 60 digits: exact for 64-bit values
     if isinstance(x, (int, np.integer)):
         return mpmath.mpf(int(x))
     x = np.clongdouble(x)

@@ -8,8 +8,11 @@ t(40) * (400 / 40)**3 (and said so).  The binding's overhead is the time of
 zelkor.linalg's call less that of the extension's own call on a prepared
 long double stack (the conversion in, the result's shaping and copies out).
 
-  env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE PYTHONPATH=build/default/python \\
+  env -u OPENBLAS_CORETYPE -u OPENBLAS_L2_SIZE OPENBLAS_NUM_THREADS=1 PYTHONPATH=build/default/python \\
       /usr/bin/python3 python/bench/speed.py [--rounds 5] [--threads 1 2]
+
+(numpy on one thread: OpenBLAS's threads keep spinning after each call and,
+on a machine of two cores, slow the library's two threads that follow.)
 """
 
 import argparse
