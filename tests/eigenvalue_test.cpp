@@ -41,29 +41,35 @@ bool sameBits(const Vector<Real>& a, const Vector<Real>& b) {
     return true;
 }
 
+// The counts an observer is told, in order.
+void record(void* counts, int count) { static_cast<std::vector<int>*>(counts)->push_back(count); }
+
 // Everything the public interface hands out.  The
 // outputs start in another shape: the accessors must reallocate them.
-// The eigenvalues alone must be the same bits with the same flags.
+// The eigenvalues alone must be the same bits with the same flags and
+// the same observer calls.
 struct Eig {
     Vector<Real> re = Vector<Real>(7, 9), im = Vector<Real>(7, 9);
     Matrix<Real> V{5, 2, 1}, D{5, 2, 1};
     int converged, balanced;
     explicit Eig(const Matrix<Real>& A, Balancing b = Balancing::whenBadlyScaled,
                  Negligibility t = Negligibility::double52) {
-        Eigenvalue<Real> e(A, {b, t, true, {nullptr, nullptr}});
+        std::vector<int> found, foundAlone;
+        Eigenvalue<Real> e(A, {b, t, true, {&record, &found}});
         e.getRealEigenvalues(re);
         e.getImagEigenvalues(im);
         e.getV(V);
         e.getD(D);
         converged = e.isConverged();
         balanced = e.isBalanced();
-        Eigenvalue<Real> alone(A, {b, t, false, {nullptr, nullptr}});
+        Eigenvalue<Real> alone(A, {b, t, false, {&record, &foundAlone}});
         Vector<Real> re1, im1;
         alone.getRealEigenvalues(re1);
         alone.getImagEigenvalues(im1);
         EXPECT_TRUE(sameBits(re, re1) && sameBits(im, im1)) << "eigenvalues alone differ for " << A;
         EXPECT_EQ(alone.isConverged(), converged);
         EXPECT_EQ(alone.isBalanced(), balanced);
+        EXPECT_EQ(foundAlone, found);
     }
 };
 
