@@ -30,6 +30,8 @@ def set_num_threads(n):
 
     Raises
     ------
+    TypeError
+        If ``n`` is not an int.
     ValueError
         If ``n`` is below 1.
     RuntimeError
