@@ -17,13 +17,16 @@ void eigenvaluesFound(void* context, int found) {
 }  // namespace
 
 std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& voice, bool progress,
-                                            const std::string& leftover, const DecompositionWords& words) {
+                                            const std::string& leftover, const DecompositionWords& words,
+                                            bool vectors) {
     std::unique_ptr<Eigenvalue<Real>> E;
     {
         ProgressLine line(voice.program(), A.num_rows(), "eigenvalues", progress, voice.stream());
         line.show("reduction");
-        E = std::make_unique<Eigenvalue<Real>>(A, Balancing::whenBadlyScaled,
-                                               Eigenvalue<Real>::Observer{&eigenvaluesFound, &line});
+        EigenOptions options;
+        options.vectors = vectors;
+        options.observer = EigenObserver{&eigenvaluesFound, &line};
+        E = std::make_unique<Eigenvalue<Real>>(A, options);
     }
     if (!E->isConverged()) {
         voice.aboutFile(words.diverged);

@@ -72,7 +72,8 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
     }
     A[0][N - 1] = (-a[0]) / a[N];
 
-    auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words);
+    // The eigenvalues alone: the same bits as with the vectors, which the report does not show.
+    auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words, false);
     if (!E) return 1;
     E->getRealEigenvalues(re);
     E->getImagEigenvalues(im);

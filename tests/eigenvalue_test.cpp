@@ -4,13 +4,15 @@
 // the exceptional shifts, non-convergence, A·V = V·D on seeded random input;
 // and badly scaled input: balancing (exact, idempotent, similarity-invariant),
 // the deflation test beside exactly zero diagonal entries, and the inputs
-// that gave wrong eigenvalues and roots without them.
+// that gave wrong eigenvalues and roots without them.  Every decomposition
+// is also run for its eigenvalues alone, which must give the same bits.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <complex>
+#include <cstring>
 #include <limits>
 #include <numeric>
 #include <random>
@@ -24,25 +26,51 @@ namespace {
 
 using ZELKOR::Balancing;
 using ZELKOR::Eigenvalue;
+using ZELKOR::Negligibility;
 using Cplx = std::complex<Real>;
 
 const Real kEps52 = std::ldexp(Real(1), -52);
 const Real kEpsL = LDBL_EPSILON;
 
+// The significant bytes of x87 extended (the rest is padding).
+const size_t kBytes = std::numeric_limits<Real>::digits == 64 ? 10 : sizeof(Real);
+
+bool sameBits(const Vector<Real>& a, const Vector<Real>& b) {
+    if (a.dim() != b.dim()) return false;
+    for (int i = 0; i < a.dim(); i++)
+        if (std::memcmp(&a[i], &b[i], kBytes) != 0) return false;
+    return true;
+}
+
+// The counts an observer is told, in order.
+void record(void* counts, int count) { static_cast<std::vector<int>*>(counts)->push_back(count); }
+
 // Everything the public interface hands out.  The
 // outputs start in another shape: the accessors must reallocate them.
+// The eigenvalues alone must be the same bits with the same flags and
+// the same observer calls.
 struct Eig {
     Vector<Real> re = Vector<Real>(7, 9), im = Vector<Real>(7, 9);
     Matrix<Real> V{5, 2, 1}, D{5, 2, 1};
     int converged, balanced;
-    explicit Eig(const Matrix<Real>& A, Balancing b = Balancing::whenBadlyScaled) {
-        Eigenvalue<Real> e(A, b);
+    explicit Eig(const Matrix<Real>& A, Balancing b = Balancing::whenBadlyScaled,
+                 Negligibility t = Negligibility::double52) {
+        std::vector<int> found, foundAlone;
+        Eigenvalue<Real> e(A, {b, t, true, {&record, &found}});
         e.getRealEigenvalues(re);
         e.getImagEigenvalues(im);
         e.getV(V);
         e.getD(D);
         converged = e.isConverged();
         balanced = e.isBalanced();
+        Eigenvalue<Real> alone(A, {b, t, false, {&record, &foundAlone}});
+        Vector<Real> re1, im1;
+        alone.getRealEigenvalues(re1);
+        alone.getImagEigenvalues(im1);
+        EXPECT_TRUE(sameBits(re, re1) && sameBits(im, im1)) << "eigenvalues alone differ for " << A;
+        EXPECT_EQ(alone.isConverged(), converged);
+        EXPECT_EQ(alone.isBalanced(), balanced);
+        EXPECT_EQ(foundAlone, found);
     }
 };
 
@@ -64,8 +92,8 @@ int checkPairLayout(const Eig& e) {
 // Converged; each expected eigenvalue λ matched by a distinct computed one,
 // nearest first, within tol·max(1, |λ|); the pair layout; a small A·V − V·D.
 Eig expectSolved(const Matrix<Real>& A, std::vector<Cplx> expected, Real tol,
-                 Balancing b = Balancing::whenBadlyScaled) {
-    Eig e(A, b);
+                 Balancing b = Balancing::whenBadlyScaled, Negligibility t = Negligibility::double52) {
+    Eig e(A, b, t);
     EXPECT_EQ(e.converged, 1);
     EXPECT_EQ(e.re.dim(), static_cast<int>(expected.size()));
     for (int i = 0; i < e.re.dim() && !expected.empty(); i++) {
@@ -187,28 +215,33 @@ TEST(Eigen, SymmetricQlReportsConvergence) {
 // −x³ − 2x); a Jordan block (w = 0 in the back-substitution); λ·(λ + 1)²,
 // which passes the second exceptional shift; cyclic permutations (the n-th
 // roots of unity); nilpotent of order 400, where unscaled back-substitution
-// would grow by 1/(eps·hNorm) per row and leave the range of T.
+// would grow by 1/(eps·hNorm) per row and leave the range of T.  Both
+// thresholds converge on all of them.
 TEST(Eigen, ExceptionalShiftsAndDefectiveMatrices) {
     const Real r2 = std::sqrt(Real(2)), pi = std::acos(Real(-1));
-    expectSolved({{2, -1, 2}, {1, 0, 0}, {0, 1, 0}}, {2, Cplx(0, 1), Cplx(0, -1)}, 1e-12);
-    expectSolved({{0, 0, 1}, {0, 0, 1}, {-1, -1, 0}}, {0, Cplx(0, r2), Cplx(0, -r2)}, 1e-12);
-    expectSolved({{2, 1, 0, 0}, {0, 2, 1, 0}, {0, 0, 2, 1}, {0, 0, 0, 2}}, {2, 2, 2, 2}, 0);
-    expectSolved({{-1, -1, -1}, {1, -1, 1}, {0, 1, 0}}, {0, -1, -1}, 1e-6);
-    for (int n = 3; n <= 12; n++) {
-        Matrix<Real> P(n, n, 0);
-        P[0][n - 1] = 1;
-        for (int i = 1; i < n; i++) P[i][i - 1] = 1;
-        std::vector<Cplx> roots;
-        for (int k = 0; k < n; k++) roots.push_back(std::polar(Real(1), 2 * pi * k / n));
-        expectSolved(P, roots, 1e-12);
+    const Balancing b = Balancing::whenBadlyScaled;
+    for (Negligibility t : {Negligibility::double52, Negligibility::typeEpsilon}) {
+        expectSolved({{2, -1, 2}, {1, 0, 0}, {0, 1, 0}}, {2, Cplx(0, 1), Cplx(0, -1)}, 1e-12, b, t);
+        expectSolved({{0, 0, 1}, {0, 0, 1}, {-1, -1, 0}}, {0, Cplx(0, r2), Cplx(0, -r2)}, 1e-12, b, t);
+        expectSolved({{2, 1, 0, 0}, {0, 2, 1, 0}, {0, 0, 2, 1}, {0, 0, 0, 2}}, {2, 2, 2, 2}, 0, b, t);
+        expectSolved({{-1, -1, -1}, {1, -1, 1}, {0, 1, 0}}, {0, -1, -1}, 1e-6, b, t);
+        for (int n = 3; n <= 12; n++) {
+            Matrix<Real> P(n, n, 0);
+            P[0][n - 1] = 1;
+            for (int i = 1; i < n; i++) P[i][i - 1] = 1;
+            std::vector<Cplx> roots;
+            for (int k = 0; k < n; k++) roots.push_back(std::polar(Real(1), 2 * pi * k / n));
+            expectSolved(P, roots, 1e-12, b, t);
+        }
+        Matrix<Real> N(400, 400, 0);
+        for (int i = 0; i + 1 < 400; i++) N[i][i + 1] = 1;
+        expectSolved(N, std::vector<Cplx>(400, 0), 0, b, t);
     }
-    Matrix<Real> N(400, 400, 0);
-    for (int i = 0; i + 1 < 400; i++) N[i][i + 1] = 1;
-    expectSolved(N, std::vector<Cplx>(400, 0), 0);
 }
 
 // Orders 1 … 50: a random symmetric S (ascending, orthonormal V); a random
-// A, with complex pairs in most orders (eigenvalues sum to the trace); and
+// A, with complex pairs in most orders (eigenvalues sum to the trace); both
+// with a backward error of a few units of Real at the type's epsilon; and
 // V·T·Vᵀ with S's V and T upper triangular, its diagonal a shuffle of 1 … n.
 TEST(Eigen, RandomOrders1To50) {
     for (int n = 1; n <= 50; n++) {
@@ -224,6 +257,11 @@ TEST(Eigen, RandomOrders1To50) {
         ASSERT_EQ(e.converged, 1);
         checkPairLayout(e);
         EXPECT_LE(scaledResidual(A, e.V, e.D), 10);
+        // At the type's epsilon the backward error is a few units of Real.
+        Eig s64(S, Balancing::whenBadlyScaled, Negligibility::typeEpsilon);
+        Eig e64(A, Balancing::whenBadlyScaled, Negligibility::typeEpsilon);
+        EXPECT_LE(frob(S * s64.V, s64.V * s64.D), 4 * n * frob(S) * kEpsL) << "order " << n;
+        EXPECT_LE(frob(A * e64.V, e64.V * e64.D), 4 * n * frob(A) * frob(e64.V) * kEpsL) << "order " << n;
         Real trace = 0, sum = 0;
         for (int i = 0; i < n; i++) trace += A[i][i], sum += e.re[i];
         EXPECT_CLOSE(sum, trace, n * frob(A) * kEps52);

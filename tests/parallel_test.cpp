@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // Results at 1, 2 and 3 threads are the same bits: every element of the LU
 // factors, solves, inverse, products and both eigen paths' values and
-// vectors, on random matrices of orders on both sides of the threading
-// thresholds.
+// vectors (and their values alone at the type's epsilon), on random
+// matrices of orders on both sides of the threading thresholds.
 #include <gtest/gtest.h>
 #include <omp.h>
 
@@ -47,6 +47,12 @@ Results compute(int n, int threads) {
         eig.getRealEigenvalues(re);
         eig.getImagEigenvalues(im);
         r.push_back(V);
+        r.push_back(asColumn(re));
+        r.push_back(asColumn(im));
+        ZELKOR::Eigenvalue<Real> alone(*M, {ZELKOR::Balancing::whenBadlyScaled, ZELKOR::Negligibility::typeEpsilon,
+                                            false, {nullptr, nullptr}});
+        alone.getRealEigenvalues(re);
+        alone.getImagEigenvalues(im);
         r.push_back(asColumn(re));
         r.push_back(asColumn(im));
     }

@@ -11,7 +11,16 @@
 // first, the pair's eigenvector u + i·v held as columns u, v of V.  In
 // every case A·V = V·D, D from getD.
 //
-// Negligibility is judged against 2⁻⁵² although the arithmetic is in T.
+// Negligibility is judged against 2⁻⁵² although the arithmetic is in T,
+// by default; EigenOptions::negligibility = Negligibility::typeEpsilon
+// judges it against T's own epsilon (2⁻⁶³ for long double), which brings
+// the backward error of the eigenvalues down to a few units of T.
+//
+// EigenOptions::vectors = false computes the eigenvalues alone: no
+// transformation is accumulated and the Schur iteration updates only the
+// columns its eigenvalues read.  Every eigenvalue, isConverged() and
+// isBalanced() are then the same bits as with the vectors; getV and getD
+// are not to be used (getV gives an empty matrix).
 //
 // A badly scaled nonsymmetric A (see isBadlyScaled) is balanced first,
 // by default: without it the iteration's accuracy is relative to A's
@@ -29,6 +38,7 @@
 #define ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
 
 #include <cmath>
+#include <limits>
 
 #include "../cmat_zelkor"
 #include "../vec_zelkor"
@@ -42,6 +52,19 @@
 
 namespace ZELKOR {
 
+// The threshold below which the iterations take an entry as negligible,
+// relative to its neighbours: 2⁻⁵², or the type's epsilon.
+enum class Negligibility { double52, typeEpsilon };
+
+// The choices of an eigen-decomposition (see Eigenvalue); the defaults are
+// those of Eigenvalue(A).
+struct EigenOptions {
+    Balancing balancing = Balancing::whenBadlyScaled;
+    Negligibility negligibility = Negligibility::double52;
+    bool vectors = true;
+    EigenObserver observer{nullptr, nullptr};
+};
+
 template <class T>
 class Eigenvalue {
 public:
@@ -52,13 +75,20 @@ public:
     // storage of the path not taken is empty): no temporary matrix is made.
     Eigenvalue(const Matrix<T>& A, Balancing balancing = Balancing::whenBadlyScaled,
                Observer observer = Observer{nullptr, nullptr})
-        : observer_(observer),
+        : Eigenvalue(A, EigenOptions{balancing, Negligibility::double52, true, observer}) {}
+
+    // Without vectors the symmetric path reduces A in hess_, V_ stays empty.
+    Eigenvalue(const Matrix<T>& A, const EigenOptions& options)
+        : observer_(options.observer),
+          eps_(options.negligibility == Negligibility::typeEpsilon ? std::numeric_limits<T>::epsilon()
+                                                                   : T(std::pow(2.0, -52.0))),
+          vectors_(options.vectors),
           n_(order(A)),
           symmetric_(isSymmetric(A)),
           realPart_(n_, 0),
           imagPart_(n_, 0),
-          V_(n_, n_, 0),
-          hess_(symmetric_ ? 0 : n_, symmetric_ ? 0 : n_, 0),
+          V_(vectors_ ? n_ : 0, vectors_ ? n_ : 0, 0),
+          hess_(symmetric_ && vectors_ ? 0 : n_, symmetric_ && vectors_ ? 0 : n_, 0),
           ort_(symmetric_ ? 0 : n_, 0),
           rotations_(symmetric_ ? 2 * n_ : 0, 0),
           reflectors_(symmetric_ ? 0 : 5 * n_, 0),
@@ -69,7 +99,7 @@ public:
         if (symmetric_)
             symmetricPath(A);
         else
-            nonsymmetricPath(A, balancing);
+            nonsymmetricPath(A, options.balancing);
         for (int i = 0; i < n_; i++)
             if (!std::isfinite(realPart_[i]) || !std::isfinite(imagPart_[i])) converged_ = 0;
     }
@@ -103,8 +133,6 @@ public:
     }
 
 private:
-    // The negligibility threshold of both iterations.
-    static T negligible() { return T(std::pow(2.0, -52.0)); }
 
     // The order of the problem: A's column count, or 0 when A has fewer
     // rows than columns (no square block to decompose).
@@ -124,6 +152,16 @@ private:
     // columns): A goes in transposed, and the result is transposed back
     // before tql2.  The subdiagonal passes from tred2 to tql2 in imagPart_.
     void symmetricPath(const Matrix<T>& A) {
+        if (!vectors_) {
+            for (int i = 0; i < n_; i++)
+                for (int j = 0; j < n_; j++) hess_[j][i] = A[i][j];
+            stages::tred2(hess_, realPart_, imagPart_, false);
+            observer_.notify(0);
+            if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_,
+                              false))
+                converged_ = 0;
+            return;
+        }
         for (int i = 0; i < n_; i++)
             for (int j = 0; j < n_; j++) V_[j][i] = A[i][j];
         stages::tred2(V_, realPart_, imagPart_);
@@ -134,7 +172,7 @@ private:
                 V_[j][i] = t;
             }
         observer_.notify(0);
-        if (!stages::tql2(realPart_, imagPart_, V_, rotations_, negligible(), stages::maxIterations(n_), observer_))
+        if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_))
             converged_ = 0;
     }
 
@@ -150,18 +188,19 @@ private:
                 for (int j = 0; j < n_; j++)
                     for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
         }
-        stages::orthes(hess_, ort_, V_);
+        stages::orthes(hess_, ort_, V_, vectors_);
         observer_.notify(0);
         hqr2();
-        if (balanced_)  // A's eigenvectors are D times those of D⁻¹·A·D
+        if (balanced_ && vectors_)  // A's eigenvectors are D times those of D⁻¹·A·D
             for (int i = 0; i < n_; i++)
                 for (int j = 0; j < n_; j++) V_[i][j] = std::ldexp(V_[i][j], scale_[i]);
     }
 
     // Real Schur form of the Hessenberg matrix with Schur vectors
-    // accumulated in V_, then the eigenvectors by back-substitution.
+    // accumulated in V_, then the eigenvectors by back-substitution (with
+    // vectors_).
     void hqr2() {
-        const T eps = negligible();
+        const T eps = eps_;
         T hNorm = 0;
         for (int i = 0; i < n_; i++)
             for (int j = (i - 1 > 0 ? i - 1 : 0); j < n_; j++) hNorm = hNorm + std::abs(hess_[i][j]);
@@ -172,15 +211,17 @@ private:
             return;
         }
         if (!stages::schurIteration(eps, stages::maxIterations(n_), hess_, V_, realPart_, imagPart_, reflectors_,
-                                    applied_, observer_)) {
+                                    applied_, observer_, vectors_)) {
             converged_ = 0;
             return;
         }
-        if (hNorm == T(0)) return;
+        if (hNorm == T(0) || !vectors_) return;
         stages::schurEigenvectors(eps, hNorm, hess_, V_, realPart_, imagPart_);
     }
 
     Observer observer_;
+    T eps_;  // the negligibility threshold of both iterations
+    bool vectors_;
     int n_;
     int symmetric_;
     Vector<T> realPart_;    // eigenvalues; tred2 → tql2: the diagonal

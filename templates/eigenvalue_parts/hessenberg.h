@@ -134,9 +134,10 @@ void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>
 // Householder reduction of H to upper Hessenberg form: H becomes Qᵀ·H·Q
 // with each column's Householder vector left below the band (entries
 // H[i][m − 1], i > m, are not cleared), V becomes Q; ort is work space
-// for the vectors.
+// for the vectors.  Without `accumulate`, V is not touched (it may be
+// empty) and H gets the same bits.
 template <class T>
-void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V) {
+void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) {
     int n = H.num_cols();
     int low = 0;
     int high = n - 1;
@@ -175,6 +176,7 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V) {
         }
     }
 
+    if (!accumulate) return;
     for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++) V[i][j] = (i == j ? T(1) : T(0));
 

@@ -5,6 +5,11 @@
 // it), the Schur vectors accumulated.  H must be n × n Hessenberg with a
 // finite size, V n × n, d and e of length n, steps 5n and applied n: none
 // of this is checked.
+//
+// Without `vectors` only the eigenvalues are wanted: V is not touched (it
+// may be empty), and H's columns right of the unreduced block are not
+// updated.  No later step reads those columns (the block's last row only
+// moves up), so every eigenvalue gets the same bits as with `vectors`.
 #ifndef ZELKOR_EIGENVALUE_PARTS_SCHUR_ITERATION_H
 #define ZELKOR_EIGENVALUE_PARTS_SCHUR_ITERATION_H
 
@@ -46,9 +51,10 @@ int blockStartOf(int last, const T eps, const Matrix<T>& H) {
 // The 2×2 block in rows and columns a, b = a + 1 deflates: a real pair
 // (the block is rotated to upper triangular form, H and V alike) or a
 // complex pair, +μ first (the block stays); the eigenvalues into d, e.
+// Without `vectors` a real pair is not rotated (nothing reads it again).
 template <class T>
 void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matrix<T>& V, Vector<T>& d,
-                 Vector<T>& e) {
+                 Vector<T>& e, bool vectors = true) {
     const int nn = H.num_cols();
     const int low = 0;
     const int high = nn - 1;
@@ -72,6 +78,7 @@ void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matri
         if (z != T(0)) d[b] = x - w / z;
         e[a] = 0;
         e[b] = 0;
+        if (!vectors) return;
         x = H[b][a];
         s = std::abs(x) + std::abs(z);
         p = x / s;
@@ -109,8 +116,9 @@ void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matri
 // maxPasses passes on this block, or once H[last][last − 1] is NaN.
 template <class T>
 bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftSum, const T eps, const int maxPasses,
-                 Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied) {
+                 Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, bool vectors = true) {
     const int nn = H.num_cols();
+    const int columns = vectors ? nn : last + 1;  // of H, updated by the row updates
     const int low = 0;
     const int high = nn - 1;
     T p = 0, q = 0, r = 0, s = 0, z = 0;
@@ -180,18 +188,19 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
     // all rows of V; every row on its own, t < sweepEnd a row of H, the
     // others the rows of V.  With threads, thread 0 sweeps while thread 1
     // takes the right-hand columns of the row updates (RowSplit).
-    const int rowWork = (last - sweepStart) * (nn - sweepStart);
+    const int rowWork = (last - sweepStart) * (columns - sweepStart);
+    const int vectorRows = vectors ? high - low + 1 : 0;
     if (parallelWork((double)rowWork * 4)) {
-        RowSplit split(sweepStart, last, nn);
+        RowSplit split(sweepStart, last, columns);
         int sweepEnd = sweepStart;
         ZELKOR_OMP(parallel) {
             if (threadNumber() == 0)
                 sweepEnd = sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied,
-                                 threadCount() > 1 ? &split : nullptr);
+                                 threadCount() > 1 ? &split : nullptr, columns);
             else if (threadNumber() == 1)
                 helpRows(split, H, steps, applied);
             ZELKOR_OMP(barrier)
-            const int rows = sweepEnd + (high - low + 1);
+            const int rows = sweepEnd + vectorRows;
             ZELKOR_OMP(for schedule(static))
             for (int t = 0; t < rows; t++) {
                 if (t < sweepEnd)
@@ -202,10 +211,10 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
         }
     } else {
         const int sweepEnd =
-            sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied, nullptr);
+            sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied, nullptr, columns);
         for (int i = 0; i < sweepEnd; i++)
             applyReflectors(H[i], i > sweepStart ? i : sweepStart, sweepEnd, last, steps, applied);
-        for (int i = low; i <= high; i++) applyReflectors(V[i], sweepStart, sweepEnd, last, steps, applied);
+        for (int i = low; i < low + vectorRows; i++) applyReflectors(V[i], sweepStart, sweepEnd, last, steps, applied);
     }
     return true;
 }
@@ -216,10 +225,10 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
 // subdiagonal are left over) and V is multiplied by the transformations.
 // steps and applied are the passes' work space.  observer.notify(k) once
 // k eigenvalues are found.  false when the iteration gave up (see
-// francisPass).
+// francisPass).  `vectors`: see the top of this file.
 template <class T>
 bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& d, Vector<T>& e,
-                    Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer) {
+                    Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer, bool vectors = true) {
     const int n = H.num_cols();
     T shiftSum = 0;
     int last = n - 1;
@@ -234,11 +243,12 @@ bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V
             iterCount = 0;
             observer.notify(n - 1 - last);
         } else if (blockStart == last - 1) {  // two roots
-            deflatePair(last - 1, last, shiftSum, H, V, d, e);
+            deflatePair(last - 1, last, shiftSum, H, V, d, e, vectors);
             last = last - 2;
             iterCount = 0;
             observer.notify(n - 1 - last);
-        } else if (!francisPass(blockStart, last, iterCount, shiftSum, eps, maxPasses, H, V, steps, applied)) {
+        } else if (!francisPass(blockStart, last, iterCount, shiftSum, eps, maxPasses, H, V, steps, applied,
+                                vectors)) {
             return false;
         }
     }

@@ -25,9 +25,17 @@ namespace stages {
 // thread).  Each column thus gets the steps in increasing k: the helper's,
 // all before splitEnd, then the sweeper's, which waits at splitEnd until
 // the helper has finished.  `split` balances the two threads' work.
+// Only columns 0 ... nn − 1 of H are updated (nn = N, or last + 1 when
+// the columns right of the block are not wanted).
 struct RowSplit {
     RowSplit(int sweepStart, int lastRow, int nn)
-        : last(lastRow), split(nn), splitEnd(lastRow), published(sweepStart), helped(sweepStart), finished(false) {
+        : last(lastRow),
+          columns(nn),
+          split(nn),
+          splitEnd(lastRow),
+          published(sweepStart),
+          helped(sweepStart),
+          finished(false) {
         long long best = -1;
         for (int c = sweepStart + 4; c <= nn; c++) {
             const int kEnd = c - 4 < last ? c - 4 : last;
@@ -54,6 +62,7 @@ struct RowSplit {
         if (++turns % 256 == 0) std::this_thread::yield();
     }
     int last;
+    int columns;
     int split;
     int splitEnd;
     std::atomic<int> published;  // steps before this one are recorded
@@ -62,10 +71,10 @@ struct RowSplit {
 };
 
 // The helper thread of RowSplit: each step as it is published, on
-// columns end(k) ... N − 1 of H, until the sweep is finished.
+// columns end(k) ... columns − 1 of H, until the sweep is finished.
 template <class T>
 void helpRows(RowSplit& split, Matrix<T>& H, const Vector<T>& steps, const Vector<int>& applied) {
-    const int nn = H.num_cols();
+    const int nn = split.columns;
     int k = split.helped.load(std::memory_order_relaxed);
     unsigned turns = 0;
     for (;;) {

@@ -25,12 +25,12 @@ namespace stages {
 // rows 0 ... k and of the Schur vectors wait for the end of the pass (no
 // later step reads those entries, and applyReflectors gives each entry the
 // same operations in the same order).  With `split`, the row updates are
-// shared (RowSplit).  Returns sweepEnd: steps sweepStart ... sweepEnd − 1
-// ran.
+// shared (RowSplit).  The row updates cover columns k ... columns − 1.
+// Returns sweepEnd: steps sweepStart ... sweepEnd − 1 ran.
 template <class T>
 int sweep(int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, T q, T r, T x, Matrix<T>& H,
-          Vector<T>& steps, Vector<int>& applied, RowSplit* split) {
-    const int nn = H.num_cols();
+          Vector<T>& steps, Vector<int>& applied, RowSplit* split, int columns) {
+    const int nn = columns;
     T s, y, z;
     int sweepEnd = sweepStart;
     for (int k = sweepStart; k <= last - 1; k++) {

@@ -62,9 +62,9 @@ void applyRotations(int l, int m, int k0, int k1, const Vector<T>& rotations, Ma
 }
 
 // Eigenvalues d ascending, by selection (the first smallest wins), the
-// columns of V exchanged with them.
+// columns of V exchanged with them when `vectors`.
 template <class T>
-void sortEigenpairs(Vector<T>& d, Matrix<T>& V) {
+void sortEigenpairs(Vector<T>& d, Matrix<T>& V, bool vectors = true) {
     const int n = d.dim();
     for (int i = 0; i < n - 1; i++) {
         int k = i;
@@ -78,6 +78,7 @@ void sortEigenpairs(Vector<T>& d, Matrix<T>& V) {
         if (k != i) {
             d[k] = d[i];
             d[i] = p;
+            if (!vectors) continue;
             for (int j = 0; j < n; j++) {
                 p = V[j][i];
                 V[j][i] = V[j][k];
@@ -96,10 +97,12 @@ void sortEigenpairs(Vector<T>& d, Matrix<T>& V) {
 // observer.notify(k) once k eigenvalues are found.  Returns 0 when the
 // iteration gave up (a pass count above `maxPasses` for one eigenvalue, or
 // a size that is not a number: d, e and V then hold the state it stopped
-// in, unsorted), or when that size became infinite; 1 otherwise.
+// in, unsorted), or when that size became infinite; 1 otherwise.  Without
+// `vectors`, V is neither read nor written (it may be empty) and d gets
+// the same bits.
 template <class T>
 int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T eps, const int maxPasses,
-         const EigenObserver& observer) {
+         const EigenObserver& observer, bool vectors = true) {
     const int n = d.dim();
     int converged = 1;
 
@@ -155,8 +158,9 @@ int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T
                     rotations[2 * i] = c;
                     rotations[2 * i + 1] = s;
                 }
-                forEvenBlocks(n, (double)n * (m - l) * 2,
-                              [&](int k0, int k1) { applyRotations(l, m, k0, k1, rotations, V); });
+                if (vectors)
+                    forEvenBlocks(n, (double)n * (m - l) * 2,
+                                  [&](int k0, int k1) { applyRotations(l, m, k0, k1, rotations, V); });
                 p = -s * s2 * c3 * el1 * e[l] / dl1;
                 e[l] = s * p;
                 d[l] = c * p;
@@ -167,7 +171,7 @@ int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T
         observer.notify(l + 1);
     }
 
-    sortEigenpairs(d, V);
+    sortEigenpairs(d, V, vectors);
     return converged;
 }
 

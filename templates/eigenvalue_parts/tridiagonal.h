@@ -85,9 +85,10 @@ void tred2Accumulate(int i, int j0, int j1, Matrix<T>& W, const Vector<T>& d) {
 // Householder reduction of the symmetric matrix held transposed in W to
 // tridiagonal form: the diagonal into d, the subdiagonal into e[1 ... n−1]
 // (e[0] = 0), and W overwritten by the transpose of the orthogonal
-// transformation.
+// transformation.  Without `accumulate`, d and e are the same bits and W is
+// left as the reduction used it (the transformation is not formed).
 template <class T>
-void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e) {
+void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
     const int n = d.dim();
 
     for (int j = 0; j < n; j++) d[j] = W[j][n - 1];
@@ -142,6 +143,11 @@ void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e) {
         d[i] = h;
     }
 
+    if (!accumulate) {  // the accumulation below only moves the diagonal into d
+        for (int j = 0; j < n; j++) d[j] = W[j][j];
+        e[0] = 0;
+        return;
+    }
     for (int i = 0; i < n - 1; i++) {
         W[i][n - 1] = W[i][i];
         W[i][i] = 1;

@@ -1,0 +1,359 @@
+// zelkor._core: the library's LU factorisation and eigen-decomposition on
+// stacks of long double matrices, for the Python layer in linalg.py.
+//
+// Every function takes C-contiguous long double arrays whose last two
+// dimensions are those of the matrices and the first the stack (the Python
+// layer converts and reshapes), checks their shapes by ordinary code
+// (std::invalid_argument, a ValueError, otherwise), allocates its results
+// while it holds the GIL and computes with the GIL released.  Failures are
+// reported as the index of the first matrix that failed (−1 for none): the
+// Python layer raises numpy's LinAlgError with numpy's text.
+//
+// Threads: the library's kernels take omp_get_max_threads() threads, an
+// OpenMP setting of the calling thread; each computation sets it from
+// threadSetting, so set_num_threads holds for every Python thread.  A
+// process forked after the OpenMP thread pool was started cannot start
+// threads again (the runtime's pool would wait for threads the child does
+// not have): after_fork_in_child caps the child at one thread, and one
+// thread never enters a parallel region (see parallelWork).
+#include <pybind11/complex.h>
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include <atomic>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "eigenvalue"
+#include "lu"
+
+#ifdef _OPENMP
+#include <omp.h>
+#endif
+
+namespace py = pybind11;
+using ZELKOR::Matrix;
+using ZELKOR::Vector;
+using Real = long double;
+using Complex = std::complex<Real>;
+using RealArray = py::array_t<Real, py::array::c_style>;
+using ComplexArray = py::array_t<Complex, py::array::c_style>;
+
+namespace {
+
+std::atomic<int> threadSetting{0};    // 0: the OpenMP default
+std::atomic<bool> threadsUsed{false};  // a computation ran with more than one thread
+std::atomic<bool> forkedSerial{false};  // forked after threadsUsed: one thread only
+
+int defaultThreads() {
+#ifdef _OPENMP
+    static const int threads = omp_get_max_threads();
+    return threads;
+#else
+    return 1;
+#endif
+}
+
+int threads() {
+    if (forkedSerial.load()) return 1;
+    const int n = threadSetting.load();
+    return n > 0 ? n : defaultThreads();
+}
+
+// Called with the GIL released, on the thread that computes.
+void useThreads() {
+#ifdef _OPENMP
+    const int n = threads();
+    omp_set_num_threads(n);
+    if (n > 1) threadsUsed.store(true);
+#endif
+}
+
+void setNumThreads(int n) {
+    if (n < 1) throw std::invalid_argument("the number of threads must be at least 1");
+    if (forkedSerial.load() && n > 1)
+        throw std::runtime_error(
+            "this process was forked after its parent used threads: it computes on one thread only");
+    threadSetting.store(n);
+}
+
+void afterForkInChild() {
+    if (threadsUsed.load()) forkedSerial.store(true);
+}
+
+// A stack (k, m, n) of matrices: its sizes, checked.
+struct Stack {
+    py::ssize_t count, rows, cols;
+};
+
+// array_t<..., c_style> ensures the element type and the layout, not the
+// alignment, which the loads of long double need.
+Stack stackOf(const py::array& a, const char* name) {
+    if (a.ndim() != 3) throw std::invalid_argument(std::string(name) + ": a stack of matrices (3 dimensions) expected");
+    if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(Real) != 0)
+        throw std::invalid_argument(std::string(name) + ": the array is not aligned");
+    return {a.shape(0), a.shape(1), a.shape(2)};
+}
+
+Stack squareStack(const py::array& a, const char* name) {
+    Stack s = stackOf(a, name);
+    if (s.rows != s.cols) throw std::invalid_argument(std::string(name) + ": square matrices expected");
+    return s;
+}
+
+Matrix<Real> matrixAt(const Real* data, py::ssize_t index, py::ssize_t rows, py::ssize_t cols) {
+    Matrix<Real> A((int)rows, (int)cols, 0);
+    const Real* p = data + index * rows * cols;
+    for (py::ssize_t i = 0; i < rows; i++)
+        for (py::ssize_t j = 0; j < cols; j++) A[(int)i][(int)j] = p[i * cols + j];
+    return A;
+}
+
+void store(const Matrix<Real>& X, Real* data, py::ssize_t index) {
+    const py::ssize_t rows = X.num_rows(), cols = X.num_cols();
+    Real* p = data + index * rows * cols;
+    for (py::ssize_t i = 0; i < rows; i++)
+        for (py::ssize_t j = 0; j < cols; j++) p[i * cols + j] = X[(int)i][(int)j];
+}
+
+// The order of a matrix the library can hold (its indices are int).
+void checkOrder(py::ssize_t n) {
+    if (n > 1 << 20) throw std::invalid_argument("matrices of order above 2^20 are not supported");
+}
+
+// P·A = L·U: the pivot rows (row i of P·A is row piv[i] of A), L and U.
+py::tuple lu(const RealArray& a) {
+    const Stack s = squareStack(a, "lu");
+    checkOrder(s.rows);
+    py::array_t<std::int64_t> piv({s.count, s.rows});
+    RealArray L({s.count, s.rows, s.rows}), U({s.count, s.rows, s.rows});
+    const Real* in = a.data();
+    std::int64_t* pivOut = piv.mutable_data();
+    Real* lOut = L.mutable_data();
+    Real* uOut = U.mutable_data();
+    {
+        py::gil_scoped_release release;
+        useThreads();
+        for (py::ssize_t k = 0; k < s.count; k++) {
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
+            store(f.getL(), lOut, k);
+            store(f.getU(), uOut, k);
+            const Vector<int> p = f.getPivot();
+            for (py::ssize_t i = 0; i < s.rows; i++) pivOut[k * s.rows + i] = p[(int)i];
+        }
+    }
+    return py::make_tuple(piv, L, U);
+}
+
+// X with A·X = B for each pair of the stacks, B of shape (k, n, m); the
+// index of the first singular A, or −1.
+py::tuple solve(const RealArray& a, const RealArray& b) {
+    const Stack s = squareStack(a, "solve");
+    const Stack r = stackOf(b, "solve");
+    if (r.count != s.count || r.rows != s.rows) throw std::invalid_argument("solve: the shapes of a and b differ");
+    checkOrder(s.rows);
+    checkOrder(r.cols);
+    RealArray X({r.count, r.rows, r.cols});
+    const Real* ain = a.data();
+    const Real* bin = b.data();
+    Real* out = X.mutable_data();
+    py::ssize_t singular = -1;
+    {
+        py::gil_scoped_release release;
+        useThreads();
+        for (py::ssize_t k = 0; k < s.count && singular < 0; k++) {
+            ZELKOR::LU<Real> f(matrixAt(ain, k, s.rows, s.rows));
+            if (!f.isNonsingular()) {
+                singular = k;
+                break;
+            }
+            const Matrix<Real> x = f.solve(matrixAt(bin, k, r.rows, r.cols));
+            if (x.num_rows() != r.rows || x.num_cols() != r.cols) {
+                singular = k;
+                break;
+            }
+            store(x, out, k);
+        }
+    }
+    return py::make_tuple(X, singular);
+}
+
+py::tuple inv(const RealArray& a) {
+    const Stack s = squareStack(a, "inv");
+    checkOrder(s.rows);
+    RealArray X({s.count, s.rows, s.rows});
+    const Real* in = a.data();
+    Real* out = X.mutable_data();
+    py::ssize_t singular = -1;
+    {
+        py::gil_scoped_release release;
+        useThreads();
+        for (py::ssize_t k = 0; k < s.count; k++) {
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
+            const Matrix<Real> x = f.isNonsingular() ? f.inv() : Matrix<Real>();
+            if (x.num_rows() != s.rows || x.num_cols() != s.rows) {
+                singular = k;
+                break;
+            }
+            store(x, out, k);
+        }
+    }
+    return py::make_tuple(X, singular);
+}
+
+// The determinant of each matrix, and the sign and log |det| from the same
+// factors (log |det| as the sum of log |u_ii|, which neither over- nor
+// underflows).
+py::tuple det(const RealArray& a) {
+    const Stack s = squareStack(a, "det");
+    checkOrder(s.rows);
+    RealArray d(s.count), sign(s.count), logabs(s.count);
+    const Real* in = a.data();
+    Real* dOut = d.mutable_data();
+    Real* signOut = sign.mutable_data();
+    Real* logOut = logabs.mutable_data();
+    {
+        py::gil_scoped_release release;
+        useThreads();
+        const int n = (int)s.rows;
+        for (py::ssize_t k = 0; k < s.count; k++) {
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
+            dOut[k] = n == 0 ? Real(1) : f.det();
+            const Matrix<Real> U = f.getU();
+            const Vector<int> p = f.getPivot();
+            Real sg = 1, lg = 0;
+            // The permutation's sign: (−1)^(n − number of its cycles).
+            Vector<int> seen(n, 0);
+            for (int i = 0; i < n; i++) {
+                if (seen[i]) continue;
+                for (int j = i; !seen[j]; j = p[j]) seen[j] = 1;
+                sg = -sg;
+            }
+            if (n % 2 == 1) sg = -sg;
+            for (int i = 0; i < n; i++) {
+                const Real u = U[i][i];
+                if (u < 0) sg = -sg;
+                lg = lg + std::log(std::abs(u));
+            }
+            bool zero = false;
+            for (int i = 0; i < n; i++) zero = zero || U[i][i] == Real(0);
+            signOut[k] = zero ? Real(0) : sg;
+            logOut[k] = zero ? -HUGE_VALL : lg;
+        }
+    }
+    return py::make_tuple(d, sign, logabs);
+}
+
+// Column j of x scaled to unit 2-norm, its largest entry made real and
+// positive when complex.
+void normalise(Complex* x, py::ssize_t n, py::ssize_t j, bool complexColumn) {
+    Real big = 0;
+    py::ssize_t at = 0;
+    for (py::ssize_t i = 0; i < n; i++) {
+        const Real m = std::abs(x[i * n + j]);
+        if (m > big) big = m, at = i;
+    }
+    if (!(big > 0) || !std::isfinite(big)) return;
+    Real sum = 0;
+    for (py::ssize_t i = 0; i < n; i++) sum = sum + std::norm(x[i * n + j] / big);
+    const Real norm = big * std::sqrt(sum);
+    const Complex turn = complexColumn ? std::conj(x[at * n + j]) / std::abs(x[at * n + j]) : Complex(1);
+    for (py::ssize_t i = 0; i < n; i++) x[i * n + j] = x[i * n + j] * turn / norm;
+    if (complexColumn) x[at * n + j] = Complex(x[at * n + j].real(), 0);
+}
+
+// Eigenvalues (real and imaginary parts) and, with `vectors`, unit-norm
+// complex eigenvectors as columns; `triangle` 'L' or 'U' takes the
+// symmetric matrix from that triangle (eigh), 'N' takes the matrix as it
+// is.  `typeEpsilon`: the negligibility threshold (see EigenOptions).
+// Returns (re, im, v, index of the first matrix that did not converge or −1).
+py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle) {
+    const Stack s = squareStack(a, "eig");
+    checkOrder(s.rows);
+    if (triangle != 'N' && triangle != 'L' && triangle != 'U')
+        throw std::invalid_argument("eig: triangle must be 'N', 'L' or 'U'");
+    const py::ssize_t n = s.rows;
+    RealArray re({s.count, n}), im({s.count, n});
+    ComplexArray V(vectors ? std::vector<py::ssize_t>{s.count, n, n} : std::vector<py::ssize_t>{0, 0, 0});
+    const Real* in = a.data();
+    Real* reOut = re.mutable_data();
+    Real* imOut = im.mutable_data();
+    Complex* vOut = V.mutable_data();
+    py::ssize_t failed = -1;
+    {
+        py::gil_scoped_release release;
+        useThreads();
+        ZELKOR::EigenOptions options;
+        options.negligibility =
+            typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
+        options.vectors = vectors;
+        for (py::ssize_t k = 0; k < s.count; k++) {
+            Matrix<Real> A = matrixAt(in, k, n, n);
+            if (triangle != 'N')
+                for (int i = 0; i < (int)n; i++)
+                    for (int j = i + 1; j < (int)n; j++) {
+                        if (triangle == 'L')
+                            A[i][j] = A[j][i];
+                        else
+                            A[j][i] = A[i][j];
+                    }
+            ZELKOR::Eigenvalue<Real> e(A, options);
+            if (!e.isConverged()) {
+                failed = k;
+                break;
+            }
+            Vector<Real> wr, wi;
+            e.getRealEigenvalues(wr);
+            e.getImagEigenvalues(wi);
+            for (py::ssize_t i = 0; i < n; i++) {
+                reOut[k * n + i] = wr[(int)i];
+                imOut[k * n + i] = wi[(int)i];
+            }
+            if (!vectors) continue;
+            Matrix<Real> W;
+            e.getV(W);
+            Complex* x = vOut + k * n * n;
+            for (py::ssize_t j = 0; j < n; j++) {
+                const bool pair = wi[(int)j] > 0 && j + 1 < n;
+                for (py::ssize_t i = 0; i < n; i++) {
+                    if (pair) {
+                        x[i * n + j] = Complex(W[(int)i][(int)j], W[(int)i][(int)j + 1]);
+                        x[i * n + j + 1] = std::conj(x[i * n + j]);
+                    } else {
+                        x[i * n + j] = Complex(W[(int)i][(int)j], 0);
+                    }
+                }
+                // The symmetric path's columns are orthonormal already.
+                if (triangle == 'N') {
+                    normalise(x, n, j, pair);
+                    if (pair)
+                        for (py::ssize_t i = 0; i < n; i++) x[i * n + j + 1] = std::conj(x[i * n + j]);
+                }
+                if (pair) j++;
+            }
+        }
+    }
+    return py::make_tuple(re, im, V, failed);
+}
+
+}  // namespace
+
+PYBIND11_MODULE(_core, m) {
+    m.doc() = "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices.";
+    m.def("lu", &lu, py::arg("a").noconvert());
+    m.def("solve", &solve, py::arg("a").noconvert(), py::arg("b").noconvert());
+    m.def("inv", &inv, py::arg("a").noconvert());
+    m.def("det", &det, py::arg("a").noconvert());
+    m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"), py::arg("triangle"));
+    m.def("set_num_threads", &setNumThreads, py::arg("n"));
+    m.def("get_num_threads", &threads);
+    m.def("after_fork_in_child", &afterForkInChild);
+#ifdef _OPENMP
+    m.attr("openmp") = true;
+#else
+    m.attr("openmp") = false;
+#endif
+}

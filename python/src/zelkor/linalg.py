@@ -1,0 +1,545 @@
+"""Linear algebra in 80-bit extended precision (``np.longdouble``).
+
+The functions follow :mod:`numpy.linalg`: the same arguments, result shapes,
+stacks of matrices ``(..., M, M)`` and errors (:class:`numpy.linalg.LinAlgError`
+with numpy's messages), but compute in long double.  Input is any real
+array-like; it is converted to ``np.longdouble`` without rounding (Python
+integers of up to 64 significant bits included; longer ones and complex
+input are refused).  The GIL is released while
+they compute.
+"""
+
+import numpy as np
+from numpy.linalg import LinAlgError
+
+from . import _core
+
+__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "LinAlgError"]
+
+_TOLERANCES = ("extended", "double")
+
+
+def _exact_ints(a):
+    """An array-like of Python numbers as long double, exactly, when it holds
+    integers above 2**53 (numpy would make float64 or object of them); None
+    when it holds none."""
+    obj = np.array(a, dtype=object)
+    flat = obj.ravel()
+    if not any(isinstance(x, (int, np.integer)) and abs(int(x)) > 2**53 for x in flat):
+        return None
+    out = np.empty(flat.shape, dtype=np.longdouble)
+    for i, x in enumerate(flat):
+        if isinstance(x, (int, np.integer)) and not isinstance(x, (bool, np.bool_)):
+            out[i] = np.longdouble(str(int(x)))
+            if int(out[i]) != int(x):
+                raise ValueError(f"the integer {x} has more bits than np.longdouble holds")
+        elif isinstance(x, (float, np.floating, bool, np.bool_)):
+            out[i] = x
+        else:
+            raise TypeError(f"array element {x!r} is not a real number")
+    return out.reshape(obj.shape)
+
+
+def _real(a, name="a"):
+    """a as a long double array, refusing what would lose bits or an imaginary part."""
+    arr = np.asarray(a)
+    if not isinstance(a, np.ndarray) and arr.dtype.kind in "fO":
+        exact = _exact_ints(a)
+        if exact is not None:
+            return exact
+    kind = arr.dtype.kind
+    if kind == "c":
+        raise TypeError(
+            f"{name}: complex input is not supported (zelkor computes with real long double matrices); "
+            "the imaginary part would be lost"
+        )
+    if kind not in "biuf":
+        raise TypeError(f"array type {arr.dtype} is unsupported in linalg")
+    return arr.astype(np.longdouble, copy=False)
+
+
+def _prepared(x):
+    """x as the extension reads it: C-contiguous and aligned long double."""
+    return np.require(x, dtype=np.longdouble, requirements=["C", "A"])
+
+
+def _stacked_square(a):
+    """a as a C-contiguous long double stack (k, M, M), and its leading shape."""
+    arr = _real(a)
+    if arr.ndim < 2:
+        raise LinAlgError(f"{arr.ndim}-dimensional array given. Array must be at least two-dimensional")
+    m, n = arr.shape[-2:]
+    if m != n:
+        raise LinAlgError("Last 2 dimensions of the array must be square")
+    lead = arr.shape[:-2]
+    return _prepared(arr.reshape((int(np.prod(lead, dtype=np.int64)), m, n))), lead
+
+
+def _assert_finite(stack):
+    if not np.isfinite(stack).all():
+        raise LinAlgError("Array must not contain infs or NaNs")
+
+
+def _tolerance(tolerance):
+    if tolerance not in _TOLERANCES:
+        raise ValueError(f"tolerance must be 'extended' or 'double', not {tolerance!r}")
+    return tolerance == "extended"
+
+
+def solve(a, b):
+    """Solve the linear system ``a @ x = b`` in long double.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Coefficient matrices, real.
+    b : {(M,), (..., M), (..., M, K)} array_like
+        Right-hand sides, real.  As in numpy, ``b`` is a stack of vectors
+        when it has exactly one dimension fewer than ``a``, and of matrices
+        otherwise; the leading dimensions broadcast.
+
+    Returns
+    -------
+    x : {(..., M), (..., M, K)} ndarray of np.longdouble
+        The solutions.
+
+    Raises
+    ------
+    LinAlgError
+        If ``a`` is singular (an exactly zero pivot) or not square.
+    ValueError
+        If the shapes of ``a`` and ``b`` do not match.
+    TypeError
+        If an input is complex, object or string.
+
+    Examples
+    --------
+    >>> import numpy as np, zelkor
+    >>> x = zelkor.linalg.solve([[3, 1], [1, 2]], [9, 8])
+    >>> x.dtype == np.longdouble, np.allclose(x, [2, 3])
+    (True, True)
+    """
+    a_stack, a_lead = _stacked_square(a)
+    m = a_stack.shape[-1]
+    barr = _real(b, "b")
+    vector = barr.ndim == len(a_lead) + 1
+    if vector:
+        if barr.shape[-1] != m:
+            raise ValueError(
+                f"solve1: Input operand 1 has a mismatch in its core dimension 0, with gufunc signature "
+                f"(m,m),(m)->(m) (size {barr.shape[-1]} is different from {m})"
+            )
+        barr = barr[..., np.newaxis]
+    elif barr.ndim < 2 or barr.shape[-2] != m:
+        size = barr.shape[-2] if barr.ndim >= 2 else (barr.shape[0] if barr.ndim == 1 else 0)
+        raise ValueError(
+            f"solve: Input operand 1 has a mismatch in its core dimension 0, with gufunc signature "
+            f"(m,m),(m,n)->(m,n) (size {size} is different from {m})"
+        )
+    try:
+        lead = np.broadcast_shapes(a_lead, barr.shape[:-2])
+    except ValueError as err:
+        raise ValueError(f"solve: the stacks of a and b do not broadcast: {err}") from None
+    k = barr.shape[-1]
+    count = int(np.prod(lead, dtype=np.int64))
+    a3 = _prepared(np.broadcast_to(a_stack.reshape(a_lead + (m, m)), lead + (m, m)).reshape((count, m, m)))
+    b3 = _prepared(np.broadcast_to(barr, lead + (m, k)).reshape((count, m, k)))
+    x, singular = _core.solve(a3, b3)
+    if singular >= 0:
+        raise LinAlgError("Singular matrix")
+    x = x.reshape(lead + (m, k))
+    return x[..., 0] if vector else x
+
+
+def inv(a):
+    """The inverse of a matrix, in long double.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices.
+
+    Returns
+    -------
+    ainv : (..., M, M) ndarray of np.longdouble
+        ``ainv`` with ``a @ ainv = ainv @ a = I``.
+
+    Raises
+    ------
+    LinAlgError
+        If ``a`` is singular (an exactly zero pivot) or not square.
+    TypeError
+        If ``a`` is complex, object or string.
+
+    Examples
+    --------
+    >>> import zelkor
+    >>> zelkor.linalg.inv([[2, 0], [0, 4]]).tolist() == [[0.5, 0.0], [0.0, 0.25]]
+    True
+    """
+    stack, lead = _stacked_square(a)
+    x, singular = _core.inv(stack)
+    if singular >= 0:
+        raise LinAlgError("Singular matrix")
+    return x.reshape(lead + stack.shape[1:])
+
+
+def det(a):
+    """The determinant, in long double.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices.
+
+    Returns
+    -------
+    det : (...) np.longdouble or ndarray of np.longdouble
+        The determinants: the product of the LU factorisation's pivots with
+        the permutation's sign; 0 for a singular matrix, 1 for a 0 × 0 one.
+
+    Raises
+    ------
+    LinAlgError
+        If ``a`` is not square.
+    TypeError
+        If ``a`` is complex, object or string.
+
+    Examples
+    --------
+    >>> import numpy as np, zelkor
+    >>> d = zelkor.linalg.det([[1, 2], [3, 4]])
+    >>> type(d) is np.longdouble, float(d)
+    (True, -2.0)
+    """
+    stack, lead = _stacked_square(a)
+    d, _, _ = _core.det(stack)
+    return d.reshape(lead)[()]
+
+
+def slogdet(a):
+    """The sign and the natural logarithm of the absolute value of the determinant.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices.
+
+    Returns
+    -------
+    sign : (...) np.longdouble or ndarray
+        1, -1, or 0 for a singular matrix.
+    logabsdet : (...) np.longdouble or ndarray
+        ``log |det a|`` as the sum of the logarithms of the pivots (no
+        overflow), ``-inf`` for a singular matrix.
+
+    Raises
+    ------
+    LinAlgError
+        If ``a`` is not square.
+    TypeError
+        If ``a`` is complex, object or string.
+
+    Examples
+    --------
+    >>> import numpy as np, zelkor
+    >>> sign, logdet = zelkor.linalg.slogdet([[-2, 0], [0, 3]])
+    >>> float(sign), bool(np.isclose(float(logdet), np.log(6)))
+    (-1.0, True)
+    """
+    stack, lead = _stacked_square(a)
+    _, sign, logabs = _core.det(stack)
+    return sign.reshape(lead)[()], logabs.reshape(lead)[()]
+
+
+def lu(a):
+    """LU factorisation with partial pivoting: ``a = p @ l @ u``.
+
+    As ``scipy.linalg.lu``: ``p`` is a permutation matrix, ``l`` unit lower
+    triangular, ``u`` upper triangular.  Each pivot is the first entry of
+    largest magnitude in its column.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real square matrices.
+
+    Returns
+    -------
+    p, l, u : (..., M, M) ndarrays of np.longdouble
+
+    Raises
+    ------
+    LinAlgError
+        If ``a`` is not square or contains infs or NaNs.
+    TypeError
+        If ``a`` is complex, object or string.
+
+    Examples
+    --------
+    >>> import numpy as np, zelkor
+    >>> p, l, u = zelkor.linalg.lu([[1, 2], [3, 4]])
+    >>> (p @ l @ u).tolist() == [[1.0, 2.0], [3.0, 4.0]]
+    True
+    """
+    stack, lead = _stacked_square(a)
+    _assert_finite(stack)
+    piv, l, u = _core.lu(stack)
+    k, m = piv.shape
+    p = np.zeros((k, m, m), dtype=np.longdouble)
+    # Row i of P·A = L·U is row piv[i] of A, so A = Pᵀ·L·U: p[piv[i], i] = 1.
+    p[np.arange(k)[:, None], piv, np.arange(m)[None, :]] = 1
+    shape = lead + (m, m)
+    return p.reshape(shape), l.reshape(shape), u.reshape(shape)
+
+
+def _eig(a, vectors, tolerance, triangle="N"):
+    extended = _tolerance(tolerance)
+    stack, lead = _stacked_square(a)
+    _assert_finite(stack)
+    re, im, v, failed = _core.eig(stack, vectors, extended, triangle)
+    if failed >= 0:
+        raise LinAlgError("Eigenvalues did not converge")
+    m = stack.shape[-1]
+    return re.reshape(lead + (m,)), im.reshape(lead + (m,)), (v.reshape(lead + (m, m)) if vectors else None)
+
+
+def _values(re, im):
+    """Real when every imaginary part is 0, as numpy's eigvals."""
+    if not im.any():
+        return re
+    w = np.empty(re.shape, dtype=np.clongdouble)
+    w.real = re
+    w.imag = im
+    return w
+
+
+def eig(a, tolerance="extended"):
+    """Eigenvalues and right eigenvectors of real square matrices.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices.
+    tolerance : {'extended', 'double'}, optional
+        The threshold below which the iteration takes an entry as
+        negligible: long double's epsilon 2**-63 (the default, backward
+        errors of a few long double units), or 2**-52 as the library's
+        programs use.
+
+    Returns
+    -------
+    w : (..., M) ndarray
+        The eigenvalues, complex-conjugate pairs together (positive
+        imaginary part first); ``np.longdouble`` when all are real,
+        ``np.clongdouble`` otherwise.  An exactly symmetric matrix has them
+        in ascending order.
+    v : (..., M, M) ndarray
+        The unit-norm eigenvectors, ``v[..., :, i]`` for ``w[..., i]``,
+        each complex one with its largest entry real; ``np.longdouble``
+        when ``w`` is real, ``np.clongdouble`` otherwise.
+
+    Raises
+    ------
+    LinAlgError
+        If the iteration does not converge, or ``a`` is not square or
+        contains infs or NaNs.
+    TypeError
+        If ``a`` is complex, object or string.
+    ValueError
+        If ``tolerance`` is neither 'extended' nor 'double'.
+
+    Examples
+    --------
+    >>> import numpy as np, zelkor
+    >>> w, v = zelkor.linalg.eig([[0, -1], [1, 0]])
+    >>> w.tolist() == [1j, -1j], bool(np.allclose([[0, -1], [1, 0]] @ v, v * w))
+    (True, True)
+    """
+    re, im, v = _eig(a, True, tolerance)
+    if not im.any():
+        return re, np.ascontiguousarray(v.real)
+    return _values(re, im), v
+
+
+def eigvals(a, tolerance="extended"):
+    """Eigenvalues of real square matrices, without the eigenvectors.
+
+    The same bits as ``eig(a, tolerance)[0]``, at less cost: no
+    transformation is accumulated.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices.
+    tolerance : {'extended', 'double'}, optional
+        See :func:`eig`.
+
+    Returns
+    -------
+    w : (..., M) ndarray
+        As :func:`eig`'s ``w``.
+
+    Raises
+    ------
+    LinAlgError
+        If the iteration does not converge, or ``a`` is not square or
+        contains infs or NaNs.
+    TypeError
+        If ``a`` is complex, object or string.
+    ValueError
+        If ``tolerance`` is neither 'extended' nor 'double'.
+
+    Examples
+    --------
+    >>> import zelkor
+    >>> zelkor.linalg.eigvals([[2, 0], [0, 3]]).tolist()
+    [2.0, 3.0]
+    """
+    re, im, _ = _eig(a, False, tolerance)
+    return _values(re, im)
+
+
+def _uplo(UPLO):
+    if UPLO not in ("L", "U"):
+        raise ValueError("UPLO argument must be 'L' or 'U'")
+    return UPLO
+
+
+def eigh(a, UPLO="L", tolerance="extended"):
+    """Eigenvalues and eigenvectors of real symmetric matrices.
+
+    Only the triangle named by ``UPLO`` is read.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices.
+    UPLO : {'L', 'U'}, optional
+        The lower (default) or upper triangle.
+    tolerance : {'extended', 'double'}, optional
+        See :func:`eig`.
+
+    Returns
+    -------
+    w : (..., M) ndarray of np.longdouble
+        The eigenvalues in ascending order.
+    v : (..., M, M) ndarray of np.longdouble
+        Orthonormal eigenvectors, ``v[..., :, i]`` for ``w[..., i]``.
+
+    Raises
+    ------
+    LinAlgError
+        If the iteration does not converge, or ``a`` is not square or
+        contains infs or NaNs.
+    TypeError
+        If ``a`` is complex, object or string.
+    ValueError
+        If ``UPLO`` or ``tolerance`` is not one of its values.
+
+    Examples
+    --------
+    >>> import numpy as np, zelkor
+    >>> w, v = zelkor.linalg.eigh([[2, 1], [1, 2]])
+    >>> w.tolist(), bool(np.allclose(v.T @ v, np.eye(2)))
+    ([1.0, 3.0], True)
+    """
+    re, _, v = _eig(a, True, tolerance, _uplo(UPLO))
+    return re, np.ascontiguousarray(v.real)
+
+
+def eigvalsh(a, UPLO="L", tolerance="extended"):
+    """Eigenvalues of real symmetric matrices, without the eigenvectors.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real matrices; only the triangle named by ``UPLO`` is read.
+    UPLO : {'L', 'U'}, optional
+        The lower (default) or upper triangle.
+    tolerance : {'extended', 'double'}, optional
+        See :func:`eig`.
+
+    Returns
+    -------
+    w : (..., M) ndarray of np.longdouble
+        The eigenvalues in ascending order, the same bits as
+        ``eigh(a, UPLO, tolerance)[0]``.
+
+    Raises
+    ------
+    LinAlgError
+        If the iteration does not converge, or ``a`` is not square or
+        contains infs or NaNs.
+    TypeError
+        If ``a`` is complex, object or string.
+    ValueError
+        If ``UPLO`` or ``tolerance`` is not one of its values.
+
+    Examples
+    --------
+    >>> import zelkor
+    >>> zelkor.linalg.eigvalsh([[2, 1], [1, 2]]).tolist()
+    [1.0, 3.0]
+    """
+    re, _, _ = _eig(a, False, tolerance, _uplo(UPLO))
+    return re
+
+
+def roots(p, tolerance="extended"):
+    """The roots of a polynomial, in long double.
+
+    As ``numpy.roots``: ``p[0] * x**n + ... + p[n]``, leading zeros
+    stripped, each trailing zero a root 0; the roots are the eigenvalues of
+    the companion matrix (first row ``-p[1:] / p[0]``, ones below the
+    diagonal), computed without eigenvectors.
+
+    Parameters
+    ----------
+    p : (N,) array_like
+        Real coefficients, the highest power first.
+    tolerance : {'extended', 'double'}, optional
+        See :func:`zelkor.linalg.eig`.
+
+    Returns
+    -------
+    out : ndarray
+        The roots: ``np.longdouble`` when all are real, ``np.clongdouble``
+        otherwise; empty for a constant or zero polynomial.
+
+    Raises
+    ------
+    ValueError
+        If ``p`` is not one-dimensional, or ``tolerance`` not one of its values.
+    LinAlgError
+        If ``p`` contains infs or NaNs (or its coefficients' ratios
+        overflow), or the iteration does not converge.
+    TypeError
+        If ``p`` is complex, object or string.
+
+    Examples
+    --------
+    >>> import zelkor
+    >>> sorted(zelkor.roots([1, -3, 2, 0]).tolist())
+    [0.0, 1.0, 2.0]
+    """
+    c = _real(p, "p")
+    if c.ndim != 1:
+        raise ValueError("Input must be a rank-1 array.")
+    nonzero = np.nonzero(c)[0]
+    if len(nonzero) == 0:
+        return np.array([], dtype=np.longdouble)
+    trailing = len(c) - nonzero[-1] - 1
+    c = c[int(nonzero[0]) : int(nonzero[-1]) + 1]
+    n = len(c)
+    companion = np.zeros((n - 1, n - 1), dtype=np.longdouble) if n > 1 else np.zeros((0, 0), np.longdouble)
+    if n > 1:
+        if not np.isfinite(c).all():
+            raise LinAlgError("Array must not contain infs or NaNs")
+        companion[1:, :-1] = np.eye(n - 2, dtype=np.longdouble)
+        with np.errstate(over="ignore"):
+            companion[0, :] = -c[1:] / c[0]
+    re, im, _ = _eig(companion, False, tolerance)
+    zeros = np.zeros(trailing, dtype=np.longdouble)
+    w = _values(re, im)
+    return np.concatenate((w, zeros.astype(w.dtype)))

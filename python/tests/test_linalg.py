@@ -1,0 +1,193 @@
+"""zelkor.linalg and zelkor.roots: residuals and factor identities with
+tolerances in long double units, references computed by mpmath at 50
+digits, numpy's shapes, errors and input kinds."""
+
+import mpmath
+import numpy as np
+import pytest
+
+import zelkor
+from zelkor import linalg as zl
+
+EPS = np.finfo(np.longdouble).eps  # 2**-63
+mpmath.mp.dps = 50
+
+
+def random(shape, seed):
+    return np.random.default_rng(seed).uniform(-1, 1, shape).astype(np.longdouble)
+
+
+def mp(x):
+    """x (long double, real or complex) exactly in mpmath."""
+    x = np.clongdouble(x)
+    re, im = (mpmath.mpf(n) / d for n, d in (x.real.as_integer_ratio(), x.imag.as_integer_ratio()))
+    return mpmath.mpc(re, im)
+
+
+def fro(x):
+    return np.sqrt(np.sum(np.abs(x) ** 2, axis=(-2, -1)))
+
+
+@pytest.mark.parametrize("n", [1, 5, 40])
+def test_factor_identities_and_residuals(n):
+    a = random((3, n, n), n)
+    b = random((3, n, 2), n + 1)
+    tol = 8 * n * EPS
+    x = zl.solve(a, b)
+    assert x.dtype == np.longdouble and x.shape == (3, n, 2)
+    assert np.all(fro(a @ x - b) <= tol * fro(a) * fro(x))
+    xv = zl.solve(a, b[..., 0])
+    assert xv.shape == (3, n) and np.array_equal(xv, x[..., 0])
+    ainv = zl.inv(a)
+    assert np.all(fro(a @ ainv - np.eye(n)) <= tol * fro(a) * fro(ainv))
+    p, l, u = zl.lu(a)
+    assert np.array_equal(l, np.tril(l)) and np.all(np.diagonal(l, axis1=1, axis2=2) == 1)
+    assert np.array_equal(u, np.triu(u)) and np.all(np.abs(l) <= 1)
+    assert np.array_equal(p, np.round(p))
+    assert np.array_equal(p.sum(axis=1), np.ones((3, n))) and np.array_equal(p.sum(axis=2), np.ones((3, n)))
+    assert np.all(fro(p @ l @ u - a) <= tol * fro(a))
+    sign, logdet = zl.slogdet(a)
+    d = zl.det(a)
+    assert np.array_equal(sign, np.sign(d))
+    assert np.all(np.abs(np.exp(logdet) - np.abs(d)) <= tol * np.abs(d))
+
+
+@pytest.mark.parametrize("n", [1, 6, 30])
+def test_eigen_decompositions(n):
+    a = random((2, n, n), 10 + n)
+    w, v = zl.eig(a)
+    assert w.dtype == np.clongdouble or n == 1
+    tol = 16 * n * EPS * fro(a)[:, None]
+    assert np.all(np.linalg.norm(a @ v - v * w[:, None, :], axis=1) <= tol)
+    assert np.all(np.abs(np.linalg.norm(v, axis=1) - 1) <= 4 * n * EPS)
+    for tolerance in ("extended", "double"):  # the eigenvalues alone: the same bits
+        assert np.array_equal(zl.eigvals(a, tolerance), zl.eig(a, tolerance)[0])
+
+    s = a + np.swapaxes(a, 1, 2)
+    junk = s + np.triu(np.full((n, n), 7.0), 1)  # eigh reads the lower triangle only
+    w, v = zl.eigh(junk)
+    assert w.dtype == v.dtype == np.longdouble and np.all(np.diff(w, axis=1) >= 0)
+    assert np.all(fro(np.swapaxes(v, 1, 2) @ v - np.eye(n)) <= 8 * n * EPS)
+    assert np.all(fro(s @ v - v * w[:, None, :]) <= 8 * n * EPS * fro(s))
+    assert np.array_equal(zl.eigvalsh(junk), w)
+    assert np.array_equal(zl.eigvalsh(np.swapaxes(junk, 1, 2), UPLO="U"), w)
+    # A symmetric matrix through eig: real w and v, as numpy.
+    w2, v2 = zl.eig(s[0])
+    assert w2.dtype == v2.dtype == np.longdouble
+
+
+def mp_matrix(a):
+    return mpmath.matrix([[mp(x).real for x in row] for row in a])
+
+
+def test_against_mpmath_at_50_digits():
+    # Entries exact in double, so mpmath sees the same matrix.
+    a = np.array([[4, -2, 1, 3], [1, 5, -1, 2], [-3, 1, 2, 1], [2, 2, -4, 1]], dtype=np.longdouble) / 7
+    b = np.array([1, -2, 3, 1], dtype=np.longdouble)
+    ref = mpmath.lu_solve(mp_matrix(a), mpmath.matrix([float(x) for x in b]))
+    x = zl.solve(a, b)
+    for i in range(4):
+        assert abs(mp(x[i]) - ref[i]) <= 64 * EPS * abs(ref[i])
+    det_ref = mpmath.det(mp_matrix(a))
+    assert abs(mp(zl.det(a)) - det_ref) <= 64 * EPS * abs(det_ref)
+
+    ev, _ = mpmath.eig(mp_matrix(a))
+    for tolerance in ("extended", "double"):
+        w = zl.eigvals(a, tolerance)
+        for z in ev:
+            assert min(abs(mp(t) - z) for t in w) <= 256 * EPS * abs(z)
+
+    # (x − 1/3)(x² + 2x + 5)·x² from coefficients exact in double: a root
+    # 1/3 beyond double's reach, a complex pair and two zero roots.
+    p = [0, 3, 5, 13, -5, 0, 0]
+    ref = mpmath.polyroots([3, 5, 13, -5], maxsteps=200, extraprec=200)
+    r = zelkor.roots(p)
+    assert r.dtype == np.clongdouble and r.shape == (5,)
+    assert np.count_nonzero(r == 0) == 2
+    for z in ref:
+        assert min(abs(mp(t) - z) for t in r) <= 64 * EPS * abs(z)
+    assert np.array_equal(zelkor.roots([0, 2, -1]), np.array([0.5], dtype=np.longdouble))
+    assert zelkor.roots([5]).size == zelkor.roots([0, 0]).size == 0
+
+
+def test_errors_as_numpy():
+    singular = [[1, 2], [2, 4]]
+    with pytest.raises(zl.LinAlgError, match="^Singular matrix$"):
+        zl.solve(singular, [1, 2])
+    with pytest.raises(np.linalg.LinAlgError, match="^Singular matrix$"):
+        zl.inv(np.stack([np.eye(2), singular]))
+    assert zl.det(singular) == 0 and zl.slogdet(singular) == (0, -np.inf)
+    for f in (zl.solve, zl.inv, zl.det, zl.slogdet, zl.lu, zl.eig, zl.eigvals, zl.eigh, zl.eigvalsh):
+        args = (np.ones((2, 3)), np.ones(2)) if f is zl.solve else (np.ones((2, 3)),)
+        with pytest.raises(np.linalg.LinAlgError, match="^Last 2 dimensions of the array must be square$"):
+            f(*args)
+        with pytest.raises(np.linalg.LinAlgError, match="^1-dimensional array given"):
+            f(*((np.ones(3),) + args[1:]))
+        with pytest.raises(TypeError):
+            f(*((np.eye(2) * 1j,) + args[1:]))
+        with pytest.raises(TypeError):
+            f(*((np.array([["a"]]),) + args[1:]))
+    for f in (zl.lu, zl.eig, zl.eigvals, zl.eigh, zl.eigvalsh, zelkor.roots):
+        with pytest.raises(np.linalg.LinAlgError, match="^Array must not contain infs or NaNs$"):
+            f([[1, np.nan], [0, np.inf]] if f is not zelkor.roots else [1, np.nan])
+    big = np.finfo(np.longdouble).max / 2
+    with pytest.raises(np.linalg.LinAlgError, match="^Eigenvalues did not converge$"):
+        zl.eigvals(np.array([[1, 0.5, 1], [1, 1, 1], [1, 1, 1]], dtype=np.longdouble) * big)
+    with pytest.raises(ValueError, match="solve1: .* core dimension 0"):
+        zl.solve(np.eye(3), np.ones(2))
+    with pytest.raises(ValueError, match="solve: .* core dimension 0"):
+        zl.solve(np.eye(3), np.ones((2, 2)))
+    with pytest.raises(ValueError):
+        zl.solve(np.ones((2, 3, 3)), np.ones((4, 3, 1)))
+    with pytest.raises(TypeError):
+        zl.solve(np.eye(2), [1j, 1])
+    with pytest.raises(TypeError):
+        zelkor.roots([1, 1j])
+    with pytest.raises(ValueError, match="rank-1"):
+        zelkor.roots([[1, 2]])
+    with pytest.raises(ValueError):
+        zl.eig(np.eye(2), tolerance="single")
+    with pytest.raises(ValueError):
+        zl.eigh(np.eye(2), UPLO="X")
+
+
+def test_stacks_and_empty_shapes():
+    a = random((2, 3, 4, 4), 1)
+    b = random((1, 3, 4), 2)  # vectors, their stack broadcast against (2, 3)
+    x = zl.solve(a, b)
+    assert x.shape == (2, 3, 4)
+    for i in range(2):
+        for j in range(3):
+            assert np.array_equal(x[i, j], zl.solve(a[i, j], b[0, j]))
+            assert zl.det(a)[i, j] == zl.det(a[i, j])
+            assert np.array_equal(zl.eigvals(a)[i, j], zl.eigvals(a[i, j]).astype(np.clongdouble))
+    assert zl.solve(a, random((2, 3, 4, 5), 3)).shape == (2, 3, 4, 5)
+    assert zl.inv(a).shape == zl.lu(a)[0].shape == zl.eig(a)[1].shape == (2, 3, 4, 4)
+    assert zl.det(a).shape == zl.slogdet(a)[1].shape == (2, 3) and zl.eigvalsh(a).shape == (2, 3, 4)
+    e = np.zeros((0, 0))
+    assert zl.det(e) == 1 and zl.inv(e).shape == (0, 0) and zl.eig(e)[1].shape == (0, 0)
+    assert zl.solve(e, np.zeros(0)).shape == (0,) and zl.eigvals(np.zeros((3, 0, 0))).shape == (3, 0)
+
+
+def test_input_kinds_keep_every_bit():
+    a = random((6, 6), 4) + np.longdouble(2) ** -60  # bits beyond double's
+    reference = zl.eig(a)
+    fortran = np.asfortranarray(a)
+    strided = np.zeros((12, 12), dtype=np.longdouble)[::2, ::2]
+    strided[...] = a
+    raw = np.zeros(a.nbytes + 1, dtype=np.uint8)[1:].view(np.longdouble).reshape(6, 6)  # unaligned
+    raw[...] = a
+    assert not raw.flags.aligned
+    for kind in (fortran, strided, raw):
+        w, v = zl.eig(kind)
+        assert np.array_equal(w, reference[0]) and np.array_equal(v, reference[1])
+    big = [2**64 - 1, -1]  # numpy would make float64 of it
+    assert [int(x) for x in zl.solve(np.eye(2), big)] == big
+    with pytest.raises(ValueError):
+        zl.solve(np.eye(2), [2**65 + 1, 1])
+    ints = [[2**62 + 1, 3], [1, 1]]  # not exact in double
+    assert zl.det(ints) == np.longdouble(2**62 + 1) - 3
+    assert type(zl.det(ints)) is np.longdouble
+    f32 = np.array([[1.1, 0], [0, 3]], dtype=np.float32)
+    assert zl.eigvalsh(f32)[0] == np.longdouble(f32[0, 0])
+    assert zl.solve([[True, False], [False, True]], [1, 2]).tolist() == [1, 2]
