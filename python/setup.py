@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The extension module zelkor._core, built from the library's headers in
 ../templates (the package is built from the zelkor source tree)."""
 

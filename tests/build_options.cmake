@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: MIT
 # Configures the source tree with every combination of ZELKOR_PROGRAMS,
 # ZELKOR_TESTS, ZELKOR_BENCH, ZELKOR_FUZZ and ZELKOR_OPENMP (configuring
-# only: the fuzz targets need clang to build); then configures and installs
+# only: the fuzz targets need clang to build; the Python package is left
+# to the build that runs this, which has it on); then configures and installs
 # the headers alone with GoogleTest and Google Benchmark out of reach.
 set(work ${WORK_DIR})
 file(REMOVE_RECURSE ${work})
@@ -22,7 +23,7 @@ foreach(programs ON OFF)
         foreach(openmp ON OFF)
           math(EXPR n "${n} + 1")
           configure(${work}/${n} -DZELKOR_PROGRAMS=${programs} -DZELKOR_TESTS=${tests} -DZELKOR_BENCH=${bench}
-                    -DZELKOR_FUZZ=${fuzz} -DZELKOR_OPENMP=${openmp})
+                    -DZELKOR_FUZZ=${fuzz} -DZELKOR_OPENMP=${openmp} -DZELKOR_PYTHON=OFF)
           file(REMOVE_RECURSE ${work}/${n})
         endforeach()
       endforeach()
@@ -31,7 +32,7 @@ foreach(programs ON OFF)
 endforeach()
 
 configure(${work}/headers -DCMAKE_DISABLE_FIND_PACKAGE_GTest=ON -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON
-          -DZELKOR_PROGRAMS=OFF)
+          -DZELKOR_PROGRAMS=OFF -DZELKOR_PYTHON=OFF)
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${work}/headers --prefix ${work}/prefix RESULT_VARIABLE rc
                 OUTPUT_QUIET)
 if(rc)

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Accuracy of eigenvalues and roots against mpmath at 60 digits.
 
 For random matrices (entries uniform in [-1, 1), numpy's default_rng(seed))

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Speed of zelkor.linalg against numpy (double) and mpmath at 64 bits.
 
 Random matrices (uniform in [-1, 1)); each round runs every method once, the

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """zelkor.linalg and zelkor.roots: residuals and factor identities with
 tolerances in long double units, references computed by mpmath at 50
 digits, numpy's shapes, errors and input kinds."""

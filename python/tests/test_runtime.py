@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Threads (the same bits at any count, the GIL released), processes made
 by fork and spawn, the docstrings' examples and the stubs' signatures."""
 

@@ -57,12 +57,16 @@ namespace ZELKOR {
 enum class Negligibility { double52, typeEpsilon };
 
 // The choices of an eigen-decomposition (see Eigenvalue); the defaults are
-// those of Eigenvalue(A).
+// those of Eigenvalue(A).  A constructor rather than member initializers,
+// so that EigenOptions{...} also works in C++11.
 struct EigenOptions {
-    Balancing balancing = Balancing::whenBadlyScaled;
-    Negligibility negligibility = Negligibility::double52;
-    bool vectors = true;
-    EigenObserver observer{nullptr, nullptr};
+    EigenOptions(Balancing b = Balancing::whenBadlyScaled, Negligibility n = Negligibility::double52,
+                 bool withVectors = true, EigenObserver o = EigenObserver{nullptr, nullptr})
+        : balancing(b), negligibility(n), vectors(withVectors), observer(o) {}
+    Balancing balancing;
+    Negligibility negligibility;
+    bool vectors;
+    EigenObserver observer;
 };
 
 template <class T>

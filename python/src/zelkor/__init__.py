@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """zelkor: dense linear algebra in 80-bit extended precision for numpy.
 
 ``zelkor.linalg`` has ``solve``, ``inv``, ``det``, ``slogdet``, ``lu``,

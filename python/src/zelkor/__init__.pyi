@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 from numpy.linalg import LinAlgError as LinAlgError
 
 from . import linalg as linalg

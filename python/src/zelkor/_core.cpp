@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // zelkor._core: the library's LU factorisation and eigen-decomposition on
 // stacks of long double matrices, for the Python layer in linalg.py.
 //

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Linear algebra in 80-bit extended precision (``np.longdouble``).
 
 The functions follow :mod:`numpy.linalg`: the same arguments, result shapes,

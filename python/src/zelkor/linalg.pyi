@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 from typing import Literal, Tuple, Union
 
 import numpy as np
