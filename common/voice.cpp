@@ -2,7 +2,9 @@
 #include "voice.h"
 
 #include <cstring>
+#include <iomanip>
 #include <ostream>
+#include <sstream>
 #include <utility>
 
 std::string prefix(const std::string& program) { return program + ": "; }
@@ -28,4 +30,10 @@ void Voice::cannotWrite(const std::string& what, const std::string& reason) cons
 
 void Voice::line(const std::string& text) const {
     if (!text.empty()) err_ << text << std::endl;
+}
+
+std::string twoDigits(long double x) {
+    std::ostringstream s;
+    s << std::scientific << std::setprecision(1) << x;
+    return s.str();
 }

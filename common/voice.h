@@ -18,6 +18,9 @@ std::string prefix(const std::string& program, const std::string& where);
 // error is 0.
 std::string systemReason(int error, const std::string& otherwise);
 
+// A number quoted in a message, with two significant digits: "3.1e-29".
+std::string twoDigits(long double x);
+
 // One run's messages: the program, its data file and the error stream.
 class Voice {
 public:

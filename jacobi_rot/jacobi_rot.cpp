@@ -79,13 +79,6 @@ bool converge(int n, double** a, int rotations, double delta, std::ostream& out)
     return true;
 }
 
-// x with two significant digits: "3.1e-29".
-std::string twoDigits(double x) {
-    std::ostringstream s;
-    s << std::scientific << std::setprecision(1) << x;
-    return s.str();
-}
-
 }  // namespace
 
 bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas) {

@@ -2,9 +2,7 @@
 #include "lu_spectrum.h"
 
 #include <cfloat>
-#include <iomanip>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -35,10 +33,8 @@ void singularToWorkingPrecision(const LU<Real>& lu, int N, const Voice& voice) {
     if (!lu.isNonsingular()) return;
     const Real rcond = lu.rcond();
     if (!(rcond < N * LDBL_EPSILON)) return;
-    std::ostringstream estimate;
-    estimate << std::scientific << std::setprecision(1) << rcond;
     voice.aboutFile("the matrix is singular to working precision (reciprocal condition number about " +
-                    estimate.str() + "): the determinant, the inverse and the solutions are not meaningful");
+                    twoDigits(rcond) + "): the determinant, the inverse and the solutions are not meaningful");
 }
 
 }  // namespace
