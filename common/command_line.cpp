@@ -8,6 +8,7 @@
 #include <string>
 
 #include "datafile.h"
+#include "translate.h"
 #include "voice.h"
 
 namespace {
@@ -79,6 +80,7 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
 
 int programMain(int argc, char** argv, const ProgramInfo& info,
                 const std::function<int(std::istream&, const Voice&, const Options&)>& run) {
+    startTranslation();
     CommandLine line = parseCommandLine(argc, argv, info, std::cout, std::cerr);
     if (!line.run) return line.status;
     const Options& options = line.options;
