@@ -14,6 +14,10 @@ constexpr const char* domain = "zelkor";
 
 const char* tr(const char* english) { return dgettext(domain, english); }
 
+const char* trn(const char* singular, const char* plural, unsigned long n) {
+    return dngettext(domain, singular, plural, n);
+}
+
 std::string fill(const std::string& pattern, std::initializer_list<std::string> values) {
     std::string s;
     for (std::size_t i = 0; i < pattern.size(); ++i) {

@@ -18,6 +18,9 @@
 // The catalogue's text for `english`, or `english` itself.
 const char* tr(const char* english);
 
+// The catalogue's singular or plural form for the count n.
+const char* trn(const char* singular, const char* plural, unsigned long n);
+
 #define _(english) tr(english)
 // Marks a text for extraction where it is looked up later (tables).
 #define N_(english) english
