@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
-// Results at 1, 2 and 3 threads are the same bits: every element of the LU
-// factors, solves, inverse, products and both eigen paths' values and
-// vectors (and their values alone at the type's epsilon), on random
-// matrices of orders on both sides of the threading thresholds.
+// Results at 1, 2 and 3 threads (setThreadCount) and at the governor's
+// count, whatever this machine's load makes it, are the same bits: every
+// element of the LU factors, solves, inverse, products and both eigen
+// paths' values and vectors (and their values alone at the type's
+// epsilon), on random matrices of orders on both sides of the threading
+// thresholds; and a pipelined QR sweep that stops in its third window
+// stops there on any number of threads, with the same bits.
 #include <gtest/gtest.h>
-#include <omp.h>
 
 #include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "eigenvalue"
@@ -25,8 +28,9 @@ Matrix<Real> asColumn(const Vector<Real>& v) {
     return M;
 }
 
+// threads: 0 for the governor's count.
 Results compute(int n, int threads) {
-    omp_set_num_threads(threads);
+    ZELKOR::setThreadCount(threads);
     std::mt19937 g(1000 + n);
     Matrix<Real> A = randomMatrix(n, g);
     Matrix<Real> B = randomMatrix(n, g);
@@ -49,8 +53,10 @@ Results compute(int n, int threads) {
         r.push_back(V);
         r.push_back(asColumn(re));
         r.push_back(asColumn(im));
-        ZELKOR::Eigenvalue<Real> alone(*M, {ZELKOR::Balancing::whenBadlyScaled, ZELKOR::Negligibility::typeEpsilon,
-                                            false, {nullptr, nullptr}});
+        ZELKOR::Eigenvalue<Real> alone(*M, {ZELKOR::Balancing::whenBadlyScaled,
+                                            ZELKOR::Negligibility::typeEpsilon,
+                                            false,
+                                            {nullptr, nullptr}});
         alone.getRealEigenvalues(re);
         alone.getImagEigenvalues(im);
         r.push_back(asColumn(re));
@@ -59,26 +65,63 @@ Results compute(int n, int threads) {
     return r;
 }
 
-TEST(Parallel, SameBitsAtOneTwoThreeThreads) {
-    // x87 extended: 10 significant bytes, the rest is padding.
-    const size_t bytes = std::numeric_limits<Real>::digits == 64 ? 10 : sizeof(Real);
-    const int saved = omp_get_max_threads();
+// x87 extended: 10 significant bytes, the rest is padding.
+const size_t bytes = std::numeric_limits<Real>::digits == 64 ? 10 : sizeof(Real);
+
+void expectSameBits(const Matrix<Real>& one, const Matrix<Real>& many, const std::string& what) {
+    ASSERT_EQ(one.num_rows(), many.num_rows()) << what;
+    ASSERT_EQ(one.num_cols(), many.num_cols()) << what;
+    for (int i = 0; i < one.num_rows(); i++)
+        for (int j = 0; j < one.num_cols(); j++)
+            ASSERT_EQ(std::memcmp(&one[i][j], &many[i][j], bytes), 0)
+                << what << " (" << i << ", " << j << ")";
+}
+
+TEST(Parallel, SameBitsAtOneTwoThreeThreadsAndTheGovernors) {
     for (int n : {1, 2, 7, 40, 97, 131, 200}) {
         Results one = compute(n, 1);
-        for (int threads : {2, 3}) {
+        for (int threads : {2, 3, 0}) {
             Results many = compute(n, threads);
-            for (size_t k = 0; k < one.size(); k++) {
-                ASSERT_EQ(one[k].num_rows(), many[k].num_rows());
-                ASSERT_EQ(one[k].num_cols(), many[k].num_cols());
-                for (int i = 0; i < one[k].num_rows(); i++)
-                    for (int j = 0; j < one[k].num_cols(); j++)
-                        ASSERT_EQ(std::memcmp(&one[k][i][j], &many[k][i][j], bytes), 0)
-                            << "order " << n << ", " << threads << " threads, result " << k << " (" << i
-                            << ", " << j << ")";
-            }
+            ASSERT_EQ(one.size(), many.size());
+            for (size_t k = 0; k < one.size(); k++)
+                expectSameBits(one[k], many[k],
+                               "order " + std::to_string(n) + ", " + std::to_string(threads) +
+                                   " threads, result " + std::to_string(k));
         }
     }
-    omp_set_num_threads(saved);
+    ZELKOR::setThreadCount(0);
+}
+
+// An upper Hessenberg matrix of order 120 with H[m][m − 1] = 0: a sweep
+// from row 0 reaches step m with column m − 1 zero below the diagonal
+// (step m − 2 leaves row m alone, as r = 0 there, and step m − 1 only
+// changes the sign of row and column m − 1), so it stops there, x = 0.
+TEST(Parallel, PipelinedSweepStopsWhereTheSerialSweepStops) {
+    const int n = 120;
+    for (int m : {20, 90}) {
+        std::vector<Matrix<Real>> H, V;
+        for (int threads : {1, 2, 3}) {
+            std::mt19937 g(7);
+            Matrix<Real> h = randomMatrix(n, g);
+            for (int i = 2; i < n; i++)
+                for (int j = 0; j < i - 1; j++) h[i][j] = 0;
+            h[m][m - 1] = 0;
+            Matrix<Real> v = randomMatrix(n, g);
+            Vector<Real> steps(5 * n, 0);
+            Vector<int> applied(n, 0);
+            const int end = ZELKOR::stages::sweepAndUpdate<Real>(threads, 0, 0, n - 1, false, 0.6L, 0.8L, 0,
+                                                                 1, h, v, steps, applied, n, n);
+            EXPECT_EQ(end, m) << threads << " threads";
+            H.push_back(h);
+            V.push_back(v);
+        }
+        for (int k : {1, 2}) {
+            expectSameBits(H[0], H[k],
+                           "H, stop at " + std::to_string(m) + ", " + std::to_string(k + 1) + " threads");
+            expectSameBits(V[0], V[k],
+                           "V, stop at " + std::to_string(m) + ", " + std::to_string(k + 1) + " threads");
+        }
+    }
 }
 
 }  // namespace

@@ -70,8 +70,8 @@ void realVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, Mat
 // the Schur form for the pair at n − 1, n (e[n] < 0), into X; S as in
 // realVector.
 template <class T>
-void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, Matrix<T>& X, const Vector<T>& d,
-                   const Vector<T>& e) {
+void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, Matrix<T>& X,
+                   const Vector<T>& d, const Vector<T>& e) {
     Matrix<T>& H = X;
     const T p = d[n];
     const T q = e[n];
@@ -108,8 +108,8 @@ void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, 
                 T detRe = (d[i] - p) * (d[i] - p) + e[i] * e[i] - q * q;
                 T detIm = (d[i] - p) * 2 * q;
                 if (detRe == T(0) && detIm == T(0))
-                    detRe = (eps * hNorm) *
-                            (std::abs(w) + std::abs(q) + std::abs(x) + std::abs(y) + std::abs(z));
+                    detRe =
+                        (eps * hNorm) * (std::abs(w) + std::abs(q) + std::abs(x) + std::abs(y) + std::abs(z));
                 ZELKOR::cdiv(x * r - z * sumRe + q * sumIm, x * s - z * sumIm - q * sumRe, detRe, detIm,
                              H[i][n - 1], H[i][n]);
                 if (std::abs(x) > (std::abs(z) + std::abs(q))) {
@@ -198,9 +198,10 @@ void schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, c
     const int nn = H.num_cols();
     // The columns are independent of one another; with threads each
     // reads the Schur form from a copy, the largest columns first.
-    if (parallelWork((double)nn * nn * nn / 6)) {
+    const int threads = threadsFor((double)nn * nn * nn / 6);
+    if (threads > 1) {
         const Matrix<T> S(H);
-        ZELKOR_OMP(parallel for schedule(dynamic, 1))
+        ZELKOR_OMP(parallel for num_threads(threads) schedule(dynamic, 1))
         for (int n = nn - 1; n >= 0; n--) {
             if (e[n] == T(0))
                 realVector(n, eps, hNorm, S, H, d, e);
@@ -215,7 +216,7 @@ void schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, c
                 complexVector(n, eps, hNorm, H, H, d, e);
         }
     }
-    forEvenBlocks(nn, (double)nn * nn * nn / 2, [&](int i0, int i1) { backTransform(i0, i1, H, V); });
+    forChunks(nn, (double)nn * nn * nn / 2, [&](int i0, int i1) { backTransform(i0, i1, H, V); });
 }
 
 }  // namespace stages

@@ -157,15 +157,25 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
             ort[m] = ort[m] - g;
 
             // H = (I − u·uᵀ/h)·H·(I − u·uᵀ/h): the columns, then the
-            // rows, each transformed on its own (a block per thread).
-            if (parallelWork((double)(n - m) * n * 4)) {
-                ZELKOR_OMP(parallel) {
-                    int j0, j1;
-                    evenBlock(n - m, threadNumber(), threadCount(), j0, j1);
-                    orthesColumns(m, h, m + j0, m + j1, H, ort);
-                    ZELKOR_OMP(barrier)
-                    evenBlock(high + 1, threadNumber(), threadCount(), j0, j1);
-                    orthesRows(m, h, j0, j1, H, ort);
+            // rows, each transformed on its own (the threads take chunks
+            // of them as they become free).
+            const int threads = threadsFor((double)(n - m) * n * 4);
+            if (threads > 1) {
+                const int columnChunks = chunkCount(n - m, (double)(n - m) * (n - m) * 2, threads);
+                const int rowChunks = chunkCount(high + 1, (double)(n - m) * n * 2, threads);
+                ZELKOR_OMP(parallel num_threads(threads)) {
+                    ZELKOR_OMP(for schedule(dynamic, 1))
+                    for (int c = 0; c < columnChunks; c++) {
+                        int j0, j1;
+                        evenBlock(n - m, c, columnChunks, j0, j1);
+                        orthesColumns(m, h, m + j0, m + j1, H, ort);
+                    }
+                    ZELKOR_OMP(for schedule(dynamic, 1))
+                    for (int c = 0; c < rowChunks; c++) {
+                        int i0, i1;
+                        evenBlock(high + 1, c, rowChunks, i0, i1);
+                        orthesRows(m, h, i0, i1, H, ort);
+                    }
                 }
             } else {
                 orthesColumns(m, h, m, n, H, ort);
@@ -183,9 +193,9 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
     for (int m = high - 1; m >= low + 1; m--) {
         if (H[m][m - 1] != T(0)) {
             for (int i = m + 1; i <= high; i++) ort[i] = H[i][m - 1];
-            // Each column on its own (a block of them per thread).
-            forEvenBlocks(high - m + 1, (double)(high - m + 1) * (high - m + 1) * 2,
-                          [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); });
+            // Each column on its own (in chunks, forChunks).
+            forChunks(high - m + 1, (double)(high - m + 1) * (high - m + 1) * 2,
+                      [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); });
         }
     }
 }

@@ -20,7 +20,7 @@
 #include "../vec_zelkor"
 #include "iteration.h"
 #include "reflectors.h"
-#include "schur_row_split.h"
+#include "schur_pipeline.h"
 #include "schur_sweep.h"
 
 namespace ZELKOR {
@@ -115,8 +115,9 @@ void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matri
 // applied its work space.  false when the iteration gives up: after
 // maxPasses passes on this block, or once H[last][last − 1] is NaN.
 template <class T>
-bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftSum, const T eps, const int maxPasses,
-                 Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, bool vectors = true) {
+bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftSum, const T eps,
+                 const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied,
+                 bool vectors = true) {
     const int nn = H.num_cols();
     const int columns = vectors ? nn : last + 1;  // of H, updated by the row updates
     const int low = 0;
@@ -183,39 +184,13 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
         if (i > sweepStart + 2) H[i][i - 3] = 0;
     }
 
-    // Double QR step on rows and columns sweepStart ... last, then the
-    // deferred column updates: rows 0 ... k of H for each step k, and
-    // all rows of V; every row on its own, t < sweepEnd a row of H, the
-    // others the rows of V.  With threads, thread 0 sweeps while thread 1
-    // takes the right-hand columns of the row updates (RowSplit).
-    const int rowWork = (last - sweepStart) * (columns - sweepStart);
+    // Double QR step on rows and columns sweepStart ... last and its
+    // deferred updates (sweepAndUpdate), on threads when the pass is large.
     const int vectorRows = vectors ? high - low + 1 : 0;
-    if (parallelWork((double)rowWork * 4)) {
-        RowSplit split(sweepStart, last, columns);
-        int sweepEnd = sweepStart;
-        ZELKOR_OMP(parallel) {
-            if (threadNumber() == 0)
-                sweepEnd = sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied,
-                                 threadCount() > 1 ? &split : nullptr, columns);
-            else if (threadNumber() == 1)
-                helpRows(split, H, steps, applied);
-            ZELKOR_OMP(barrier)
-            const int rows = sweepEnd + vectorRows;
-            ZELKOR_OMP(for schedule(static))
-            for (int t = 0; t < rows; t++) {
-                if (t < sweepEnd)
-                    applyReflectors(H[t], t > sweepStart ? t : sweepStart, sweepEnd, last, steps, applied);
-                else
-                    applyReflectors(V[low + t - sweepEnd], sweepStart, sweepEnd, last, steps, applied);
-            }
-        }
-    } else {
-        const int sweepEnd =
-            sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied, nullptr, columns);
-        for (int i = 0; i < sweepEnd; i++)
-            applyReflectors(H[i], i > sweepStart ? i : sweepStart, sweepEnd, last, steps, applied);
-        for (int i = low; i < low + vectorRows; i++) applyReflectors(V[i], sweepStart, sweepEnd, last, steps, applied);
-    }
+    const int threads =
+        threadsFor((double)(last - sweepStart) * ((columns - sweepStart) + last + vectorRows) * 5);
+    sweepAndUpdate(threads, blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, V, steps, applied,
+                   columns, vectorRows);
     return true;
 }
 
@@ -228,7 +203,8 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
 // francisPass).  `vectors`: see the top of this file.
 template <class T>
 bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& d, Vector<T>& e,
-                    Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer, bool vectors = true) {
+                    Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer,
+                    bool vectors = true) {
     const int n = H.num_cols();
     T shiftSum = 0;
     int last = n - 1;

@@ -119,7 +119,7 @@ void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
                 e[j] = 0;
                 W[i][j] = d[j];
             }
-            forEvenBlocks(i, (double)i * i, [&](int k0, int k1) { tred2Product(i, k0, k1, W, d, e); });
+            forChunks(i, (double)i * i, [&](int k0, int k1) { tred2Product(i, k0, k1, W, d, e); });
             f = 0;
             for (int j = 0; j < i; j++) {
                 e[j] = e[j] / h;
@@ -129,8 +129,9 @@ void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
             for (int j = 0; j < i; j++) e[j] = e[j] - hh * d[j];
             // Rank-two update of the rows, each on its own; every row
             // reads d and e as they stand before any row's d[j] changes.
-            if (parallelWork((double)i * i)) {
-                ZELKOR_OMP(parallel for schedule(dynamic, 8))
+            const int threads = threadsFor((double)i * i);
+            if (threads > 1) {
+                ZELKOR_OMP(parallel for num_threads(threads) schedule(dynamic, 8))
                 for (int j = 0; j < i; j++) tred2Update(i, j, W, d, e);
             } else {
                 for (int j = 0; j < i; j++) tred2Update(i, j, W, d, e);
@@ -154,8 +155,8 @@ void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
         T h = d[i + 1];
         if (h != T(0)) {
             for (int k = 0; k <= i; k++) d[k] = W[i + 1][k] / h;
-            forEvenBlocks(i + 1, (double)(i + 1) * (i + 1) * 2,
-                          [&](int j0, int j1) { tred2Accumulate(i, j0, j1, W, d); });
+            forChunks(i + 1, (double)(i + 1) * (i + 1) * 2,
+                      [&](int j0, int j1) { tred2Accumulate(i, j0, j1, W, d); });
         }
         for (int k = 0; k <= i; k++) W[i + 1][k] = 0;
     }

@@ -1,0 +1,141 @@
+// -*- C++ -*-
+// SPDX-License-Identifier: MIT
+// One double QR pass on a team of threads.  The sweep goes in windows of
+// passWindow steps.  Thread 0 sweeps a window with the row updates cut at
+// the columns the window itself reads; then, while it sweeps the next
+// window, every thread (thread 0 once its sweep is done) takes chunks of
+// what the finished window left: the row updates of the columns right of
+// the next window, the deferred column updates of the rows of H above it
+// and those of every row of the Schur vectors.  One barrier a window;
+// each entry gets the serial sweep's operations in the serial order (the
+// windows in turn, and within one window the steps in increasing order).
+// The block bounds and the buffers' sizes are the caller's to ensure, as
+// for sweep: none is checked.
+#ifndef ZELKOR_EIGENVALUE_PARTS_SCHUR_PIPELINE_H
+#define ZELKOR_EIGENVALUE_PARTS_SCHUR_PIPELINE_H
+
+#include "../cmat_zelkor"
+#include "../omp_zelkor"
+#include "../vec_zelkor"
+#include "reflectors.h"
+#include "schur_sweep.h"
+
+namespace ZELKOR {
+namespace stages {
+
+// Steps per window: large enough that a barrier (a few µs) is small
+// against the window's work (some 32·N·15 multiply-adds with vectors),
+// small enough that the first window, swept while the other threads wait,
+// is a small part of the pass.
+#ifndef ZELKOR_PASS_WINDOW
+#define ZELKOR_PASS_WINDOW 32
+#endif
+const int passWindow = ZELKOR_PASS_WINDOW;
+
+// What the threads share after steps a ... end − 1 of a window ran: the
+// row updates of columns farStart ... columns − 1, the column updates of
+// rows 0 ... end − 1 of H (row t from step max(t, a)) and of the
+// vectorRows rows of V, numbered in that order as items.
+struct WindowShare {
+    int a;
+    int end;
+    int last;
+    int farStart;
+    int columns;
+    int vectorRows;
+    int items() const { return end > a ? (columns - farStart) + end + vectorRows : 0; }
+};
+
+// Items begin ... finish − 1 of the share.
+template <class T>
+void shareItems(const WindowShare& w, int begin, int finish, Matrix<T>& H, Matrix<T>& V,
+                const Vector<T>& steps, const Vector<int>& applied) {
+    const int columnItems = w.columns - w.farStart;
+    int i = begin;
+    if (i < columnItems) {
+        const int stop = finish < columnItems ? finish : columnItems;
+        rowUpdates(w.a, w.end, w.last, w.farStart + i, w.farStart + stop, H, steps, applied);
+        i = stop;
+    }
+    for (; i < finish && i < columnItems + w.end; i++) {
+        const int t = i - columnItems;
+        applyReflectors(H[t], t > w.a ? t : w.a, w.end, w.last, steps, applied);
+    }
+    for (; i < finish; i++) applyReflectors(V[i - columnItems - w.end], w.a, w.end, w.last, steps, applied);
+}
+
+// The pass's sweep and all its updates on `threads` threads (arguments as
+// for sweep; vectorRows rows of V, 0 without vectors).  Returns sweepEnd.
+// Window i is planned as steps sweepStart + i·passWindow ... up to last;
+// its row updates in the sweep reach column nearEnd = planned end + 2.
+// ends[] holds the end of the window last swept and of the one before:
+// thread 0 writes one while the others read the other.
+template <class T>
+int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, T q,
+                   T r, T x, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, int columns,
+                   int vectorRows) {
+    int ends[2] = {sweepStart, sweepStart};
+    int sweepEnd = sweepStart;
+    ZELKOR_OMP(parallel num_threads(threads)) {
+        const bool sweeper = threadNumber() == 0;
+        int a = sweepStart;
+        int planned = last < a + passWindow ? last : a + passWindow;
+        int nearEnd = columns < planned + 2 ? columns : planned + 2;
+        if (sweeper)
+            ends[0] = sweepSteps(blockStart, sweepStart, a, planned, last, sweepOnZeroShift, p, q, r, x, H,
+                                 steps, applied, nearEnd);
+        ZELKOR_OMP(barrier)
+        for (int i = 1;; i++) {
+            const int end = ends[(i - 1) % 2];
+            const bool next = end == planned && planned < last;
+            const int nextPlanned =
+                !next ? planned : (last < planned + passWindow ? last : planned + passWindow);
+            const int farStart = !next ? nearEnd : (columns < nextPlanned + 2 ? columns : nextPlanned + 2);
+            if (sweeper && next) {
+                rowUpdates(a, end, last, nearEnd, farStart, H, steps, applied);
+                ends[i % 2] = sweepSteps(blockStart, sweepStart, planned, nextPlanned, last, sweepOnZeroShift,
+                                         p, q, r, x, H, steps, applied, farStart);
+            }
+            const WindowShare share = {a, end, last, farStart, columns, vectorRows};
+            const int items = share.items();
+            const int chunks = chunkCount(items, (double)items * (end - a) * 5, threadCount());
+            ZELKOR_OMP(for schedule(dynamic, 1))
+            for (int c = 0; c < chunks; c++) {
+                int b0, b1;
+                evenBlock(items, c, chunks, b0, b1);
+                shareItems(share, b0, b1, H, V, steps, applied);
+            }
+            if (!next) {
+                if (sweeper) sweepEnd = end;
+                break;
+            }
+            a = planned;
+            planned = nextPlanned;
+            nearEnd = farStart;
+        }
+    }
+    return sweepEnd;
+}
+
+// The sweep of one pass and its deferred updates (rows 0 ... k of H for
+// each step k, and the vectorRows rows of V, every row on its own): on one
+// thread in the serial order, on more by pipelinedSweep.  Returns sweepEnd.
+template <class T>
+int sweepAndUpdate(int threads, int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, T q,
+                   T r, T x, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, int columns,
+                   int vectorRows) {
+    if (threads > 1)
+        return pipelinedSweep(threads, blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, V,
+                              steps, applied, columns, vectorRows);
+    const int sweepEnd =
+        sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied, columns);
+    for (int i = 0; i < sweepEnd; i++)
+        applyReflectors(H[i], i > sweepStart ? i : sweepStart, sweepEnd, last, steps, applied);
+    for (int i = 0; i < vectorRows; i++) applyReflectors(V[i], sweepStart, sweepEnd, last, steps, applied);
+    return sweepEnd;
+}
+
+}  // namespace stages
+}  // namespace ZELKOR
+
+#endif
