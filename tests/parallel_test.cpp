@@ -43,6 +43,7 @@ Results compute(int n, int threads) {
     r.push_back(lu.solve(B));
     r.push_back(asColumn(lu.solve(column(B, 0))));
     r.push_back(A * B);
+    r.push_back(asColumn(A * column(B, 0)));
     for (const Matrix<Real>* M : {&A, &S}) {
         ZELKOR::Eigenvalue<Real> eig(*M);
         Matrix<Real> V;

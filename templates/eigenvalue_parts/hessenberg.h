@@ -159,7 +159,7 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
             // H = (I − u·uᵀ/h)·H·(I − u·uᵀ/h): the columns, then the
             // rows, each transformed on its own (the threads take chunks
             // of them as they become free).
-            const int threads = threadsFor((double)(n - m) * n * 4);
+            const int threads = threadsFor((double)(n - m) * n * 2);  // for each of two synchronisations
             if (threads > 1) {
                 const int columnChunks = chunkCount(n - m, (double)(n - m) * (n - m) * 2, threads);
                 const int rowChunks = chunkCount(high + 1, (double)(n - m) * n * 2, threads);

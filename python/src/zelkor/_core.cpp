@@ -10,13 +10,15 @@
 // reported as the index of the first matrix that failed (−1 for none): the
 // Python layer raises numpy's LinAlgError with numpy's text.
 //
-// Threads: the library's kernels take omp_get_max_threads() threads, an
-// OpenMP setting of the calling thread; each computation sets it from
-// threadSetting, so set_num_threads holds for every Python thread.  A
-// process forked after the OpenMP thread pool was started cannot start
-// threads again (the runtime's pool would wait for threads the child does
-// not have): after_fork_in_child caps the child at one thread, and one
-// thread never enters a parallel region (see parallelWork).
+// Threads: a count set by set_num_threads holds exactly (the library's
+// setThreadCount, and omp_set_num_threads on the thread that computes);
+// until then the library's governor chooses, at most OpenMP's default
+// (templates/omp_zelkor).  Each computation applies threadSetting, so
+// set_num_threads holds for every Python thread.  A process forked after
+// the OpenMP thread pool was started cannot start threads again (the
+// runtime's pool would wait for threads the child does not have):
+// after_fork_in_child caps the child at one thread, and one thread never
+// enters a parallel region (see threadsFor).
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
@@ -69,6 +71,7 @@ void useThreads() {
 #ifdef _OPENMP
     const int n = threads();
     omp_set_num_threads(n);
+    ZELKOR::setThreadCount(forkedSerial.load() ? 1 : threadSetting.load());
     if (n > 1) threadsUsed.store(true);
 #endif
 }
