@@ -4,13 +4,14 @@
 // element of the LU factors, solves, inverse, products and both eigen
 // paths' values and vectors (and their values alone at the type's
 // epsilon), on random matrices of orders on both sides of the threading
-// thresholds; and a pipelined QR sweep that stops in its third window
+// thresholds; the text of a large matrix; and a pipelined QR sweep that stops in its third window
 // stops there on any number of threads, with the same bits.
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,27 @@ TEST(Parallel, SameBitsAtOneTwoThreeThreadsAndTheGovernors) {
         }
     }
     ZELKOR::setThreadCount(0);
+}
+
+// A matrix large enough that threads format it: the same text.
+TEST(Parallel, SameTextOfAMatrixAtAnyCount) {
+    std::mt19937 g(3);
+    Matrix<Real> A = randomMatrix(300, g);
+    A[7][5] = -0.0L;
+    A[299][299] = std::numeric_limits<Real>::infinity();
+    std::vector<std::string> texts;
+    for (int threads : {1, 2, 3}) {
+        ZELKOR::setThreadCount(threads);
+        std::ostringstream out;
+        out.precision(20);
+        out.setf(std::ios::showpos);
+        out << A;
+        texts.push_back(out.str());
+    }
+    ZELKOR::setThreadCount(0);
+    EXPECT_EQ(texts[0], texts[1]);
+    EXPECT_EQ(texts[0], texts[2]);
+    EXPECT_EQ(texts[0].compare(0, 10, "+300 +300\n"), 0);  // showpos holds for the count too
 }
 
 // An upper Hessenberg matrix of order 120 with H[m][m − 1] = 0: a sweep

@@ -161,13 +161,13 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
             // of them as they become free).
             const int threads = threadsFor((double)(n - m) * n * 2);  // for each of two synchronisations
             if (threads > 1) {
-                const int columnChunks = chunkCount(n - m, (double)(n - m) * (n - m) * 2, threads);
+                const int columnChunks = chunkCount(n - m, (double)(n - m) * (n - m) * 2, threads, 4);
                 const int rowChunks = chunkCount(high + 1, (double)(n - m) * n * 2, threads);
                 ZELKOR_OMP(parallel num_threads(threads)) {
                     ZELKOR_OMP(for schedule(dynamic, 1))
                     for (int c = 0; c < columnChunks; c++) {
                         int j0, j1;
-                        evenBlock(n - m, c, columnChunks, j0, j1);
+                        block(n - m, c, columnChunks, 4, j0, j1);
                         orthesColumns(m, h, m + j0, m + j1, H, ort);
                     }
                     ZELKOR_OMP(for schedule(dynamic, 1))
@@ -194,8 +194,9 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
         if (H[m][m - 1] != T(0)) {
             for (int i = m + 1; i <= high; i++) ort[i] = H[i][m - 1];
             // Each column on its own (in chunks, forChunks).
-            forChunks(high - m + 1, (double)(high - m + 1) * (high - m + 1) * 2,
-                      [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); });
+            forChunks(
+                high - m + 1, (double)(high - m + 1) * (high - m + 1) * 2,
+                [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); }, 4);
         }
     }
 }

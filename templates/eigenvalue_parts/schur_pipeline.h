@@ -27,41 +27,43 @@ namespace stages {
 // against the window's work (some 32·N·15 multiply-adds with vectors),
 // small enough that the first window, swept while the other threads wait,
 // is a small part of the pass.
-#ifndef ZELKOR_PASS_WINDOW
-#define ZELKOR_PASS_WINDOW 32
-#endif
-const int passWindow = ZELKOR_PASS_WINDOW;
+const int passWindow = 32;
 
 // What the threads share after steps a ... end − 1 of a window ran: the
-// row updates of columns farStart ... columns − 1, the column updates of
-// rows 0 ... end − 1 of H (row t from step max(t, a)) and of the
-// vectorRows rows of V, numbered in that order as items.
+// row updates of columns farStart ... columns − 1 by those steps, and,
+// when due, the column updates of steps rowFrom ... rowTo − 1 on rows
+// 0 ... rowTo − 1 of H (row t from step max(t, rowFrom)) and on the
+// vectorRows rows of V; numbered in that order as items.
 struct WindowShare {
     int a;
     int end;
     int last;
     int farStart;
     int columns;
+    int rowFrom;
+    int rowTo;
     int vectorRows;
-    int items() const { return end > a ? (columns - farStart) + end + vectorRows : 0; }
+    int columnItems() const { return end > a ? columns - farStart : 0; }
+    int items() const { return columnItems() + (rowTo > rowFrom ? rowTo + vectorRows : 0); }
 };
 
 // Items begin ... finish − 1 of the share.
 template <class T>
 void shareItems(const WindowShare& w, int begin, int finish, Matrix<T>& H, Matrix<T>& V,
                 const Vector<T>& steps, const Vector<int>& applied) {
-    const int columnItems = w.columns - w.farStart;
+    const int columnItems = w.columnItems();
     int i = begin;
     if (i < columnItems) {
         const int stop = finish < columnItems ? finish : columnItems;
         rowUpdates(w.a, w.end, w.last, w.farStart + i, w.farStart + stop, H, steps, applied);
         i = stop;
     }
-    for (; i < finish && i < columnItems + w.end; i++) {
+    for (; i < finish && i < columnItems + w.rowTo; i++) {
         const int t = i - columnItems;
-        applyReflectors(H[t], t > w.a ? t : w.a, w.end, w.last, steps, applied);
+        applyReflectors(H[t], t > w.rowFrom ? t : w.rowFrom, w.rowTo, w.last, steps, applied);
     }
-    for (; i < finish; i++) applyReflectors(V[i - columnItems - w.end], w.a, w.end, w.last, steps, applied);
+    for (; i < finish; i++)
+        applyReflectors(V[i - columnItems - w.rowTo], w.rowFrom, w.rowTo, w.last, steps, applied);
 }
 
 // The pass's sweep and all its updates on `threads` threads (arguments as
@@ -96,9 +98,9 @@ int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool s
                 ends[i % 2] = sweepSteps(blockStart, sweepStart, planned, nextPlanned, last, sweepOnZeroShift,
                                          p, q, r, x, H, steps, applied, farStart);
             }
-            const WindowShare share = {a, end, last, farStart, columns, vectorRows};
+            const WindowShare share = {a, end, last, farStart, columns, a, end, vectorRows};
             const int items = share.items();
-            const int chunks = chunkCount(items, (double)items * (end - a) * 5, threadCount());
+            const int chunks = chunkCount(items, (double)items * 32 * 5, threadCount());
             ZELKOR_OMP(for schedule(dynamic, 1))
             for (int c = 0; c < chunks; c++) {
                 int b0, b1;
