@@ -80,6 +80,7 @@ template <class T>
 int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, T q,
                    T r, T x, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, int columns,
                    int vectorRows) {
+    (void)threads;  // only OpenMP reads it
     int ends[2] = {sweepStart, sweepStart};
     int sweepEnd = sweepStart;
     ZELKOR_OMP(parallel num_threads(threads)) {
