@@ -2,6 +2,7 @@
 #include "decompose.h"
 
 #include "progress.h"
+#include "translate.h"
 
 using namespace ZELKOR;
 
@@ -11,7 +12,7 @@ namespace {
 // eigenvalues): k of the total found, the eigenvectors once all are.
 void eigenvaluesFound(void* context, int found) {
     ProgressLine* line = static_cast<ProgressLine*>(context);
-    line->show(found < line->total() ? "iteration" : "eigenvectors", found);
+    line->show(found < line->total() ? _("iteration") : _("eigenvectors"), found);
 }
 
 }  // namespace
@@ -21,8 +22,8 @@ std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& 
                                             bool vectors) {
     std::unique_ptr<Eigenvalue<Real>> E;
     {
-        ProgressLine line(voice.program(), A.num_rows(), "eigenvalues", progress, voice.stream());
-        line.show("reduction");
+        ProgressLine line(voice.program(), A.num_rows(), _("eigenvalues"), progress, voice.stream());
+        line.show(_("reduction"));
         EigenOptions options;
         options.vectors = vectors;
         options.observer = EigenObserver{&eigenvaluesFound, &line};
