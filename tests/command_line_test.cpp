@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The four programs as a user runs them: --help, --version, a data file
-// by name, usage errors, `--`; what they refuse beyond the reading itself
-// (tested in datafile_test); a report they cannot write; the pictures of
-// --svg; and the progress line, shown only on a terminal.
+// by name, usage errors, `--`, --digits and --max-rotations; what they
+// refuse beyond the reading itself (tested in datafile_test); a report
+// they cannot write; the pictures of --svg; and the progress line, shown
+// only on a terminal.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -68,6 +69,104 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
             EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, u.first), p.name, "--help",
                                 u.second, 2));
     }
+}
+
+// --digits from 1 to 21 in long double, 1 to 17 in double; 6 is the
+// default report.  --max-rotations from 1 to 1000000, jacobi_rot's alone.
+TEST(CommandLine, DigitsAndMaxRotationsRanges) {
+    for (const Program& p : programs) {
+        SCOPED_TRACE(p.name);
+        const bool longDouble = &p == &lu || &p == &roots;
+        const std::string top = longDouble ? "21" : "17", over = longDouble ? "22" : "18";
+        const std::string help = runProgram(p.binary, {}, {"--help"}).out;
+        EXPECT_NE(help.find("  --digits N   write the numbers of the report"), std::string::npos) << help;
+        EXPECT_NE(help.find("significant digits,"), std::string::npos) << help;
+        EXPECT_NE(help.find(" 1 to " + top + " (default 6)\n"), std::string::npos) << help;
+        EXPECT_EQ(help.find("--max-rotations") != std::string::npos, &p == &jacobi) << help;
+
+        ProgramRun plain = runProgram(p.binary, {{p.dataFile, p.data}});
+        ProgramRun six = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", "6"});
+        EXPECT_EQ(six.out, plain.out);
+        EXPECT_EQ(six.files["res.dat"], plain.files["res.dat"]);
+        for (const std::string& d : std::vector<std::string>{"1", top}) {
+            const ProgramRun r = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", d});
+            EXPECT_EQ(r.status, 0) << d << r.err;
+            EXPECT_EQ(r.err, "") << d;
+        }
+        const std::string needs = "option '--digits' needs a whole number from 1 to " + top;
+        const std::vector<std::string> bad = {"0", over, "abc", "5x", "", "-1", "99999999999999999999999"};
+        for (const std::string& b : bad)
+            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", b}), p.name,
+                                "--help", needs + ", found '" + b + "'; try '" + p.name + " --help'", 2));
+        EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits"}), p.name, "--help",
+                            needs + "; try", 2));
+
+        if (&p != &jacobi) {
+            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "5"}),
+                                p.name, "--help", "unknown option '--max-rotations'", 2));
+            continue;
+        }
+        for (const char* m : {"1", "1000000"})
+            EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", m}).status, 0) << m;
+        EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "100"}).out, plain.out);
+        const std::string rotations = "option '--max-rotations' needs a whole number from 1 to 1000000";
+        for (const std::string bad : {"0", "1000001", "abc", "", "1e3"})
+            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", bad}),
+                                p.name, "--help", rotations + ", found '" + bad + "'", 2));
+        EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations"}), p.name,
+                            "--help", rotations + "; try", 2));
+    }
+}
+
+// x·2^-e, for 0.1 ≤ x·2^-e < 1, to `digits` significant digits rounded to
+// nearest, as the stream writes it ("0.ddd", trailing zeros dropped), by
+// integer arithmetic: x·2^-e·10^digits = x·5^digits / 2^(e − digits).
+std::string decimal(unsigned __int128 x, int e, int digits) {
+    for (int k = 0; k < digits; ++k) x *= 5;
+    const int shift = e - digits;
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    unsigned __int128 q = x >> shift;
+    const unsigned __int128 rest = x - (q << shift);
+    if (rest > half || (rest == half && q % 2 == 1)) ++q;
+    std::string s;
+    for (; q > 0; q /= 10) s.insert(s.begin(), static_cast<char>('0' + static_cast<int>(q % 10)));
+    EXPECT_EQ(s.size(), static_cast<std::size_t>(digits));
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    return "0." + s;
+}
+
+// round(2^e / d) for an odd d (no ties): the significand of the nearest
+// binary number to 1/d with unit 2^-e.
+unsigned __int128 nearest(int e, unsigned d) {
+    return ((static_cast<unsigned __int128>(1) << e) + d / 2) / d;
+}
+
+// The inverse of diag(2, 3) in long double at 21 digits.  1/3 lies in
+// [2^-2, 2^-1), where the 64-bit significand has unit 2^-65: the nearest
+// long double is round(2^65/3)·2^-65 = 0xAAAAAAAAAAAAAAAB·2^-65 = 1/3 +
+// 2^-65/3 = 0.333…3 + 9.035…e-21, whose 21 digits are nineteen 3s, then
+// 4 (the carry of 3 + 9) and 2: 0.333333333333333333342 (next digit 3).
+// The solution of diag(3, 7)·x = (1, 1) in double at 17 digits: 1/3 and
+// 1/7 with units 2^-54 and 2^-55 (no elimination step rounds: the
+// multiplier is 0).  At 1 digit 1/3 is 0.3.
+TEST(CommandLine, DigitsWorkedCases) {
+    ASSERT_TRUE(nearest(65, 3) == 0xAAAAAAAAAAAAAAABu);
+    const std::string third21 = decimal(nearest(65, 3), 65, 21);
+    EXPECT_EQ(third21, "0.333333333333333333342");
+    ProgramRun r = runProgram(lu.binary, {{lu.dataFile, "2 2 0 0 3"}}, {"--digits", "21"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string inverse = "2 2\n0.5 0 \n0 " + third21 + " \n\n";
+    EXPECT_NE(r.out.find("\ninversa = " + inverse + "D*ID="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nXX= " + inverse), std::string::npos) << r.out;
+    r = runProgram(lu.binary, {{lu.dataFile, "2 2 0 0 3"}}, {"--digits", "1"});
+    EXPECT_NE(r.out.find("\ninversa = 2 2\n0.5 0 \n0 0.3 \n\n"), std::string::npos) << r.out;
+
+    r = runProgram(gauss.binary, {{gauss.dataFile, "2  3 0  0 7  1 1"}}, {"--digits", "17"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string x =
+        "x[0]=" + decimal(nearest(54, 3), 54, 17) + "  x[1]=" + decimal(nearest(55, 7), 55, 17);
+    EXPECT_EQ(x, "x[0]=0.33333333333333331  x[1]=0.14285714285714285");
+    EXPECT_NE(r.out.find("\nVector de  soluciones\n" + x + "  \n"), std::string::npos) << r.out;
 }
 
 TEST(Messages, BadInputGetsOneLineAndNoReport) {
