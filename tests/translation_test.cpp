@@ -56,7 +56,7 @@ TEST(Translation, MissingFileAndHelpInSpanishOrEnglish) {
             << es.err;
         ProgramRun help = runProgram(p.binary, {}, {"--help"}, 60, {spanish});
         EXPECT_EQ(help.status, 0);
-        EXPECT_EQ(help.out.rfind(std::string("Uso: ") + p.name + " [OPCIÓN]... [FICHERO_DE_DATOS]\n", 0), 0u)
+        EXPECT_EQ(help.out.rfind(std::string("Uso: ") + p.name + " [OPCIÓN]... [ARCHIVO_DE_DATOS]\n", 0), 0u)
             << help.out;
 
         // LANGUAGE picks the language as GNU programs read it; a language
