@@ -8,10 +8,8 @@
 #include <utility>
 #include <vector>
 
-// The library's 1-norm estimator (a header of templates/, which this
-// program does not otherwise use: no include path, no threads).
-#include "../templates/norm_estimate"
 #include "datafile.h"
+#include "norm_estimate"
 #include "row_arrays.h"
 #include "svg.h"
 #include "translate.h"
