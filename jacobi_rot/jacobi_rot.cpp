@@ -181,22 +181,32 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
 namespace {
 
 // The running sum of squares after each rotation on a logarithmic axis,
-// with the stopping threshold.
-SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas, double tol) {
-    SvgChart chart("jacobi_rot: convergence on " + file, {"rotation", false, true},
-                   {"sum of squares of the off-diagonal entries", true, false});
+// with the stopping threshold; a note when the run stopped unconverged.
+SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas, double tol,
+                          bool converged) {
+    const char *sumColour = "#1b65b5", *tolColour = "#c0392b";
+    SvgChart chart(_("jacobi_rot: convergence on %1"), file, {_("rotation"), false, true},
+                   {_("sum of squares of the off-diagonal entries"), true, false});
     std::vector<double> steps(deltas.size());
     bool nonpositive = false;
     for (std::size_t k = 0; k < deltas.size(); ++k) {
         steps[k] = static_cast<double>(k);
         nonpositive = nonpositive || deltas[k] <= 0;
     }
-    std::ostringstream label;
-    label << "stopping threshold " << tol;
-    chart.hline(tol, label.str(), "#c0392b");
-    chart.polyline(steps, deltas, "#1b65b5");
-    chart.points(steps, deltas, "point", "#1b65b5");
-    if (nonpositive) chart.note("a sum of 0 or below (rounding) is drawn on the bottom edge");
+    std::ostringstream threshold;
+    threshold << tol;
+    chart.hline(tol, "", tolColour);
+    chart.polyline(steps, deltas, sumColour);
+    chart.points(steps, deltas, "point", sumColour);
+    if (!converged)
+        chart.note(fill(trn("no convergence: the threshold was not reached in %1 rotation",
+                            "no convergence: the threshold was not reached in %1 rotations", maxRotations),
+                        {std::to_string(maxRotations)}));
+    if (nonpositive) chart.note(_("a sum of 0 or below (rounding) is drawn on the bottom edge"));
+    chart.legend(
+        {LegendEntry::MarkerOnLine, "sum", sumColour, _("running sum of squares after each rotation")});
+    chart.legend({LegendEntry::DashedLine, "threshold", tolColour,
+                  fill(_("stopping threshold %1"), {threshold.str()})});
     return chart;
 }
 
@@ -294,5 +304,5 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         return 1;
     }
     if (svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas, tol), svgFile, voice);
+    return writeChart(convergenceChart(file, deltas, tol, converged), svgFile, voice);
 }

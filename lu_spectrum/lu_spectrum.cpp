@@ -161,6 +161,7 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         re[i] = static_cast<double>(lambda[i]);
         im[i] = static_cast<double>(imagParts[i]);
     }
-    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false), svgFile,
-                      voice);
+    return writeChart(
+        complexPlaneChart(_("lu_spectrum: eigenvalues of %1"), file, re, im, PlanePoints::Eigenvalues, false),
+        svgFile, voice);
 }

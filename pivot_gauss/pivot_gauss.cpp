@@ -38,13 +38,13 @@ double largest(int n, double** a, int from) {
 }
 
 SvgChart growthChart(const std::string& file, const std::vector<double>& growth) {
-    SvgChart chart("pivot_gauss: growth of the entries on " + file, {"elimination step", false, true},
-                   {"largest |entry| of the active submatrix", true, false});
+    SvgChart chart(_("pivot_gauss: growth of the entries on %1"), file, {_("elimination step"), false, true},
+                   {_("largest |entry| of the active submatrix"), true, false});
     std::vector<double> steps(growth.size());
     for (std::size_t k = 0; k < growth.size(); ++k) steps[k] = static_cast<double>(k);
     chart.polyline(steps, growth, "#1b65b5");
     chart.points(steps, growth, "point", "#1b65b5");
-    chart.note("step 0: the matrix read; step k: rows and columns k+1 to n once k columns are eliminated");
+    chart.note(_("step 0: the matrix read; step k: rows and columns k+1 to n once k columns are eliminated"));
     return chart;
 }
 

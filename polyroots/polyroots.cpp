@@ -90,6 +90,7 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
         x[i] = static_cast<double>(re[i]);
         y[i] = static_cast<double>(im[i]);
     }
-    return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true), svgFile,
-                      voice);
+    return writeChart(complexPlaneChart(_("polyroots: roots of the polynomial in %1"), file, x, y,
+                                        PlanePoints::Roots, true),
+                      svgFile, voice);
 }
