@@ -183,7 +183,7 @@ namespace {
 // The running sum of squares after each rotation on a logarithmic axis,
 // with the stopping threshold; a note when the run stopped unconverged.
 SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas, double tol,
-                          bool converged) {
+                          bool converged, int maxRotations) {
     const char *sumColour = "#1b65b5", *tolColour = "#c0392b";
     SvgChart chart(_("jacobi_rot: convergence on %1"), file, {_("rotation"), false, true},
                    {_("sum of squares of the off-diagonal entries"), true, false});
@@ -304,5 +304,5 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         return 1;
     }
     if (svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas, tol, converged), svgFile, voice);
+    return writeChart(convergenceChart(file, deltas, tol, converged, maxRotations), svgFile, voice);
 }
