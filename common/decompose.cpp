@@ -16,7 +16,8 @@ void eigenvaluesFound(void* context, int found) {
 
 }  // namespace
 
-bool decomposeWith(int order, const Voice& voice, bool progress, const std::string& leftover, const char* diverged,
+bool decomposeWith(int order, const Voice& voice, bool progress, const std::string& leftover,
+                   const char* diverged,
                    const std::function<DecompositionOutcome(const EigenObserver&)>& compute) {
     DecompositionOutcome outcome{false, ""};
     {

@@ -12,7 +12,6 @@
 #include "decompose.h"
 #include "roots"
 #include "svg.h"
-#include "translate.h"
 
 using namespace ZELKOR;
 using std::endl;
@@ -74,9 +73,11 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
         roots = polynomialRoots(a, options);
         std::string note;
         if (roots.retried)
-            note = fill(_("the roots had a large backward error (about %1) without balancing, so the companion "
-                          "matrix was balanced before the eigenvalue iteration, which lowered it to about %2"),
-                        {twoDigits(roots.firstBackwardError), twoDigits(roots.backwardError)});
+            note =
+                "the roots had a large backward error (about " + twoDigits(roots.firstBackwardError) +
+                ") without balancing, so the companion matrix was balanced before the eigenvalue iteration, "
+                "which lowered it to about " +
+                twoDigits(roots.backwardError);
         else if (roots.balanced)
             note = words.balanced;
         return DecompositionOutcome{roots.converged != 0, note};

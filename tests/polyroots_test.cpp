@@ -160,7 +160,8 @@ TEST(PolynomialRoots, OrdinaryPolynomialsKeepTheirRoots) {
         for (int i = 0; i < re.size(); i++) {
             EXPECT_EQ(r.re[i], re[i]);
             EXPECT_EQ(r.im[i], im[i]);
-            if (std::abs(std::complex<Real>(re[i], im[i])) < std::abs(std::complex<Real>(re[smallest], im[smallest])))
+            if (std::abs(std::complex<Real>(re[i], im[i])) <
+                std::abs(std::complex<Real>(re[smallest], im[smallest])))
                 smallest = i;
         }
         if (c[0] == 0 && re[smallest] != 0) {
@@ -196,22 +197,28 @@ TEST(PolyrootsReport, GeometricRootsAndTheNote) {
     const std::string caption = "parte real raices=10\n";
     const std::size_t line = run.out.find(caption);
     ASSERT_NE(line, std::string::npos) << run.out;
-    std::istringstream printed(run.out.substr(line + caption.size(), run.out.find('\n', line + caption.size()) -
-                                                                         line - caption.size()));
+    std::istringstream printed(run.out.substr(
+        line + caption.size(), run.out.find('\n', line + caption.size()) - line - caption.size()));
     std::vector<std::string> roots;
     for (std::string token; printed >> token;) roots.push_back(token);
-    std::sort(roots.begin(), roots.end(), [](const std::string& x, const std::string& y) {
-        return std::stod(x) > std::stod(y);
-    });
-    const std::vector<std::vector<std::string>> exact = {
-        {"0.5"},       {"0.25"},       {"0.125"},      {"0.0625"},      {"0.03125"},
-        {"0.015625"},  {"0.0078125"},  {"0.00390625"}, {"0.00195312", "0.00195313"},
-        {"0.000976562", "0.000976563"}};
+    std::sort(roots.begin(), roots.end(),
+              [](const std::string& x, const std::string& y) { return std::stod(x) > std::stod(y); });
+    const std::vector<std::vector<std::string>> exact = {{"0.5"},
+                                                         {"0.25"},
+                                                         {"0.125"},
+                                                         {"0.0625"},
+                                                         {"0.03125"},
+                                                         {"0.015625"},
+                                                         {"0.0078125"},
+                                                         {"0.00390625"},
+                                                         {"0.00195312", "0.00195313"},
+                                                         {"0.000976562", "0.000976563"}};
     ASSERT_EQ(roots.size(), exact.size()) << run.out;
     for (std::size_t k = 0; k < exact.size(); k++)
         EXPECT_NE(std::find(exact[k].begin(), exact[k].end(), roots[k]), exact[k].end())
             << "2^-" << k + 1 << " printed as " << roots[k];
-    EXPECT_NE(run.out.find("parte imaginaria raices=10\n0 0 0 0 0 0 0 0 0 0 \n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("parte imaginaria raices=10\n0 0 0 0 0 0 0 0 0 0 \n"), std::string::npos)
+        << run.out;
 }
 
 }  // namespace

@@ -363,7 +363,8 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
         Vector<Real> c((int)count, 0);
         for (py::ssize_t i = 0; i < count; i++) c[(int)i] = in[i];
         ZELKOR::EigenOptions options;
-        options.negligibility = typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
+        options.negligibility =
+            typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
         const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(c, options);
         converged = r.converged != 0;
         for (py::ssize_t i = 0; converged && i < n; i++) {
@@ -378,8 +379,8 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
 
 PYBIND11_MODULE(_core, m) {
     m.doc() =
-        "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices, and "
-        "its polynomial roots.";
+        "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices, "
+        "and its polynomial roots.";
     m.def("lu", &lu, py::arg("a").noconvert());
     m.def("solve", &solve, py::arg("a").noconvert(), py::arg("b").noconvert());
     m.def("inv", &inv, py::arg("a").noconvert());
