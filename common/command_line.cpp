@@ -4,8 +4,11 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "datafile.h"
 #include "translate.h"
@@ -13,64 +16,128 @@
 
 namespace {
 
+// The values a number option takes: --digits ('d') and --max-rotations ('r').
+struct Range {
+    const char* option;
+    int minimum, maximum;
+};
+
+Range rangeOf(int c, const ProgramInfo& p) {
+    return c == 'd' ? Range{"--digits", 1, p.maxDigits} : Range{"--max-rotations", 1, 1000000};
+}
+
 void printHelp(const ProgramInfo& p, std::ostream& out) {
-    out << "Usage: " << p.name << " [OPTION]... [DATA_FILE]\n"
-        << p.summary << "\n\n"
-        << "DATA_FILE (default: " << p.dataFile << " in the current folder) holds numbers separated by\n"
-        << "white space:\n  " << p.layout << ".\nFor example:\n"
-        << p.example << "\n"
-        << "\nFiles: reads DATA_FILE; writes the report to standard output, messages to standard\n"
-        << "error, and the picture to the file of --svg.\n";
-    if (*p.writes) out << p.writes << "\n";
-    out << "\nOptions:\n"
-        << "  --svg FILE   after the report, write to FILE an SVG picture of\n"
-        << "               " << p.picture << "\n"
-        << "  -h, --help   show this help and exit\n"
-        << "  --version    show the version and exit\n"
-        << "  --           end of the options (for a DATA_FILE that starts with '-')\n"
-        << "\nExit status: 0 report written, 1 bad data or no convergence, 2 wrong command line.\n";
+    out << fill(_("Usage: %1 [OPTION]... [DATA_FILE]"), {p.name}) << "\n"
+        << tr(p.summary) << "\n\n"
+        << fill(_("DATA_FILE (default: %1 in the current folder) holds numbers separated by\n"
+                  "white space:\n  %2.\nFor example:"),
+                {p.dataFile, tr(p.layout)})
+        << "\n"
+        << tr(p.example) << "\n\n"
+        << _("Files: reads DATA_FILE; writes the report to standard output, messages to standard\n"
+             "error, and the picture to the file of --svg.")
+        << "\n";
+    if (*p.writes) out << tr(p.writes) << "\n";
+    const Range digits = rangeOf('d', p), rotations = rangeOf('r', p);
+    out << "\n"
+        << _("Options:") << "\n"
+        << fill(_("  --svg FILE   after the report, write to FILE an SVG picture of\n"
+                  "               %1"),
+                {tr(p.picture)})
+        << "\n"
+        << fill(*p.writes
+                    ? _("  --digits N   write the numbers of the report and of the files written besides\n"
+                        "               the picture with N significant digits, %1 to %2 (default %3)")
+                    : _("  --digits N   write the numbers of the report with N significant digits,\n"
+                        "               %1 to %2 (default %3)"),
+                {std::to_string(digits.minimum), std::to_string(digits.maximum),
+                 std::to_string(Options().digits)})
+        << "\n";
+    if (p.rotations) {
+        out << fill(_("  --max-rotations N\n"
+                      "               stop after at most N rotations, %1 to %2 (default %3)"),
+                    {std::to_string(rotations.minimum), std::to_string(rotations.maximum),
+                     std::to_string(Options().maxRotations)})
+            << "\n";
+    }
+    out << _("  -h, --help   show this help and exit") << "\n"
+        << _("  --version    show the version and exit") << "\n"
+        << _("  --           end of the options (for a DATA_FILE that starts with '-')") << "\n\n"
+        << _("Exit status: 0 report written, 1 bad data or no convergence, 2 wrong command line.") << "\n";
+}
+
+// The value of `text` when it is a whole number from minimum to maximum
+// (decimal digits only: no sign, blank or suffix), else -1.
+long long wholeNumber(const char* text, long long minimum, long long maximum) {
+    if (*text == '\0' || std::strspn(text, "0123456789") != std::strlen(text)) return -1;
+    const long long value = std::strtoll(text, nullptr, 10);  // LLONG_MAX when it is larger
+    return value >= minimum && value <= maximum ? value : -1;
 }
 
 }  // namespace
 
 CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std::ostream& out,
                              std::ostream& err) {
-    static const option longOptions[] = {{"help", no_argument, nullptr, 'h'},
-                                         {"version", no_argument, nullptr, 'V'},
-                                         {"svg", required_argument, nullptr, 's'},
-                                         {nullptr, 0, nullptr, 0}};
+    std::vector<option> longOptions = {{"help", no_argument, nullptr, 'h'},
+                                       {"version", no_argument, nullptr, 'V'},
+                                       {"svg", required_argument, nullptr, 's'},
+                                       {"digits", required_argument, nullptr, 'd'}};
+    if (info.rotations) longOptions.push_back({"max-rotations", required_argument, nullptr, 'r'});
+    longOptions.push_back({nullptr, 0, nullptr, 0});
     CommandLine result;
     auto usageError = [&](const std::string& problem) {
-        err << prefix(info.name) << problem << "; try '" << info.name << " --help'" << std::endl;
+        err << prefix(info.name) << fill(_("%1; try '%2 --help'"), {problem, info.name}) << std::endl;
         result.status = 2;
         return result;
+    };
+    // The value of the number option c, or -1 after a usage error: `text`
+    // is its argument, or null when it has none.
+    auto number = [&](int c, const char* text) {
+        const Range r = rangeOf(c, info);
+        const std::string from = std::to_string(r.minimum), to = std::to_string(r.maximum);
+        const long long value = text ? wholeNumber(text, r.minimum, r.maximum) : -1;
+        if (value >= 0) return static_cast<int>(value);
+        usageError(text ? fill(_("option '%1' needs a whole number from %2 to %3, found '%4'"),
+                               {r.option, from, to, text})
+                        : fill(_("option '%1' needs a whole number from %2 to %3"), {r.option, from, to}));
+        return -1;
     };
 
     opterr = 0;  // the messages are ours
     optind = 0;  // start afresh (GNU), also on a second call
     int c;
-    while ((c = getopt_long(argc, argv, ":h", longOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":h", longOptions.data(), nullptr)) != -1) {
         switch (c) {
             case 'h':
                 printHelp(info, out);
                 return result;
             case 'V':
-                out << info.name << " (zelkor) " << ZELKOR_VERSION << std::endl;
+                out << fill(_("%1 (zelkor) %2"), {info.name, ZELKOR_VERSION}) << std::endl;
                 return result;
             case 's':
-                if (*optarg == '\0') return usageError("option '--svg' needs a file name");
+                if (*optarg == '\0') return usageError(fill(_("option '%1' needs a file name"), {"--svg"}));
                 result.options.svgFile = optarg;
                 break;
+            case 'd':
+                if ((result.options.digits = number(c, optarg)) < 0) return result;
+                break;
+            case 'r':
+                if ((result.options.maxRotations = number(c, optarg)) < 0) return result;
+                break;
             case ':':
-                return usageError(std::string("option '") + argv[optind - 1] + "' needs a file name");
+                if (optopt == 's')
+                    return usageError(fill(_("option '%1' needs a file name"), {argv[optind - 1]}));
+                number(optopt, nullptr);  // the usage error of a number option without its number
+                return result;
             default:
-                if (optopt != 0) return usageError(std::string("unknown option '-") + char(optopt) + "'");
-                return usageError(std::string("unknown option '") + argv[optind - 1] + "'");
+                if (optopt != 0)
+                    return usageError(fill(_("unknown option '%1'"), {std::string("-") + char(optopt)}));
+                return usageError(fill(_("unknown option '%1'"), {argv[optind - 1]}));
         }
     }
     if (argc - optind > 1) {
-        return usageError(std::string("one data file at most, found '") + argv[optind] + "' and '" +
-                          argv[optind + 1] + "'");
+        return usageError(
+            fill(_("one data file at most, found '%1' and '%2'"), {argv[optind], argv[optind + 1]}));
     }
     result.options.dataFile = optind < argc ? argv[optind] : info.dataFile;
     result.options.progress = isatty(STDERR_FILENO) == 1;
@@ -85,5 +152,6 @@ int programMain(int argc, char** argv, const ProgramInfo& info,
     if (!line.run) return line.status;
     const Options& options = line.options;
     const Voice voice(info.name, options.dataFile, std::cerr);
-    return runOnDataFile(voice, info.layout, [&](std::istream& data) { return run(data, voice, options); });
+    return runOnDataFile(voice, tr(info.layout),
+                         [&](std::istream& data) { return run(data, voice, options); });
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The command line shared by the four programs:
 //     PROGRAM [OPTION]... [DATA_FILE]
-// with --svg FILE, --help and --version; `--` ends the options.  Without
-// DATA_FILE a program reads its fixed file in the current folder.
+// with --svg FILE, --digits N, --help and --version (jacobi_rot also
+// --max-rotations N); `--` ends the options.  Without DATA_FILE a program
+// reads its fixed file in the current folder.
 #ifndef ZELKOR_COMMAND_LINE_H
 #define ZELKOR_COMMAND_LINE_H
 
@@ -12,7 +13,10 @@
 
 class Voice;
 
-// What a program says about itself in --help and in its messages.
+// What a program says about itself in --help and in its messages, and the
+// options it takes.  The texts from `summary` on are English, marked with
+// N_() where they are written and looked up with tr() where printed (an
+// empty `writes` is not: gettext keeps its header under "").
 struct ProgramInfo {
     const char* name;      // "lu_spectrum"
     const char* dataFile;  // the fixed data file, "datos4.dat"
@@ -21,13 +25,17 @@ struct ProgramInfo {
     const char* example;   // a three-line example of the data file
     const char* writes;    // files written besides the picture ("" if none)
     const char* picture;   // what --svg draws
+    int maxDigits;         // the largest --digits: 21 in long double, 17 in double
+    bool rotations;        // takes --max-rotations (jacobi_rot)
 };
 
 // The choices of one run.
 struct Options {
-    std::string dataFile;   // as given on the command line, or the fixed name
-    std::string svgFile;    // empty: no picture
-    bool progress = false;  // a progress line may be shown (standard error is a terminal)
+    std::string dataFile;    // as given on the command line, or the fixed name
+    std::string svgFile;     // empty: no picture
+    int digits = 6;          // significant digits of the report's numbers (the stream's default)
+    int maxRotations = 100;  // jacobi_rot's limit on the rotations
+    bool progress = false;   // a progress line may be shown (standard error is a terminal)
 };
 
 // Result of parsing: either run with `options`, or end at once with `status`

@@ -5,9 +5,13 @@
 // token by token (skipping a UTF-8 byte-order mark at the start; a line
 // ends with "\n", "\r\n" or a lone "\r") and turns every problem (a token
 // that is not a number, a number out of range, an order outside its
-// limits, a file that ends early or cannot be read) into an InputError whose message is the one line the
-// program prints on standard error:
+// limits, a file that ends early or cannot be read, a UTF-16 file) into an
+// InputError whose message is the one line the program prints on standard
+// error:
 //     "<program>: <file> line <k>: <problem>"
+// A token's problem says what the token suggests: a character outside
+// ASCII, a decimal comma ("the decimal separator is a point, as in
+// "1.5""), commas between numbers.  Messages go through translate.h.
 // Nothing is allocated in proportion to a number read from the file: a
 // count only limits how far the reading goes.
 #ifndef ZELKOR_DATAFILE_H
@@ -32,7 +36,7 @@ public:
     DataFile(std::istream& in, std::string program, std::string file);
 
     // A whole number in minimum ... maximum; `what` names it in messages
-    // ("the order N").
+    // ("the order N", translated by the caller: _("the order N")).
     int readInt(const std::string& what, int minimum, int maximum);
 
     // One decimal number, converted exactly as formatted stream extraction
@@ -56,6 +60,7 @@ private:
     bool next(std::string& token);  // false at the end of the file
     void count(int c);              // line ends among the characters read
     [[noreturn]] void failAtToken(const std::string& problem) const;
+    std::string withHint(const std::string& problem, const std::string& token, bool decimal) const;
     std::string quoted(const std::string& token) const;
     template <class T>
     T number(T (*convert)(const char*, char**)) const;
@@ -93,7 +98,12 @@ bool reportWritten(const Voice& voice);
 // Opens the voice's file (a path, relative to the current folder unless
 // absolute), runs `run` on it and returns its exit status.  A missing file
 // gets "<program>: cannot open <file> in the current folder (expected:
-// <expected>)", without "in the current folder" when the name holds a '/';
+// <expected>)", without "in the current folder" when the name holds a '/',
+// and "; found <similar>: rename it?" when the folder where it was looked
+// for holds a regular file of a similar name (other case, an added
+// extension, another extension: "gausslu.dat.txt"; the first in byte
+// order; at most 10000 entries are looked at); `expected` is looked up
+// with tr();
 // one that exists but cannot be read "<program>: cannot read <file>:
 // <reason>" (a folder: "Is a directory"); exhausted memory and a report
 // that could not be written completely get one line as well.  Status 1 for

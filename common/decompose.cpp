@@ -2,6 +2,7 @@
 #include "decompose.h"
 
 #include "progress.h"
+#include "translate.h"
 
 using namespace ZELKOR;
 
@@ -11,28 +12,40 @@ namespace {
 // eigenvalues): k of the total found, the eigenvectors once all are.
 void eigenvaluesFound(void* context, int found) {
     ProgressLine* line = static_cast<ProgressLine*>(context);
-    line->show(found < line->total() ? "iteration" : "eigenvectors", found);
+    line->show(found < line->total() ? _("iteration") : _("eigenvectors"), found);
 }
 
 }  // namespace
+
+bool decomposeWith(int order, const Voice& voice, bool progress, const std::string& leftover,
+                   const char* diverged,
+                   const std::function<DecompositionOutcome(const EigenObserver&)>& compute) {
+    DecompositionOutcome outcome{false, ""};
+    {
+        ProgressLine line(voice.program(), order, _("eigenvalues"), progress, voice.stream());
+        line.show(_("reduction"));
+        outcome = compute(EigenObserver{&eigenvaluesFound, &line});
+    }
+    if (!outcome.converged) {
+        voice.aboutFile(diverged);
+        return false;
+    }
+    voice.line(leftover);
+    if (!outcome.balancedNote.empty()) voice.aboutFile(outcome.balancedNote);
+    return true;
+}
 
 std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& voice, bool progress,
                                             const std::string& leftover, const DecompositionWords& words,
                                             bool vectors) {
     std::unique_ptr<Eigenvalue<Real>> E;
-    {
-        ProgressLine line(voice.program(), A.num_rows(), "eigenvalues", progress, voice.stream());
-        line.show("reduction");
+    auto eigen = [&](const EigenObserver& observer) {
         EigenOptions options;
         options.vectors = vectors;
-        options.observer = EigenObserver{&eigenvaluesFound, &line};
+        options.observer = observer;
         E = std::make_unique<Eigenvalue<Real>>(A, options);
-    }
-    if (!E->isConverged()) {
-        voice.aboutFile(words.diverged);
-        return nullptr;
-    }
-    voice.line(leftover);
-    if (E->isBalanced()) voice.aboutFile(words.balanced);
+        return DecompositionOutcome{E->isConverged() != 0, E->isBalanced() ? words.balanced : ""};
+    };
+    if (!decomposeWith(A.num_rows(), voice, progress, leftover, words.diverged, eigen)) return nullptr;
     return E;
 }

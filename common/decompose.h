@@ -5,6 +5,7 @@
 #ifndef ZELKOR_DECOMPOSE_H
 #define ZELKOR_DECOMPOSE_H
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,22 @@ struct DecompositionWords {
     const char* diverged;
     const char* balanced;
 };
+
+// What a decomposition came to: whether it converged, and what the voice
+// says of its balancing (nothing when empty).
+struct DecompositionOutcome {
+    bool converged;
+    std::string balancedNote;
+};
+
+// Runs compute(observer) with a progress line over `order` eigenvalues on
+// the voice's stream when `progress` (the observer draws it; the line is
+// erased when compute returns).  When the outcome did not converge the
+// voice says `diverged` about the file and the result is false; otherwise
+// it says the left-over warning (if any) and the outcome's balanced note.
+bool decomposeWith(int order, const Voice& voice, bool progress, const std::string& leftover,
+                   const char* diverged,
+                   const std::function<DecompositionOutcome(const ZELKOR::EigenObserver&)>& compute);
 
 // Decomposes A, balanced when badly scaled, with a progress line over its
 // eigenvalues on the voice's stream when `progress`; without `vectors`, the

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <utility>
 
+#include "translate.h"
 #include "voice.h"
 
 ProgressLine::ProgressLine(const std::string& program, int total, std::string units, bool enabled,
@@ -17,8 +18,10 @@ void ProgressLine::show(const std::string& stage, int done) {
     last_ = now;
     std::string line = opening_ + stage;
     if (done >= 0) {
-        line += ", " + std::to_string(done) + " of " + std::to_string(total_) + " " + units_ + " (" +
-                std::to_string(total_ > 0 ? 100LL * done / total_ : 100) + "%)";
+        // TRANSLATORS: the progress line's count, e.g. "120 of 400 eigenvalues (30%)".
+        line += ", " + fill(_("%1 of %2 %3 (%4%%)"),
+                            {std::to_string(done), std::to_string(total_), units_,
+                             std::to_string(total_ > 0 ? 100LL * done / total_ : 100)});
     }
     std::string pad(width_ > line.size() ? width_ - line.size() : 0, ' ');
     err_ << '\r' << line << pad << std::flush;

@@ -11,14 +11,21 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "voice.h"
 
 namespace {
 
-// Plot area inside the picture, in picture units.
-constexpr double left = 90, top = 70, plotWidth = 560, plotHeight = 380, squareSide = 460;
+// Plot area inside the picture, in picture units; the plot's top edge
+// moves down by one note's height for each note after the first.
+constexpr double left = 90, plotTop = 70, plotWidth = 560, plotHeight = 380, squareSide = 460;
 constexpr double right = 30, bottom = 70;
+constexpr double titleSize = 18, noteSize = 13, noteStep = 17, legendSize = 13, legendRow = 20;
+// The legend: a swatch, a gap, the text; entries apart by entryGap.
+constexpr double swatchWidth = 30, swatchGap = 6, entryGap = 20, margin = 10;
 
 // Length of the well-formed UTF-8 sequence of two to four bytes at s[i],
 // or 0 (overlong forms and surrogates are not checked).
@@ -54,6 +61,74 @@ std::string escaped(const std::string& s) {
             r += '?';
     }
     return r;
+}
+
+// The text split into characters: each well-formed UTF-8 sequence, and
+// each other byte, is one.
+std::vector<std::string> characters(const std::string& s) {
+    std::vector<std::string> cs;
+    for (std::size_t i = 0; i < s.size();) {
+        std::size_t n = static_cast<unsigned char>(s[i]) >= 0x80 ? utf8Length(s, i) : 0;
+        n = std::max<std::size_t>(n, 1);
+        cs.push_back(s.substr(i, n));
+        i += n;
+    }
+    return cs;
+}
+
+// A character's width in ems, estimated from above for the usual
+// sans-serif fonts (DejaVu Sans, Liberation Sans).
+double ems(const std::string& c) {
+    if (c.size() > 1) return 1;  // beyond ASCII: up to a full em (CJK)
+    const char k = c[0];
+    auto among = [k](const char* set) { return k != '\0' && std::strchr(set, k) != nullptr; };
+    if (among(" .,:;'|!ijlft()[]")) return 0.4;
+    if (among("mwMW@%")) return 1;
+    if ((k >= 'A' && k <= 'Z') || among("<>=+~#&")) return 0.85;
+    return 0.65;
+}
+
+double textWidth(const std::string& s, double size) {
+    double w = 0;
+    for (const std::string& c : characters(s)) w += ems(c) * size;
+    return w;
+}
+
+// The last component of a path ("a/b/c.dat" gives "c.dat").
+std::string baseName(std::string path) {
+    while (path.size() > 1 && path.back() == '/') path.pop_back();
+    const std::string::size_type slash = path.rfind('/');
+    return slash == std::string::npos || path.size() == 1 ? path : path.substr(slash + 1);
+}
+
+// The pattern with %1 the name, the name's middle replaced by "…" so that
+// the text is at most `room` wide: as many characters as fit are kept
+// from its ends, alternately from the front and the back.
+std::string fitted(const std::string& pattern, const std::string& name, double size, double room) {
+    std::string whole = fill(pattern, {name});
+    if (textWidth(whole, size) <= room) return whole;
+    const std::string ellipsis = "…";
+    const std::vector<std::string> cs = characters(name);
+    double used = textWidth(fill(pattern, {ellipsis}), size);
+    std::size_t head = 0, tail = 0;
+    while (head + tail < cs.size()) {
+        const bool front = head <= tail;
+        const double w = ems(front ? cs[head] : cs[cs.size() - 1 - tail]) * size;
+        if (used + w > room) break;
+        used += w;
+        ++(front ? head : tail);
+    }
+    std::string shortened;
+    for (std::size_t k = 0; k < head; ++k) shortened += cs[k];
+    shortened += ellipsis;
+    for (std::size_t k = cs.size() - tail; k < cs.size(); ++k) shortened += cs[k];
+    return fill(pattern, {shortened});
+}
+
+// The markers' radius for n points, in picture units: 18/√n within
+// [1.5, 4.5], so that a few hundred points stay apart on the plot.
+double markerRadius(std::size_t n) {
+    return n == 0 ? 4.5 : std::clamp(18 / std::sqrt(static_cast<double>(n)), 1.5, 4.5);
 }
 
 // A picture coordinate; far outside the picture it is held at ±1e6.
@@ -155,62 +230,266 @@ void equalise(Scale& a, Scale& b) {
 
 }  // namespace
 
-SvgChart::SvgChart(std::string title, Axis x, Axis y, bool equalScale)
-    : title_(std::move(title)), x_(std::move(x)), y_(std::move(y)), equal_(equalScale) {}
+struct SvgChart::Frame {
+    Scale sx, sy;
+    double top, w, h, width, height;
+    double r;  // of the markers
+    double px(double v) const { return left + sx.at(v) * w; }
+    double py(double v) const { return top + h - sy.at(v) * h; }
+};
+
+// A marker in picture coordinates: `count` points, drawn in the style of
+// items_[item].
+struct SvgChart::Marker {
+    double x, y;
+    int count;
+    std::size_t item;
+};
+
+namespace {
+
+// The room of an entry's swatch and of the whole entry in the legend.
+double swatchRoom(const LegendEntry& e) {
+    return e.swatch == LegendEntry::None ? 0 : swatchWidth + swatchGap;
+}
+double entryWidth(const LegendEntry& e) { return swatchRoom(e) + textWidth(e.text, legendSize); }
+
+// The legend's entries, row by row: [first, last) of each row, every row
+// at most `room` wide.
+using Rows = std::vector<std::pair<std::size_t, std::size_t>>;
+
+Rows legendRows(const std::vector<LegendEntry>& entries, double room) {
+    Rows rows;
+    double x = 0;
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+        const double w = entryWidth(entries[k]);
+        if (rows.empty() || x + entryGap + w > room) {
+            rows.push_back({k, k});
+            x = -entryGap;
+        }
+        x += entryGap + w;
+        rows.back().second = k + 1;
+    }
+    return rows;
+}
+
+double rowWidth(const std::vector<LegendEntry>& entries, std::size_t first, std::size_t last) {
+    double w = -entryGap;
+    for (std::size_t k = first; k < last; ++k) w += entryGap + entryWidth(entries[k]);
+    return w;
+}
+
+// The swatch of an entry, in the box from x (width swatchWidth) centred on y.
+void writeSwatch(std::ostream& out, const LegendEntry& e, double x, double y) {
+    auto line = [&](const char* dash) {
+        out << "<line x1=\"" << num(x) << "\" y1=\"" << num(y) << "\" x2=\"" << num(x + swatchWidth)
+            << "\" y2=\"" << num(y) << "\" stroke=\"" << e.colour << "\" stroke-width=\"1.5\"" << dash
+            << "/>\n";
+    };
+    auto dot = [&](double cx) {
+        out << "<circle class=\"swatch\" cx=\"" << num(cx) << "\" cy=\"" << num(y) << "\" r=\"4.5\" fill=\""
+            << e.colour << "\" stroke=\"white\" stroke-width=\"0.9\"/>\n";
+    };
+    switch (e.swatch) {
+        case LegendEntry::Marker:
+            dot(x + swatchWidth / 2);
+            break;
+        case LegendEntry::MarkerOnLine:
+            line("");
+            dot(x + swatchWidth / 2);
+            break;
+        case LegendEntry::Line:
+            line("");
+            break;
+        case LegendEntry::DashedLine:
+            line(" stroke-dasharray=\"6 4\"");
+            break;
+        case LegendEntry::Pair:
+            line(" stroke-dasharray=\"4 3\"");
+            dot(x + 5);
+            dot(x + swatchWidth - 5);
+            break;
+        case LegendEntry::Ring:
+            out << "<circle class=\"swatch\" cx=\"" << num(x + swatchWidth / 2) << "\" cy=\"" << num(y)
+                << "\" r=\"8\" fill=\"none\" stroke=\"" << e.colour << "\" stroke-dasharray=\"3 2\"/>\n";
+            break;
+        case LegendEntry::None:
+            break;
+    }
+}
+
+// The legend's rows, each centred in the picture's width, from `top` down.
+void writeLegend(std::ostream& out, const std::vector<LegendEntry>& entries, const Rows& rows, double width,
+                 double top) {
+    if (rows.empty()) return;
+    out << "<g class=\"legend\">\n";
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        const auto [first, last] = rows[row];
+        double x = (width - rowWidth(entries, first, last)) / 2;
+        const double y = top + legendRow * (static_cast<double>(row) + 0.5);
+        for (std::size_t k = first; k < last; ++k) {
+            const LegendEntry& e = entries[k];
+            out << "<g class=\"legend-entry\" data-kind=\"" << escaped(e.kind) << "\">\n";
+            writeSwatch(out, e, x, y);
+            x += swatchRoom(e);
+            out << "<text x=\"" << num(x) << "\" y=\"" << num(y)
+                << "\" dominant-baseline=\"middle\" font-size=\"" << num(legendSize) << "\">"
+                << escaped(e.text) << "</text>\n</g>\n";
+            x += textWidth(e.text, legendSize) + entryGap;
+        }
+    }
+    out << "</g>\n";
+}
+
+}  // namespace
+
+SvgChart::SvgChart(std::string titlePattern, const std::string& dataFile, Axis x, Axis y, bool equalScale)
+    : title_(std::move(titlePattern)),
+      file_(baseName(dataFile)),
+      x_(std::move(x)),
+      y_(std::move(y)),
+      equal_(equalScale) {}
 
 void SvgChart::points(const std::vector<double>& xs, const std::vector<double>& ys, const std::string& cls,
-                      const std::string& colour) {
-    items_.push_back({Item::Points, xs, ys, cls, colour, "", false, 0});
+                      const std::string& colour, bool merge) {
+    items_.push_back({Item::Points, xs, ys, cls, colour, "", false, 0, merge});
 }
 
 void SvgChart::polyline(const std::vector<double>& xs, const std::vector<double>& ys,
                         const std::string& colour, bool dashed) {
-    items_.push_back({Item::Line, xs, ys, "line", colour, "", dashed, 0});
+    items_.push_back({Item::Line, xs, ys, "line", colour, "", dashed, 0, false});
 }
 
 void SvgChart::hline(double y, const std::string& label, const std::string& colour, bool dashed) {
-    items_.push_back({Item::HLine, {}, {y}, "level", colour, label, dashed, 0});
+    items_.push_back({Item::HLine, {}, {y}, "level", colour, label, dashed, 0, false});
 }
 
 void SvgChart::circle(double x, double y, double r, const std::string& colour) {
-    items_.push_back({Item::Circle, {x - r, x + r}, {y - r, y + r}, "circle", colour, "", false, r});
+    items_.push_back({Item::Circle, {x - r, x + r}, {y - r, y + r}, "circle", colour, "", false, r, false});
 }
 
 void SvgChart::note(const std::string& text) { notes_.push_back(text); }
 
-void SvgChart::write(std::ostream& out) const {
+void SvgChart::legend(const LegendEntry& entry) { legend_.push_back(entry); }
+
+void SvgChart::mergedLegend(const std::string& text) { mergedLegend_ = text; }
+
+// Every placeable point as a marker; those of merging sets grouped in
+// sorted order: each group is the first point not yet taken and every
+// later one within half a radius of it.
+std::vector<SvgChart::Marker> SvgChart::markers(const Frame& f) const {
+    std::vector<Marker> drawn, merging;
+    auto held = [](double v) { return std::fmax(-1e6, std::fmin(1e6, v)); };
+    for (std::size_t k = 0; k < items_.size(); ++k) {
+        const Item& it = items_[k];
+        if (it.kind != Item::Points) continue;
+        for (std::size_t i = 0; i < it.xs.size(); ++i) {
+            if (!placeable(it.xs[i], x_.log) || !std::isfinite(it.ys[i])) continue;
+            (it.merge ? merging : drawn).push_back({held(f.px(it.xs[i])), held(f.py(it.ys[i])), 1, k});
+        }
+    }
+    std::stable_sort(merging.begin(), merging.end(), [](const Marker& a, const Marker& b) {
+        return a.x != b.x ? a.x < b.x : a.y != b.y ? a.y < b.y : a.item < b.item;
+    });
+    const double near = f.r / 2;
+    std::vector<bool> taken(merging.size(), false);
+    for (std::size_t i = 0; i < merging.size(); ++i) {
+        if (taken[i]) continue;
+        Marker group = merging[i];
+        for (std::size_t j = i + 1; j < merging.size() && merging[j].x - merging[i].x <= near; ++j) {
+            if (taken[j] || std::hypot(merging[j].x - merging[i].x, merging[j].y - merging[i].y) > near)
+                continue;
+            taken[j] = true;
+            group.x += merging[j].x;
+            group.y += merging[j].y;
+            group.count += 1;
+            group.item = std::min(group.item, merging[j].item);
+        }
+        group.x /= group.count;
+        group.y /= group.count;
+        drawn.push_back(group);
+    }
+    return drawn;
+}
+
+// The plot's scales and place in the picture, the markers' radius; the
+// picture's height without the legend.
+SvgChart::Frame SvgChart::frame() const {
     std::vector<double> xs, ys;
+    std::size_t pointCount = 0;
     for (const Item& it : items_) {
         xs.insert(xs.end(), it.xs.begin(), it.xs.end());
         ys.insert(ys.end(), it.ys.begin(), it.ys.end());
+        if (it.kind == Item::Points) pointCount += it.xs.size();
     }
-    Scale sx = usable(makeScale(xs, x_)), sy = usable(makeScale(ys, y_));
-    if (equal_) equalise(sx, sy);
-    const double w = equal_ ? squareSide : plotWidth, h = equal_ ? squareSide : plotHeight;
-    const double width = left + w + right, height = top + h + bottom;
-    auto px = [&](double v) { return left + sx.at(v) * w; };
-    auto py = [&](double v) { return top + h - sy.at(v) * h; };
-    auto pathOf = [&](const Item& it) {
-        std::string d;
-        for (std::size_t i = 0; i < it.xs.size(); ++i) {
-            if (!placeable(it.xs[i], x_.log) || !std::isfinite(it.ys[i])) continue;
-            d += num(px(it.xs[i])) + "," + num(py(it.ys[i])) + " ";
-        }
-        return d;
-    };
+    Frame f;
+    f.sx = usable(makeScale(xs, x_));
+    f.sy = usable(makeScale(ys, y_));
+    if (equal_) equalise(f.sx, f.sy);
+    f.w = equal_ ? squareSide : plotWidth;
+    f.h = equal_ ? squareSide : plotHeight;
+    f.top = plotTop + noteStep * static_cast<double>(notes_.size() > 1 ? notes_.size() - 1 : 0);
+    f.width = left + f.w + right;
+    f.height = f.top + f.h + bottom;
+    f.r = markerRadius(pointCount);
+    return f;
+}
+
+void SvgChart::write(std::ostream& out) const {
+    Frame f = frame();
+    const std::vector<Marker> marks = markers(f);
+    std::vector<LegendEntry> entries = legend_;
+    const bool merged = std::any_of(marks.begin(), marks.end(), [](const Marker& m) { return m.count > 1; });
+    if (merged && !mergedLegend_.empty())
+        entries.push_back({LegendEntry::None, "multiple", "black", mergedLegend_});
+    const Rows rows = legendRows(entries, f.width - 2 * margin);
+    const double legendTop = f.height;
+    if (!rows.empty()) f.height += legendRow * static_cast<double>(rows.size()) + 8;
 
     out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(width) << "\" height=\"" << num(height)
-        << "\" viewBox=\"0 0 " << num(width) << " " << num(height)
+        << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << num(f.width) << "\" height=\""
+        << num(f.height) << "\" viewBox=\"0 0 " << num(f.width) << " " << num(f.height)
         << "\" font-family=\"sans-serif\" font-size=\"15\">\n"
         << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n"
-        << "<text x=\"" << num(width / 2) << "\" y=\"28\" text-anchor=\"middle\" font-size=\"18\">"
-        << escaped(title_) << "</text>\n";
+        << "<text class=\"title\" x=\"" << num(f.width / 2)
+        << "\" y=\"28\" text-anchor=\"middle\" font-size=\"" << num(titleSize) << "\">"
+        << escaped(fitted(title_, file_, titleSize, f.width - 2 * margin)) << "</text>\n";
     for (std::size_t i = 0; i < notes_.size(); ++i)
-        out << "<text x=\"" << num(width / 2) << "\" y=\"" << num(48 + 17 * i)
-            << "\" text-anchor=\"middle\" font-size=\"13\">" << escaped(notes_[i]) << "</text>\n";
+        out << "<text class=\"note\" x=\"" << num(f.width / 2) << "\" y=\""
+            << num(48 + noteStep * static_cast<double>(i)) << "\" text-anchor=\"middle\" font-size=\""
+            << num(noteSize) << "\">" << escaped(notes_[i]) << "</text>\n";
+    writeAxes(out, f);
 
-    // Grid, ticks and their labels.
+    // The items, clipped to the plot; the markers last, over the lines.
+    out << "<clipPath id=\"plot\"><rect x=\"" << num(left) << "\" y=\"" << num(f.top) << "\" width=\""
+        << num(f.w) << "\" height=\"" << num(f.h) << "\"/></clipPath>\n<g clip-path=\"url(#plot)\">\n";
+    writeItems(out, f);
+    writeMarkers(out, f, marks);
+    out << "</g>\n";
+    writeLegend(out, entries, rows, f.width, legendTop);
+    out << "</svg>\n";
+}
+
+// Each marker; one that stands for several points with their number.
+void SvgChart::writeMarkers(std::ostream& out, const Frame& f, const std::vector<Marker>& marks) const {
+    for (const Marker& m : marks) {
+        const Item& it = items_[m.item];
+        out << "<circle class=\"" << it.cls << "\" cx=\"" << num(m.x) << "\" cy=\"" << num(m.y) << "\" r=\""
+            << num(f.r) << "\" fill=\"" << it.colour << "\" stroke=\"white\" stroke-width=\"" << num(f.r / 5)
+            << "\"";
+        if (m.count > 1) out << " data-count=\"" << m.count << "\"";
+        out << "/>\n";
+        if (m.count > 1)
+            out << "<text class=\"count\" x=\"" << num(m.x + f.r + 1.5) << "\" y=\"" << num(m.y - f.r - 1)
+                << "\" font-size=\"12\" fill=\"" << it.colour << "\">"
+                << escaped(fill(_("×%1"), {std::to_string(m.count)})) << "</text>\n";
+    }
+}
+
+// Grid, ticks and their labels, the frame and the axis labels.
+void SvgChart::writeAxes(std::ostream& out, const Frame& f) const {
+    const Scale &sx = f.sx, &sy = f.sy;
+    const double top = f.top, w = f.w, h = f.h;
     out << "<g class=\"xticks\" data-scale=\"" << (sx.log ? "log" : "linear") << "\">\n";
     for (double k = std::ceil(sx.lo / sx.step - 1e-9); k * sx.step <= sx.hi + 1e-9 * sx.step; ++k) {
         double v = k * sx.step, x = left + (v - sx.lo) / (sx.hi - sx.lo) * w;
@@ -231,56 +510,78 @@ void SvgChart::write(std::ostream& out) const {
     }
     out << "</g>\n<rect class=\"frame\" x=\"" << num(left) << "\" y=\"" << num(top) << "\" width=\"" << num(w)
         << "\" height=\"" << num(h) << "\" fill=\"none\" stroke=\"black\"/>\n"
-        << "<text x=\"" << num(left + w / 2) << "\" y=\"" << num(height - 18) << "\" text-anchor=\"middle\">"
-        << escaped(x_.label) << "</text>\n"
+        << "<text x=\"" << num(left + w / 2) << "\" y=\"" << num(top + h + bottom - 18)
+        << "\" text-anchor=\"middle\">" << escaped(x_.label) << "</text>\n"
         << "<text transform=\"translate(22 " << num(top + h / 2) << ") rotate(-90)\" text-anchor=\"middle\">"
         << escaped(y_.label) << "</text>\n";
+}
 
-    // The items, clipped to the plot.
-    out << "<clipPath id=\"plot\"><rect x=\"" << num(left) << "\" y=\"" << num(top) << "\" width=\"" << num(w)
-        << "\" height=\"" << num(h) << "\"/></clipPath>\n<g clip-path=\"url(#plot)\">\n";
+// The lines and circles (the points are drawn as markers).
+void SvgChart::writeItems(std::ostream& out, const Frame& f) const {
+    auto pathOf = [&](const Item& it) {
+        std::string d;
+        for (std::size_t i = 0; i < it.xs.size(); ++i) {
+            if (!placeable(it.xs[i], x_.log) || !std::isfinite(it.ys[i])) continue;
+            d += num(f.px(it.xs[i])) + "," + num(f.py(it.ys[i])) + " ";
+        }
+        return d;
+    };
     for (const Item& it : items_) {
         const std::string dash = it.dashed ? "\" stroke-dasharray=\"6 4" : "";
         if (it.kind == Item::Line) {
             out << "<polyline points=\"" << pathOf(it) << "\" fill=\"none\" stroke=\"" << it.colour
                 << "\" stroke-width=\"1.5" << dash << "\"/>\n";
         } else if (it.kind == Item::HLine && std::isfinite(it.ys[0])) {
-            out << "<line class=\"level\" x1=\"" << num(left) << "\" y1=\"" << num(py(it.ys[0])) << "\" x2=\""
-                << num(left + w) << "\" y2=\"" << num(py(it.ys[0])) << "\" stroke=\"" << it.colour
-                << "\" stroke-width=\"1.5" << dash << "\"/>\n"
-                << "<text x=\"" << num(left + w - 6) << "\" y=\"" << num(py(it.ys[0]) - 6)
-                << "\" text-anchor=\"end\" fill=\"" << it.colour << "\">" << escaped(it.label) << "</text>\n";
+            const double y = f.py(it.ys[0]);
+            out << "<line class=\"level\" x1=\"" << num(left) << "\" y1=\"" << num(y) << "\" x2=\""
+                << num(left + f.w) << "\" y2=\"" << num(y) << "\" stroke=\"" << it.colour
+                << "\" stroke-width=\"1.5" << dash << "\"/>\n";
+            if (!it.label.empty())
+                out << "<text x=\"" << num(left + f.w - 6) << "\" y=\"" << num(y - 6)
+                    << "\" text-anchor=\"end\" fill=\"" << it.colour << "\">" << escaped(it.label)
+                    << "</text>\n";
         } else if (it.kind == Item::Circle) {
-            out << "<circle class=\"circle\" cx=\"" << num(px(it.xs[0] + it.r)) << "\" cy=\""
-                << num(py(it.ys[0] + it.r)) << "\" r=\"" << num(it.r / (sx.hi - sx.lo) * w)
+            out << "<circle class=\"circle\" cx=\"" << num(f.px(it.xs[0] + it.r)) << "\" cy=\""
+                << num(f.py(it.ys[0] + it.r)) << "\" r=\"" << num(it.r / (f.sx.hi - f.sx.lo) * f.w)
                 << "\" fill=\"none\" stroke=\"" << it.colour << "\" stroke-dasharray=\"4 4\"/>\n";
-        } else if (it.kind == Item::Points) {
-            for (std::size_t i = 0; i < it.xs.size(); ++i) {
-                if (!placeable(it.xs[i], x_.log) || !std::isfinite(it.ys[i])) continue;
-                out << "<circle class=\"" << it.cls << "\" cx=\"" << num(px(it.xs[i])) << "\" cy=\""
-                    << num(py(it.ys[i])) << "\" r=\"4.5\" fill=\"" << it.colour << "\"/>\n";
-            }
         }
     }
-    out << "</g>\n</svg>\n";
 }
 
-SvgChart complexPlaneChart(const std::string& title, const std::vector<double>& re,
-                           const std::vector<double>& im, bool unitCircle) {
-    SvgChart chart(title, {"real part", false, false}, {"imaginary part", false, false}, true);
+SvgChart complexPlaneChart(const std::string& titlePattern, const std::string& dataFile,
+                           const std::vector<double>& re, const std::vector<double>& im, PlanePoints what,
+                           bool unitCircle) {
+    const char *realColour = "#1b65b5", *pairColour = "#d95f02", *circleColour = "#888";
+    SvgChart chart(titlePattern, dataFile, {_("real part"), false, false},
+                   {_("imaginary part"), false, false}, true);
     std::vector<double> rx, ry, px, py;
     for (std::size_t k = 0; k < re.size(); ++k) {
         (im[k] == 0 ? rx : px).push_back(re[k]);
         (im[k] == 0 ? ry : py).push_back(im[k]);
     }
-    if (unitCircle) chart.circle(0, 0, 1, "#888");
+    const bool roots = what == PlanePoints::Roots;
+    const unsigned long reals = rx.size(), pairs = px.size() / 2;
+    // Past a few dozen pairs their joins would cover the plot.
+    const bool joined = pairs <= 24;
+    if (unitCircle) chart.circle(0, 0, 1, circleColour);
     chart.hline(0, "", "black", false);  // the real axis
-    for (std::size_t k = 0; k + 1 < px.size(); k += 2)
-        chart.polyline({px[k], px[k + 1]}, {py[k], py[k + 1]}, "#d95f02", true);
-    chart.points(rx, ry, "point", "#1b65b5");
-    chart.points(px, py, "point", "#d95f02");
-    chart.note("real: " + std::to_string(rx.size()) + ", complex-conjugate pairs (joined): " +
-               std::to_string(px.size() / 2) + (unitCircle ? "; dashed circle: |z| = 1" : ""));
+    for (std::size_t k = 0; joined && k + 1 < px.size(); k += 2)
+        chart.polyline({px[k], px[k + 1]}, {py[k], py[k + 1]}, pairColour, true);
+    chart.points(rx, ry, "point", realColour, true);
+    chart.points(px, py, "point", pairColour, true);
+
+    if (reals > 0)
+        chart.legend({LegendEntry::Marker, "real", realColour,
+                      fill(roots ? trn("%1 real root", "%1 real roots", reals)
+                                 : trn("%1 real eigenvalue", "%1 real eigenvalues", reals),
+                           {std::to_string(reals)})});
+    if (pairs > 0)
+        chart.legend({joined ? LegendEntry::Pair : LegendEntry::Marker, "pair", pairColour,
+                      fill(trn("%1 complex-conjugate pair", "%1 complex-conjugate pairs", pairs),
+                           {std::to_string(pairs)})});
+    if (unitCircle) chart.legend({LegendEntry::Ring, "circle", circleColour, _("unit circle |z| = 1")});
+    chart.mergedLegend(roots ? _("×k: k roots that coincide on the picture")
+                             : _("×k: k eigenvalues that coincide on the picture"));
     return chart;
 }
 

@@ -1,21 +1,33 @@
 // SPDX-License-Identifier: MIT
 // Charts as self-contained SVG text: a framed plot with labelled ticks on
-// both axes, points, polylines, horizontal lines, circles and notes.
-// Items are given in data coordinates; the ranges are chosen when the text
-// is made, from every finite value drawn (positive values on a logarithmic
-// axis).  Values that cannot be placed (not finite; not positive on a
-// logarithmic axis) are clamped to the bottom edge if zero or negative, and
-// left out if not finite.
+// both axes, points, polylines, horizontal lines, circles, notes and a
+// legend.  Items are given in data coordinates; the ranges are chosen when
+// the text is made, from every finite value drawn (positive values on a
+// logarithmic axis).  Values that cannot be placed (not finite; not
+// positive on a logarithmic axis) are clamped to the bottom edge if zero or
+// negative, and left out if not finite.
+//
+// Every word is given already translated (translate.h).  The title names
+// the data file by its base name, shortened in the middle ("…") when the
+// title would not fit the picture's width.  Markers shrink with their
+// number (a radius from 4.5 picture units for 16 points or fewer down to
+// 1.5 from 144 on), outlined in white.
 //
 // Tick labels carry the class "xtick" or "ytick" and sit exactly at their
 // tick (x for the x axis, y for the y axis); the scale of each axis is in
-// the attribute data-scale ("linear" or "log") of its tick group.
+// the attribute data-scale ("linear" or "log") of its tick group.  Markers
+// have the class given to points(); one that stands for several points has
+// their number in data-count and a label "×k" of class "count" beside it.
+// The legend is a group of class "legend", one group of class
+// "legend-entry" per entry with its kind in data-kind.
 #ifndef ZELKOR_SVG_H
 #define ZELKOR_SVG_H
 
 #include <iosfwd>
 #include <string>
 #include <vector>
+
+#include "translate.h"
 
 class Voice;
 
@@ -25,23 +37,41 @@ struct Axis {
     bool integer = false;  // linear, ticks on whole numbers only
 };
 
+// One line of the legend: a small drawing of the item and its text.
+struct LegendEntry {
+    enum Swatch { Marker, MarkerOnLine, Line, DashedLine, Pair, Ring, None } swatch;
+    std::string kind;  // data-kind, for readers of the picture
+    std::string colour, text;
+};
+
 class SvgChart {
 public:
-    // equalScale: one data unit is the same length on both axes (a square
-    // plot), for points in the complex plane.
-    SvgChart(std::string title, Axis x, Axis y, bool equalScale = false);
+    // titlePattern: %1 stands for the base name of dataFile.  equalScale:
+    // one data unit is the same length on both axes (a square plot), for
+    // points in the complex plane.
+    SvgChart(std::string titlePattern, const std::string& dataFile, Axis x, Axis y, bool equalScale = false);
 
-    // Filled circles of class `cls`.
+    // Filled circles of class `cls`.  With `merge`, the points of every
+    // merging set that fall on one another on the picture (centres closer
+    // than half a marker's radius) are drawn as one marker at their mean,
+    // labelled with their number; such a marker takes the colour of the
+    // set added first among its points.
     void points(const std::vector<double>& xs, const std::vector<double>& ys, const std::string& cls,
-                const std::string& colour);
+                const std::string& colour, bool merge = false);
     void polyline(const std::vector<double>& xs, const std::vector<double>& ys, const std::string& colour,
                   bool dashed = false);
-    // A line across the plot at height y, labelled at its right end.
+    // A line across the plot at height y, labelled at its right end unless
+    // the label is empty.
     void hline(double y, const std::string& label, const std::string& colour, bool dashed = true);
     // A circle of radius r around (x, y) in data units (equal scale only).
     void circle(double x, double y, double r, const std::string& colour);
     // A line of text under the title.
     void note(const std::string& text);
+    // An entry of the legend, under the plot, in the order given.
+    void legend(const LegendEntry& entry);
+    // The legend's last entry, shown only when some marker stands for
+    // several points.
+    void mergedLegend(const std::string& text);
 
     void write(std::ostream& out) const;
 
@@ -52,19 +82,35 @@ private:
         std::string cls, colour, label;
         bool dashed;
         double r;
+        bool merge;
     };
-    std::string title_;
+    struct Frame;
+    struct Marker;
+    Frame frame() const;
+    std::vector<Marker> markers(const Frame& f) const;
+    void writeAxes(std::ostream& out, const Frame& f) const;
+    void writeItems(std::ostream& out, const Frame& f) const;
+    void writeMarkers(std::ostream& out, const Frame& f, const std::vector<Marker>& marks) const;
+
+    std::string title_, file_;
     Axis x_, y_;
     bool equal_;
     std::vector<Item> items_;
     std::vector<std::string> notes_;
+    std::vector<LegendEntry> legend_;
+    std::string mergedLegend_;
 };
 
-// The eigenvalues re[k] + i·im[k] in the complex plane, one scale on both
-// axes, the real axis drawn; real ones in one colour, each conjugate pair
-// in another, joined by a dashed line.  unitCircle adds |z| = 1.
-SvgChart complexPlaneChart(const std::string& title, const std::vector<double>& re,
-                           const std::vector<double>& im, bool unitCircle);
+// What the points of a complex-plane picture are, for its legend.
+enum class PlanePoints { Eigenvalues, Roots };
+
+// The values re[k] + i·im[k] in the complex plane, one scale on both axes,
+// the real axis drawn; real ones in one colour, each conjugate pair in
+// another, joined by a dashed line (up to 24 pairs); coinciding values
+// drawn once with their number.  unitCircle adds |z| = 1.  The legend counts each kind.
+SvgChart complexPlaneChart(const std::string& titlePattern, const std::string& dataFile,
+                           const std::vector<double>& re, const std::vector<double>& im, PlanePoints what,
+                           bool unitCircle);
 
 // Empty when a file may be created or replaced at `path`, otherwise the
 // reason (the system's message).  Creates nothing.

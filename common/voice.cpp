@@ -7,6 +7,8 @@
 #include <sstream>
 #include <utility>
 
+#include "translate.h"
+
 std::string prefix(const std::string& program) { return program + ": "; }
 
 std::string prefix(const std::string& program, const std::string& where) {
@@ -25,7 +27,7 @@ void Voice::aboutFile(const std::string& text) const { line(prefix(program_, fil
 void Voice::say(const std::string& text) const { line(prefix(program_) + text); }
 
 void Voice::cannotWrite(const std::string& what, const std::string& reason) const {
-    say("cannot write " + what + (reason.empty() ? "" : ": " + reason));
+    say(reason.empty() ? fill(_("cannot write %1"), {what}) : fill(_("cannot write %1: %2"), {what, reason}));
 }
 
 void Voice::line(const std::string& text) const {

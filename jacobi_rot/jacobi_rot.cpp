@@ -13,11 +13,11 @@
 #include "datafile.h"
 #include "row_arrays.h"
 #include "svg.h"
+#include "translate.h"
 
 namespace {
 
-constexpr int nwide = 10;  // field width of the numbers of a table
-constexpr int maxRotations = 100;
+constexpr int nwide = 10;            // field width of the numbers of a table
 constexpr double tolerance = 1e-12;  // on the sum of squares, for ‖A‖²_F ≥ 1
 
 // Each row on a line of its own, opened by a line end; every number
@@ -81,7 +81,7 @@ bool converge(int n, double** a, int rotations, double delta, std::ostream& out)
 
 }  // namespace
 
-bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas) {
+bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas, int maxRotations) {
     for (int i = 0; i < n; ++i) {
         for (int j = 0; j < n; ++j) v[i][j] = 0;
         v[i][i] = 1;
@@ -181,36 +181,46 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
 namespace {
 
 // The running sum of squares after each rotation on a logarithmic axis,
-// with the stopping threshold.
-SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas, double tol) {
-    SvgChart chart("jacobi_rot: convergence on " + file, {"rotation", false, true},
-                   {"sum of squares of the off-diagonal entries", true, false});
+// with the stopping threshold; a note when the run stopped unconverged.
+SvgChart convergenceChart(const std::string& file, const std::vector<double>& deltas, double tol,
+                          bool converged, int maxRotations) {
+    const char *sumColour = "#1b65b5", *tolColour = "#c0392b";
+    SvgChart chart(_("jacobi_rot: convergence on %1"), file, {_("rotation"), false, true},
+                   {_("sum of squares of the off-diagonal entries"), true, false});
     std::vector<double> steps(deltas.size());
     bool nonpositive = false;
     for (std::size_t k = 0; k < deltas.size(); ++k) {
         steps[k] = static_cast<double>(k);
         nonpositive = nonpositive || deltas[k] <= 0;
     }
-    std::ostringstream label;
-    label << "stopping threshold " << tol;
-    chart.hline(tol, label.str(), "#c0392b");
-    chart.polyline(steps, deltas, "#1b65b5");
-    chart.points(steps, deltas, "point", "#1b65b5");
-    if (nonpositive) chart.note("a sum of 0 or below (rounding) is drawn on the bottom edge");
+    std::ostringstream threshold;
+    threshold << tol;
+    chart.hline(tol, "", tolColour);
+    chart.polyline(steps, deltas, sumColour);
+    chart.points(steps, deltas, "point", sumColour);
+    if (!converged)
+        chart.note(fill(trn("no convergence: the threshold was not reached in %1 rotation",
+                            "no convergence: the threshold was not reached in %1 rotations", maxRotations),
+                        {std::to_string(maxRotations)}));
+    if (nonpositive) chart.note(_("a sum of 0 or below (rounding) is drawn on the bottom edge"));
+    chart.legend(
+        {LegendEntry::MarkerOnLine, "sum", sumColour, _("running sum of squares after each rotation")});
+    chart.legend({LegendEntry::DashedLine, "threshold", tolColour,
+                  fill(_("stopping threshold %1"), {threshold.str()})});
     return chart;
 }
 
 }  // namespace
 
 int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out, const Voice& voice,
-              const std::string& svgFile) {
+              const std::string& svgFile, int maxRotations) {
     const std::string& file = voice.file();
     int n = 0;
     std::vector<double> values;
     std::string leftover;
     auto read = [&](DataFile& in) {
-        n = in.readInt("the order n", 2, maxOrder);
-        values = in.readDoubles(static_cast<std::size_t>(n) * n, "the n·n matrix");
+        n = in.readInt(_("the order n"), 2, maxOrder);
+        values = in.readDoubles(static_cast<std::size_t>(n) * n, _("the n·n matrix"));
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
 
@@ -227,7 +237,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     // squares; large diagonal entries alone leave every number finite.
     if (!std::isfinite(offDiagonal2(n, a.rows()))) {
         voice.aboutFile(
-            "the off-diagonal entries are too large: the sum of their squares overflows double precision");
+            _("the off-diagonal entries are too large: the sum of their squares overflows double precision"));
         return 1;
     }
     voice.line(leftover);
@@ -241,7 +251,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         return 1;
     }
     if (!symmetric) {
-        voice.aboutFile("the matrix is not symmetric; its upper triangle was used");
+        voice.aboutFile(_("the matrix is not symmetric; its upper triangle was used"));
     }
 
     printRows(out, n, a.rows());
@@ -249,12 +259,13 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
 
     std::vector<double> deltas;
     const double tol = stoppingTolerance(n, a.rows());
-    const bool converged = jacobi(n, a.rows(), v.rows(), out, &deltas);
+    const bool converged = jacobi(n, a.rows(), v.rows(), out, &deltas, maxRotations);
 
     out << "Matriz diagonalizada" << std::endl;
     printRows(out, n, a.rows());
     out << std::endl << std::endl;
 
+    res.precision(out.precision());  // --digits
     res << "Los valores propios son " << std::endl;
     for (int i = 0; i < n; ++i) res << std::endl << a.rows()[i][i] << "   ";
     res << std::endl << std::endl;
@@ -276,19 +287,22 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
         out << std::endl;
     }
     if (!converged) {
-        voice.aboutFile("no convergence in " + std::to_string(maxRotations) +
-                        " rotations (off-diagonal sum of squares now " +
-                        twoDigits(offDiagonal2(n, a.rows())) + "; the running estimate is " +
-                        twoDigits(deltas.back()) + ")");
+        voice.aboutFile(fill(
+            trn("no convergence in %1 rotation (off-diagonal sum of squares now %2; the "
+                "running estimate is %3)",
+                "no convergence in %1 rotations (off-diagonal sum of squares now %2; the "
+                "running estimate is %3)",
+                maxRotations),
+            {std::to_string(maxRotations), twoDigits(offDiagonal2(n, a.rows())), twoDigits(deltas.back())}));
     }
 
     // Each line of res.dat was flushed as written: errno still holds the
     // reason of a failed write.
     res.close();
     if (!res) {
-        voice.cannotWrite(resPath, systemReason(errno, "write error"));
+        voice.cannotWrite(resPath, systemReason(errno, _("write error")));
         return 1;
     }
     if (svgFile.empty()) return 0;
-    return writeChart(convergenceChart(file, deltas, tol), svgFile, voice);
+    return writeChart(convergenceChart(file, deltas, tol, converged, maxRotations), svgFile, voice);
 }

@@ -11,6 +11,7 @@
 #include "decompose.h"
 #include "lu"
 #include "svg.h"
+#include "translate.h"
 #include "vec_zelkor"
 
 using namespace ZELKOR;
@@ -22,10 +23,14 @@ namespace {
 // or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 250;
 
-const DecompositionWords words = {
-    "the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)",
-    "the rows and columns differ in scale by many orders of magnitude; the matrix was balanced before the "
-    "eigenvalue iteration"};
+// What is said of the decomposition, in the user's language (looked up
+// once the run has started, after startTranslation).
+DecompositionWords decompositionWords() {
+    return {
+        _("the eigenvalue iteration does not converge on this matrix (its arithmetic overflows)"),
+        _("the rows and columns differ in scale by many orders of magnitude; the matrix was balanced before "
+          "the eigenvalue iteration")};
+}
 
 // One note when A is singular to working precision though no pivot is
 // exactly 0: the estimated reciprocal condition number below N·ε.
@@ -33,8 +38,29 @@ void singularToWorkingPrecision(const LU<Real>& lu, int N, const Voice& voice) {
     if (!lu.isNonsingular()) return;
     const Real rcond = lu.rcond();
     if (!(rcond < N * LDBL_EPSILON)) return;
-    voice.aboutFile("the matrix is singular to working precision (reciprocal condition number about " +
-                    twoDigits(rcond) + "): the determinant, the inverse and the solutions are not meaningful");
+    voice.aboutFile(
+        fill(_("the matrix is singular to working precision (reciprocal condition number about %1): "
+               "the determinant, the inverse and the solutions are not meaningful"),
+             {twoDigits(rcond)}));
+}
+
+// One note when A has complex eigenvalues: the report lists a pair a ± b·i
+// by its real part a twice, so that it reads like a double real eigenvalue.
+// Each pair has one positive imaginary part (then its negative).
+void complexPairs(const Vector<Real>& imagParts, const Voice& voice) {
+    unsigned long pairs = 0;
+    for (int i = 0; i < imagParts.dim(); i++)
+        if (imagParts[i] > 0) ++pairs;
+    if (pairs == 0) return;
+    voice.aboutFile(
+        fill(trn("%1 complex-conjugate pair of eigenvalues a ± b·i: \"valores propios\" shows its "
+                 "real part a twice, \"Matriz Diagonal\" its 2x2 block (a, b; -b, a), and its two "
+                 "residuals under \"A*v-lambda*V\" use a only",
+                 "%1 complex-conjugate pairs of eigenvalues a ± b·i: \"valores propios\" shows "
+                 "each real part a twice, \"Matriz Diagonal\" their 2x2 blocks (a, b; -b, a), and "
+                 "their residuals under \"A*v-lambda*V\" use a only",
+                 pairs),
+             {std::to_string(pairs)}));
 }
 
 }  // namespace
@@ -46,8 +72,8 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
     std::vector<Real> values;
     std::string leftover;
     auto read = [&](DataFile& in) {
-        N = in.readInt("the order N", 1, maxOrder);
-        values = in.readLongDoubles(static_cast<std::size_t>(N) * N, "the N·N matrix");
+        N = in.readInt(_("the order N"), 1, maxOrder);
+        values = in.readLongDoubles(static_cast<std::size_t>(N) * N, _("the N·N matrix"));
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
     Matrix<Real> A(N, N, 0);
@@ -59,18 +85,19 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
     // Each stage keeps its matrices of order N only while it needs them: at
     // most five at once (A, the LU factors, L, U and L·U).
     Vector<Real> lambda;
-    Vector<Real> imagParts;  // for the picture only
+    Vector<Real> imagParts;  // for the note on complex pairs and the picture
     {
         Matrix<Real> D;
         Matrix<Real> V;
         {
-            auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words);
+            auto E = decompose(A, voice, progress && N >= progressFrom, leftover, decompositionWords());
             if (!E) return 1;
             E->getRealEigenvalues(lambda);
-            if (!svgFile.empty()) E->getImagEigenvalues(imagParts);
+            E->getImagEigenvalues(imagParts);
             E->getD(D);
             E->getV(V);
         }
+        complexPairs(imagParts, voice);
 
         for (int i = 0; i < N; i++) {
             out << endl;
@@ -98,8 +125,10 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         out << U << endl;
         for (int j = 0; j < N; j++) {
             if (U[j][j] == 0) {
-                voice.aboutFile("the matrix is singular (no nonzero pivot in column " +
-                                std::to_string(j + 1) + "): the inverse and the solutions are empty");
+                voice.aboutFile(
+                    fill(_("the matrix is singular (no nonzero pivot in column %1): the inverse and "
+                           "the solutions are empty"),
+                         {std::to_string(j + 1)}));
                 break;
             }
         }
@@ -132,6 +161,7 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         re[i] = static_cast<double>(lambda[i]);
         im[i] = static_cast<double>(imagParts[i]);
     }
-    return writeChart(complexPlaneChart("lu_spectrum: eigenvalues of " + file, re, im, false), svgFile,
-                      voice);
+    return writeChart(
+        complexPlaneChart(_("lu_spectrum: eigenvalues of %1"), file, re, im, PlanePoints::Eigenvalues, false),
+        svgFile, voice);
 }

@@ -3,23 +3,27 @@
 
 #include "command_line.h"
 #include "pivot_gauss.h"
+#include "translate.h"
 
 namespace {
 
 const ProgramInfo info = {
     "pivot_gauss",
     "gausslu.dat",
-    "Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
-    "substitution, and prints the data, the reduced system, the multipliers and the solution.",
-    "the order n, then n·n numbers row by row, then the n right-hand-side values",
-    "    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)",
+    N_("Solves the linear system A*x = b by Gaussian elimination with partial pivoting and back\n"
+       "substitution, and prints the data, the reduced system, the multipliers and the solution."),
+    N_("the order n, then n·n numbers row by row, then the n right-hand-side values"),
+    N_("    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)"),
     "",
-    "the largest magnitude in the active submatrix after each step (log scale)"};
+    N_("the largest magnitude in the active submatrix after each step (log scale)"),
+    17,
+    false};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     return programMain(argc, argv, info, [](std::istream& data, const Voice& voice, const Options& options) {
+        std::cout.precision(options.digits);  // every number of the report (6: the stream's default)
         return pivotGauss(data, std::cout, voice, options.svgFile);
     });
 }

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "datafile.h"
+#include "norm_estimate"
 #include "row_arrays.h"
 #include "svg.h"
+#include "translate.h"
 
 namespace {
 
@@ -36,19 +38,88 @@ double largest(int n, double** a, int from) {
 }
 
 SvgChart growthChart(const std::string& file, const std::vector<double>& growth) {
-    SvgChart chart("pivot_gauss: growth of the entries on " + file, {"elimination step", false, true},
-                   {"largest |entry| of the active submatrix", true, false});
+    SvgChart chart(_("pivot_gauss: growth of the entries on %1"), file, {_("elimination step"), false, true},
+                   {_("largest |entry| of the active submatrix"), true, false});
     std::vector<double> steps(growth.size());
     for (std::size_t k = 0; k < growth.size(); ++k) steps[k] = static_cast<double>(k);
     chart.polyline(steps, growth, "#1b65b5");
     chart.points(steps, growth, "point", "#1b65b5");
-    chart.note("step 0: the matrix read; step k: rows and columns k+1 to n once k columns are eliminated");
+    chart.note(_("step 0: the matrix read; step k: rows and columns k+1 to n once k columns are eliminated"));
     return chart;
+}
+
+// The scale of the condition estimate: the power of two 2^k that brings
+// the largest |a[i][j]| into [1/2, 1), as k.  The reciprocal condition
+// number does not change when A is multiplied by a number, and scaled the
+// norms of A and A⁻¹ cannot leave the range of double on their own (entries
+// near DBL_MAX, or subnormal ones, with rcond near 1).
+int conditionScale(int n, double** a) {
+    const double m = largest(n, a, 0);
+    int e = 0;
+    if (m > 0) std::frexp(m, &e);
+    return -e;
+}
+
+// x·2^k in two exact steps (2^k alone may not be a double).
+double scaled(double x, double half1, double half2) { return x * half1 * half2; }
+
+// ‖2^k·A‖₁, the largest column sum of magnitudes.
+double norm1(int n, double** a, int k) {
+    const double h1 = std::ldexp(1.0, k / 2), h2 = std::ldexp(1.0, k - k / 2);
+    std::vector<double> sums(n, 0);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) sums[j] += std::fabs(scaled(a[i][j], h1, h2));
+    double m = 0;
+    for (double s : sums) m = std::fmax(m, s);
+    return m;
+}
+
+// An estimate of 1 / (‖A‖₁·‖A⁻¹‖₁) in O(n²) from what gaussp left: the
+// upper triangle u of the reduced matrix, the multipliers l and the pivot
+// rows, with normA = ‖2^k·A‖₁.  A⁻¹ = U⁻¹·E, with E the elimination
+// applied to b (for each column i: exchange entries i and pivots[i], then
+// subtract l[j][i] times entry i from each entry j > i); 2^k·A has the
+// same E and the factor 2^k·U.  ‖(2^k·A)⁻¹‖₁ comes from estimateNorm1
+// (templates/norm_estimate, the estimator of LU::rcond) through products
+// with (2^k·U)⁻¹·E and its transpose Eᵀ·(2^k·U)⁻ᵀ.  0 when normA or the
+// estimate is 0 or not finite, as LU::rcond gives.  Reads the arrays only.
+double reciprocalCondition(int n, double** u, double** l, const std::vector<int>& pivots, int k,
+                           double normA) {
+    if (!(normA > 0) || !std::isfinite(normA)) return 0;
+    const double h1 = std::ldexp(1.0, k / 2), h2 = std::ldexp(1.0, k - k / 2);
+    using ZELKOR::Vector;
+    auto inverse = [&](Vector<double>& x) {
+        for (int i = 0; i < n; ++i) {
+            std::swap(x[i], x[pivots[i]]);
+            for (int j = i + 1; j < n; ++j) x[j] = x[j] - l[j][i] * x[i];
+        }
+        for (int i = n - 1; i >= 0; --i) {
+            double s = x[i];
+            for (int j = n - 1; j > i; --j) s = s - scaled(u[i][j], h1, h2) * x[j];
+            x[i] = s / scaled(u[i][i], h1, h2);
+        }
+    };
+    auto inverseTransposed = [&](Vector<double>& x) {
+        for (int i = 0; i < n; ++i) {  // U⁻ᵀ, row by row of u
+            x[i] = x[i] / scaled(u[i][i], h1, h2);
+            for (int j = i + 1; j < n; ++j) x[j] = x[j] - scaled(u[i][j], h1, h2) * x[i];
+        }
+        for (int i = n - 1; i >= 0; --i) {  // Eᵀ: the steps' transposes in reverse
+            double s = x[i];
+            for (int j = i + 1; j < n; ++j) s = s - l[j][i] * x[j];
+            x[i] = s;
+            std::swap(x[i], x[pivots[i]]);
+        }
+    };
+    const double inverseNorm = ZELKOR::estimateNorm1<double>(n, inverse, inverseTransposed);
+    if (!(inverseNorm > 0) || !std::isfinite(inverseNorm)) return 0;
+    return (1 / normA) / inverseNorm;
 }
 
 }  // namespace
 
-int gaussp(int n, double** a, double* b, double** l, bool* overflow, std::vector<double>* growth) {
+int gaussp(int n, double** a, double* b, double** l, bool* overflow, std::vector<double>* growth,
+           std::vector<int>* pivots) {
     if (overflow) *overflow = false;
     for (int i = 0; i < n; ++i) {
         l[i][i] = 1;
@@ -65,6 +136,7 @@ int gaussp(int n, double** a, double* b, double** l, bool* overflow, std::vector
             }
         }
         if (a[p][i] == 0) return i;
+        if (pivots) pivots->push_back(p);
         for (int k = i; k < n; ++k) std::swap(a[i][k], a[p][k]);
         std::swap(b[i], b[p]);
         for (int j = i + 1; j < n; ++j) {
@@ -104,9 +176,9 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     std::vector<double> values;
     std::string leftover;
     auto read = [&](DataFile& in) {
-        n = in.readInt("the order n", 1, maxOrder);
+        n = in.readInt(_("the order n"), 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
-        values = in.readDoubles(count, "the n·n matrix and the n right-hand-side values");
+        values = in.readDoubles(count, _("the n·n matrix and the n right-hand-side values"));
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
     voice.line(leftover);
@@ -126,15 +198,23 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     RowArrays l(n);
     std::vector<double> growth;
     bool overflow = false;
-    int stop = gaussp(n, a.rows(), b.data(), l.rows(), &overflow, svgFile.empty() ? nullptr : &growth);
+    // For the note on a system singular to working precision, beside the
+    // report's arithmetic: ‖A‖₁ (scaled) before the elimination, its pivot
+    // rows.
+    const int scale = conditionScale(n, a.rows());
+    const double normA = norm1(n, a.rows(), scale);
+    std::vector<int> pivots;
+    pivots.reserve(n);
+    int stop =
+        gaussp(n, a.rows(), b.data(), l.rows(), &overflow, svgFile.empty() ? nullptr : &growth, &pivots);
     if (stop >= 0 && overflow) {
-        voice.aboutFile("the elimination in column " + std::to_string(stop + 1) +
-                        " (counted from 1) overflows the range of double");
+        voice.aboutFile(fill(_("the elimination in column %1 (counted from 1) overflows the range of double"),
+                             {std::to_string(stop + 1)}));
         return 1;
     }
     if (stop >= 0) {
-        voice.aboutFile("the system is singular: column " + std::to_string(stop + 1) +
-                        " (counted from 1) has no nonzero pivot");
+        voice.aboutFile(fill(_("the system is singular: column %1 (counted from 1) has no nonzero pivot"),
+                             {std::to_string(stop + 1)}));
         return 1;
     }
     // Solved before anything more is printed: an overflow stops the report
@@ -143,11 +223,18 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     backsus(n, a.rows(), b.data(), x.data());
     for (int i = n - 1; i >= 0; --i) {
         if (!std::isfinite(x[i])) {
-            voice.aboutFile("the back substitution for x[" + std::to_string(i) +
-                            "] overflows the range of double");
+            voice.aboutFile(fill(_("the back substitution for x[%1] overflows the range of double"),
+                                 {std::to_string(i)}));
             return 1;
         }
     }
+    // No pivot is exactly 0, but the solution may still mean nothing.
+    const double rcond = reciprocalCondition(n, a.rows(), l.rows(), pivots, scale, normA);
+    if (rcond < n * DBL_EPSILON)
+        voice.aboutFile(
+            fill(_("the system is singular to working precision (reciprocal condition number about "
+                   "%1): the solution is not meaningful"),
+                 {twoDigits(rcond)}));
 
     out << "Sistema  reducido" << std::endl;
     printMatrix(out, n, a.rows());

@@ -17,16 +17,21 @@
 // tells which.  Entries on entry must be finite.  When growth is given, the
 // largest magnitude in the active submatrix is appended to it: of the whole
 // matrix first, then after each step that leaves one (rows and columns i+1
-// to n-1 after step i).  Collecting it changes no arithmetic.
+// to n-1 after step i).  When pivots is given, the pivot row of each
+// column is appended to it (row pivots[i] exchanged with row i in step i).
+// Collecting either changes no arithmetic.
 int gaussp(int n, double** a, double* b, double** l, bool* overflow = nullptr,
-           std::vector<double>* growth = nullptr);
+           std::vector<double>* growth = nullptr, std::vector<int>* pivots = nullptr);
 
 // Back substitution on the upper triangle of a: x = a⁻¹·b.
 void backsus(int n, double** a, const double* b, double* x);
 
 // A whole run on the text of the voice's data file: the report goes to
 // out, messages to the voice, the picture of the entries' growth to svgFile
-// if one is named.  Returns the exit status.
+// if one is named.  A system whose pivots are all nonzero but whose
+// estimated reciprocal condition number (1-norm, from the elimination's
+// factors in O(n²)) is below n·DBL_EPSILON gets a note, the report as
+// usual and status 0.  Returns the exit status.
 int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const std::string& svgFile = "");
 
 #endif

@@ -10,7 +10,9 @@
 #include "cmat_zelkor"
 #include "datafile.h"
 #include "decompose.h"
+#include "roots"
 #include "svg.h"
+#include "translate.h"
 
 using namespace ZELKOR;
 using std::endl;
@@ -34,10 +36,14 @@ namespace {
 // or more (the timing is in the notes of bench/run_programs).
 constexpr int progressFrom = 300;
 
-const DecompositionWords words = {
-    "the eigenvalue iteration does not converge on the companion matrix (the coefficients' ratios overflow)",
-    "the coefficients span many orders of magnitude; the companion matrix was balanced before the eigenvalue "
-    "iteration"};
+// What is said of the decomposition, in the user's language (looked up
+// once the run has started, after startTranslation).
+DecompositionWords decompositionWords() {
+    return {_("the eigenvalue iteration does not converge on the companion matrix (the coefficients' ratios "
+              "overflow)"),
+            _("the coefficients span many orders of magnitude; the companion matrix was balanced before the "
+              "eigenvalue iteration")};
+}
 
 }  // namespace
 
@@ -47,40 +53,46 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
     int N = 0;
     Vector<Real> a;
     std::string leftover;
+    const DecompositionWords words = decompositionWords();
     auto read = [&](DataFile& in) {
-        N = in.readInt("the degree N", 1, maxOrder);
-        int count = in.readInt("the coefficient count", INT_MIN, INT_MAX);
+        N = in.readInt(_("the degree N"), 1, maxOrder);
+        int count = in.readInt(_("the coefficient count"), INT_MIN, INT_MAX);
         if (count != N + 1) {
-            in.fail("the coefficient count must be N + 1 = " + std::to_string(N + 1) + ", found " +
-                    std::to_string(count));
+            in.fail(fill(_("the coefficient count must be N + 1 = %1, found %2"),
+                         {std::to_string(N + 1), std::to_string(count)}));
         }
-        std::vector<Real> coefficients = in.readLongDoubles(count, "the N + 1 coefficients");
-        if (coefficients[N] == 0) in.fail("the leading coefficient a[N] is zero");
+        std::vector<Real> coefficients = in.readLongDoubles(count, _("the N + 1 coefficients"));
+        if (coefficients[N] == 0) in.fail(_("the leading coefficient a[N] is zero"));
         a = Vector<Real>(N + 1, 0);
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
     if (checkChartPath(svgFile, voice) != 0) return 1;
 
-    // Companion matrix: its characteristic polynomial is p(x) / a[N].
-    Matrix<Real> A(N, N, 0);
-    Vector<Real> re(N, 0);
-    Vector<Real> im(N, 0);
-    for (int i = 0; i <= N - 2; i++) {
-        A[0][i] = (-a[N - 1 - i]) / a[N];
-        A[i + 1][i] = 1;
-    }
-    A[0][N - 1] = (-a[0]) / a[N];
-
-    // The eigenvalues alone: the same bits as with the vectors, which the report does not show.
-    auto E = decompose(A, voice, progress && N >= progressFrom, leftover, words, false);
-    if (!E) return 1;
-    E->getRealEigenvalues(re);
-    E->getImagEigenvalues(im);
+    // The roots as the eigenvalues alone of the companion matrix, balanced
+    // when it is badly scaled or when the roots' backward error asks for it
+    // (see templates/roots).
+    PolynomialRoots<Real> roots;
+    auto find = [&](const EigenObserver& observer) {
+        EigenOptions options;
+        options.observer = observer;
+        roots = polynomialRoots(a, options);
+        std::string note;
+        if (roots.retried)
+            note = fill(_("the roots had a large backward error (about %1) without balancing, so the companion "
+                          "matrix was balanced before the eigenvalue iteration, which lowered it to about %2"),
+                        {twoDigits(roots.firstBackwardError), twoDigits(roots.backwardError)});
+        else if (roots.balanced)
+            note = words.balanced;
+        return DecompositionOutcome{roots.converged != 0, note};
+    };
+    if (!decomposeWith(N, voice, progress && N >= progressFrom, leftover, words.diverged, find)) return 1;
+    const Vector<Real>& re = roots.re;
+    const Vector<Real>& im = roots.im;
 
     out << N << endl;
     out << a << endl;
-    out << "A = " << A << endl;
+    out << "A = " << companionMatrix(a) << endl;
     out << "parte real raices=" << re << endl;
     out << "parte imaginaria raices=" << im << endl;
     for (int i = 0; i < N; i++) out << pol(a, re[i], im[i]) << endl;
@@ -90,6 +102,7 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
         x[i] = static_cast<double>(re[i]);
         y[i] = static_cast<double>(im[i]);
     }
-    return writeChart(complexPlaneChart("polyroots: roots of the polynomial in " + file, x, y, true), svgFile,
-                      voice);
+    return writeChart(complexPlaneChart(_("polyroots: roots of the polynomial in %1"), file, x, y,
+                                        PlanePoints::Roots, true),
+                      svgFile, voice);
 }

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // The four programs as a user runs them: --help, --version, a data file
-// by name, usage errors, `--`; what they refuse beyond the reading itself
-// (tested in datafile_test); a report they cannot write; the pictures of
-// --svg; and the progress line, shown only on a terminal.
+// by name, usage errors, `--`, --digits and --max-rotations; what they
+// refuse beyond the reading itself (tested in datafile_test); a report
+// they cannot write; the pictures of --svg; and the progress line, shown
+// only on a terminal.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +13,7 @@
 #include <iostream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -70,6 +72,104 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
     }
 }
 
+// --digits from 1 to 21 in long double, 1 to 17 in double; 6 is the
+// default report.  --max-rotations from 1 to 1000000, jacobi_rot's alone.
+TEST(CommandLine, DigitsAndMaxRotationsRanges) {
+    for (const Program& p : programs) {
+        SCOPED_TRACE(p.name);
+        const bool longDouble = &p == &lu || &p == &roots;
+        const std::string top = longDouble ? "21" : "17", over = longDouble ? "22" : "18";
+        const std::string help = runProgram(p.binary, {}, {"--help"}).out;
+        EXPECT_NE(help.find("  --digits N   write the numbers of the report"), std::string::npos) << help;
+        EXPECT_NE(help.find("significant digits,"), std::string::npos) << help;
+        EXPECT_NE(help.find(" 1 to " + top + " (default 6)\n"), std::string::npos) << help;
+        EXPECT_EQ(help.find("--max-rotations") != std::string::npos, &p == &jacobi) << help;
+
+        ProgramRun plain = runProgram(p.binary, {{p.dataFile, p.data}});
+        ProgramRun six = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", "6"});
+        EXPECT_EQ(six.out, plain.out);
+        EXPECT_EQ(six.files["res.dat"], plain.files["res.dat"]);
+        for (const std::string& d : std::vector<std::string>{"1", top}) {
+            const ProgramRun r = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", d});
+            EXPECT_EQ(r.status, 0) << d << r.err;
+            EXPECT_EQ(r.err, "") << d;
+        }
+        const std::string needs = "option '--digits' needs a whole number from 1 to " + top;
+        const std::vector<std::string> bad = {"0", over, "abc", "5x", "", "-1", "99999999999999999999999"};
+        for (const std::string& b : bad)
+            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", b}), p.name,
+                                "--help", needs + ", found '" + b + "'; try '" + p.name + " --help'", 2));
+        EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits"}), p.name, "--help",
+                            needs + "; try", 2));
+
+        if (&p != &jacobi) {
+            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "5"}),
+                                p.name, "--help", "unknown option '--max-rotations'", 2));
+            continue;
+        }
+        for (const char* m : {"1", "1000000"})
+            EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", m}).status, 0) << m;
+        EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "100"}).out, plain.out);
+        const std::string rotations = "option '--max-rotations' needs a whole number from 1 to 1000000";
+        for (const std::string bad : {"0", "1000001", "abc", "", "1e3"})
+            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", bad}),
+                                p.name, "--help", rotations + ", found '" + bad + "'", 2));
+        EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations"}), p.name,
+                            "--help", rotations + "; try", 2));
+    }
+}
+
+// x·2^-e, for 0.1 ≤ x·2^-e < 1, to `digits` significant digits rounded to
+// nearest, as the stream writes it ("0.ddd", trailing zeros dropped), by
+// integer arithmetic: x·2^-e·10^digits = x·5^digits / 2^(e − digits).
+std::string decimal(unsigned __int128 x, int e, int digits) {
+    for (int k = 0; k < digits; ++k) x *= 5;
+    const int shift = e - digits;
+    const unsigned __int128 half = static_cast<unsigned __int128>(1) << (shift - 1);
+    unsigned __int128 q = x >> shift;
+    const unsigned __int128 rest = x - (q << shift);
+    if (rest > half || (rest == half && q % 2 == 1)) ++q;
+    std::string s;
+    for (; q > 0; q /= 10) s.insert(s.begin(), static_cast<char>('0' + static_cast<int>(q % 10)));
+    EXPECT_EQ(s.size(), static_cast<std::size_t>(digits));
+    while (!s.empty() && s.back() == '0') s.pop_back();
+    return "0." + s;
+}
+
+// round(2^e / d) for an odd d (no ties): the significand of the nearest
+// binary number to 1/d with unit 2^-e.
+unsigned __int128 nearest(int e, unsigned d) {
+    return ((static_cast<unsigned __int128>(1) << e) + d / 2) / d;
+}
+
+// The inverse of diag(2, 3) in long double at 21 digits.  1/3 lies in
+// [2^-2, 2^-1), where the 64-bit significand has unit 2^-65: the nearest
+// long double is round(2^65/3)·2^-65 = 0xAAAAAAAAAAAAAAAB·2^-65 = 1/3 +
+// 2^-65/3 = 0.333…3 + 9.035…e-21, whose 21 digits are nineteen 3s, then
+// 4 (the carry of 3 + 9) and 2: 0.333333333333333333342 (next digit 3).
+// The solution of diag(3, 7)·x = (1, 1) in double at 17 digits: 1/3 and
+// 1/7 with units 2^-54 and 2^-55 (no elimination step rounds: the
+// multiplier is 0).  At 1 digit 1/3 is 0.3.
+TEST(CommandLine, DigitsWorkedCases) {
+    ASSERT_TRUE(nearest(65, 3) == 0xAAAAAAAAAAAAAAABu);
+    const std::string third21 = decimal(nearest(65, 3), 65, 21);
+    EXPECT_EQ(third21, "0.333333333333333333342");
+    ProgramRun r = runProgram(lu.binary, {{lu.dataFile, "2 2 0 0 3"}}, {"--digits", "21"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string inverse = "2 2\n0.5 0 \n0 " + third21 + " \n\n";
+    EXPECT_NE(r.out.find("\ninversa = " + inverse + "D*ID="), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nXX= " + inverse), std::string::npos) << r.out;
+    r = runProgram(lu.binary, {{lu.dataFile, "2 2 0 0 3"}}, {"--digits", "1"});
+    EXPECT_NE(r.out.find("\ninversa = 2 2\n0.5 0 \n0 0.3 \n\n"), std::string::npos) << r.out;
+
+    r = runProgram(gauss.binary, {{gauss.dataFile, "2  3 0  0 7  1 1"}}, {"--digits", "17"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string x =
+        "x[0]=" + decimal(nearest(54, 3), 54, 17) + "  x[1]=" + decimal(nearest(55, 7), 55, 17);
+    EXPECT_EQ(x, "x[0]=0.33333333333333331  x[1]=0.14285714285714285");
+    EXPECT_NE(r.out.find("\nVector de  soluciones\n" + x + "  \n"), std::string::npos) << r.out;
+}
+
 TEST(Messages, BadInputGetsOneLineAndNoReport) {
     struct Case {
         const Program& p;
@@ -119,75 +219,223 @@ TEST(Messages, UnreadableDataFileAndLostReport) {
 }
 
 // The pictures of --svg, read back with an XML parser (svg_check.py) in the
-// picture's own scale.
-using Points = std::vector<std::pair<double, double>>;
+// picture's own scale, and rendered when rsvg-convert is installed.
+struct Mark {
+    double x, y;   // y = NAN: on the bottom edge
+    int count;     // the points the marker stands for
+    double r = 0;  // radius in picture units
+    bool operator<(const Mark& o) const { return std::tie(x, y) < std::tie(o.x, o.y); }
+};
+
+struct Reading {
+    std::string title;
+    std::vector<std::string> notes;
+    double x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the frame's corners
+    std::vector<Mark> marks;                // sorted
+    std::vector<double> levels;
+    std::vector<std::pair<std::string, std::string>> legend;  // kind, text
+    double inked = 1, edge = 0;  // shares of inked pixels, all and at the left and right edges
+};
+
+bool rendering() {
+    static const bool render = runProgram("/bin/sh", {}, {"-c", "command -v rsvg-convert"}).status == 0;
+    return render;
+}
+
+// The picture of a run (its p.svg) as svg_check.py reads it.
+::testing::AssertionResult readPicture(const ProgramRun& run, Reading& r) {
+    auto svg = run.files.find("p.svg");
+    if (run.status != 0 || svg == run.files.end())
+        return ::testing::AssertionFailure() << "no picture: " << run.err;
+    const std::string check = "/usr/bin/python3 " SVG_CHECK " p.svg";
+    ProgramRun read = runProgram(
+        "/bin/sh", {{"p.svg", svg->second}},
+        {"-c", rendering() ? "rsvg-convert -w 400 -f png -o p.png p.svg && " + check + " p.png" : check});
+    if (read.status != 0) return ::testing::AssertionFailure() << "not a valid picture: " << read.err;
+    std::istringstream in(read.out);
+    for (std::string line; std::getline(in, line);) {
+        std::istringstream words(line);
+        std::string kind, rest;
+        words >> kind;
+        std::getline(words >> std::ws, rest);
+        std::istringstream values(rest);
+        Mark m{};
+        double level;
+        std::string legendKind, legendText;
+        if (kind == "title") r.title = rest;
+        if (kind == "note") r.notes.push_back(rest);
+        if (kind == "frame") values >> r.x0 >> r.y0 >> r.x1 >> r.y1;
+        if (kind == "point" && values >> m.x >> m.y >> m.r >> m.count) r.marks.push_back(m);
+        if (kind == "level" && values >> level) r.levels.push_back(level);
+        if (kind == "legend" && values >> legendKind && std::getline(values >> std::ws, legendText))
+            r.legend.push_back({legendKind, legendText});
+        if (kind == "inked") values >> r.inked;
+        if (kind == "edge") values >> r.edge;
+    }
+    std::sort(r.marks.begin(), r.marks.end());
+    return ::testing::AssertionSuccess();
+}
+
+// The legend's entries against `kinds`, in order: "kind", or "kind:N" for
+// an entry whose text starts with the number N; "kind?" may be missing.
+::testing::AssertionResult legendIs(const Reading& r, const std::string& kinds) {
+    std::istringstream in(kinds);
+    std::size_t k = 0;
+    for (std::string want; in >> want;) {
+        const bool optional = want.back() == '?';
+        if (optional) want.pop_back();
+        std::string count;
+        if (std::size_t colon = want.find(':'); colon != std::string::npos) {
+            count = want.substr(colon + 1);
+            want.resize(colon);
+        }
+        if (k < r.legend.size() && r.legend[k].first == want) {
+            if (!count.empty() && r.legend[k].second.rfind(count + " ", 0) != 0)
+                return ::testing::AssertionFailure() << "legend " << want << ": " << r.legend[k].second;
+            ++k;
+        } else if (!optional) {
+            return ::testing::AssertionFailure() << "no legend entry " << want << " in place " << k;
+        }
+    }
+    if (k != r.legend.size()) return ::testing::AssertionFailure() << "legend entries beyond " << kinds;
+    return ::testing::AssertionSuccess();
+}
 
 struct Picture {
     const Program& p;
+    std::string path;  // of the data file; empty: the program's fixed name
     std::string data;
-    Points expected;  // sorted; y = NAN: on the bottom edge
+    std::vector<Mark> expected;  // sorted
     std::vector<double> levels;
-    bool logY;  // otherwise the complex plane: one scale on both axes
+    std::string legend;  // as legendIs() takes it
+    bool logY;           // otherwise the complex plane: one scale on both axes
 };
 
-// x⁴ − 1: ±1, ±i.  The rotation by 90 degrees: ±i.  Jacobi on rows (2, 1),
-// (1, 2): Delta 1, then exactly 0 (drawn on the bottom edge), threshold
-// 1e-12.  Elimination on rows (1, 2), (3, 4): max 4, then 2 − (1/3)·4.
+// Quotes and markup in a base name too long for the title, in a folder.
+const std::string longName = "x<&\"y" + std::string(150, 'n') + "_final.dat";
+
+// x⁴ − 1: ±1, ±i.  (x − 1)²·(x + 2): −2 and the double root 1, computed as
+// two reals or a pair, one marker either way.  The rotation by 90 degrees:
+// ±i.  Jacobi on rows (2, 1), (1, 2): Delta 1, then exactly 0 (drawn on
+// the bottom edge), threshold 1e-12.  Elimination on rows (1, 2), (3, 4):
+// max 4, then 2 − (1/3)·4; one kind of item, no legend.
 const Picture pictures[] = {
-    {roots, "4\n5\n-1 0 0 0 1\n", {{-1, 0}, {0, -1}, {0, 1}, {1, 0}}, {0}, false},
-    {lu, "2\n0 -1\n1 0\n", {{0, -1}, {0, 1}}, {0}, false},
-    {jacobi, "2\n2 1\n1 2\n", {{0, 1}, {1, NAN}}, {1e-12}, true},
-    {gauss, "2\n1 2\n3 4\n5 6\n", {{0, 4}, {1, 2 - 4.0 / 3}}, {}, true},
+    {roots,
+     "",
+     "4\n5\n-1 0 0 0 1\n",
+     {{-1, 0, 1}, {0, -1, 1}, {0, 1, 1}, {1, 0, 1}},
+     {0},
+     "real:2 pair:1 circle",
+     false},
+    {roots,
+     "curso 2/" + longName,
+     "3\n4\n2 -3 0 1\n",
+     {{-2, 0, 1}, {1, 0, 2}},
+     {0},
+     "real pair? circle multiple",
+     false},
+    {lu, "datos/m.dat", "2\n0 -1\n1 0\n", {{0, -1, 1}, {0, 1, 1}}, {0}, "pair:1", false},
+    {jacobi, "", "2\n2 1\n1 2\n", {{0, 1, 1}, {1, NAN, 1}}, {1e-12}, "sum threshold", true},
+    {gauss, "", "2\n1 2\n3 4\n5 6\n", {{0, 4, 1}, {1, 2 - 4.0 / 3, 1}}, {}, "", true},
 };
 
-// Each picture is read back by svg_check.py in its own data coordinates:
-// points and lines within half a picture unit of rounding (relative to the
-// frame; 1e-3 decades on a log axis).  With rsvg-convert installed it is
-// also rendered, and not blank.
-TEST(Picture, PointsWhereTheMathematicsPutsThem) {
-    const bool render = runProgram("/bin/sh", {}, {"-c", "command -v rsvg-convert"}).status == 0;
-    if (!render) std::cout << "rsvg-convert not installed (Debian: librsvg2-bin): pictures not rendered\n";
-    for (const Picture& c : pictures) {
-        SCOPED_TRACE(c.p.name);
-        ProgramRun run = runProgram(c.p.binary, {{c.p.dataFile, c.data}}, {"--svg", "p.svg"});
-        ASSERT_EQ(run.status, 0) << run.err;
-        ProgramRun check =
-            runProgram("/bin/sh", {{"p.svg", run.files["p.svg"]}},
-                       {
-                           "-c",
-                           "python3 " SVG_CHECK " p.svg" +
-                               std::string(render ? " && rsvg-convert -w 200 -f png -o p.png p.svg && "
-                                                    "python3 " SVG_CHECK " --png p.png"
-                                                  : ""),
-                       });
-        ASSERT_EQ(check.status, 0) << "not a valid picture: " << check.err;
-        Points points;
-        std::vector<double> levels;
-        double x0 = 0, y0 = 0, x1 = 0, y1 = 0, inked = 1;  // frame corners, share of inked pixels
-        std::istringstream in(check.out);
-        for (std::string kind; in >> kind;) {
-            double a, b;
-            if (kind == "point" && in >> a >> b) points.push_back({a, b});
-            if (kind == "level" && in >> a) levels.push_back(a);
-            if (kind == "frame") in >> x0 >> y0 >> x1 >> y1;
-            if (kind == "inked") in >> inked;
-        }
-        std::sort(points.begin(), points.end());
-        auto y = [&](double v) { return c.logY ? std::log10(v) : v; };
-        const double tx = (x1 - x0) / 500, ty = c.logY ? 1e-3 : (y1 - y0) / 500;
-        ASSERT_EQ(points.size(), c.expected.size());
-        for (std::size_t k = 0; k < c.expected.size(); ++k) {
-            EXPECT_NEAR(points[k].first, c.expected[k].first, tx);
-            EXPECT_NEAR(y(points[k].second), y(std::isnan(c.expected[k].second) ? y0 : c.expected[k].second),
-                        ty);
-        }
-        ASSERT_EQ(levels.size(), c.levels.size());
-        for (std::size_t k = 0; k < c.levels.size(); ++k) EXPECT_NEAR(y(levels[k]), y(c.levels[k]), ty);
-        if (!c.logY) {
-            EXPECT_NEAR(x1 - x0, y1 - y0, tx);  // the plot is square
-        }
-        EXPECT_GT(inked, 0.01) << "a blank picture";
+ProgramRun drawn(const Program& p, const std::string& path, const std::string& data) {
+    if (path.empty()) return runProgram(p.binary, {{p.dataFile, data}}, {"--svg", "p.svg"});
+    return runProgram(p.binary, {{path.substr(0, path.rfind('/') + 1), ""}, {path, data}},
+                      {"--svg", "p.svg", path});
+}
+
+// The title names the data file by its base name, shortened in the middle
+// when long.
+void expectTitle(const Reading& r, const std::string& path) {
+    const std::string base = path.substr(path.rfind('/') + 1), ellipsis = "…";
+    EXPECT_EQ(r.title.find('/'), std::string::npos) << r.title;
+    const std::size_t cut = r.title.find(ellipsis);
+    if (base.size() < 20) {
+        EXPECT_EQ(cut, std::string::npos) << r.title;
+        ASSERT_GT(r.title.size(), base.size());
+        EXPECT_EQ(r.title.substr(r.title.size() - base.size() - 1), " " + base) << r.title;
+        return;
     }
+    ASSERT_NE(cut, std::string::npos) << r.title;
+    const std::string tail = r.title.substr(cut + ellipsis.size());
+    const std::size_t at = r.title.find(base.substr(0, 5));
+    ASSERT_LT(at, cut) << r.title;
+    EXPECT_EQ(base.rfind(r.title.substr(at, cut - at), 0), 0u) << r.title;  // the name's head
+    EXPECT_FALSE(tail.empty());
+    EXPECT_EQ(base.substr(base.size() - std::min(tail.size(), base.size())), tail) << r.title;
+}
+
+// Markers where the mathematics puts them, within half a picture unit of
+// rounding (relative to the frame; 1e-3 decades on a log axis), coinciding
+// ones as one; the title and the legend; with rsvg-convert, not blank.
+TEST(Picture, PointsWhereTheMathematicsPutsThem) {
+    if (!rendering())
+        std::cout << "rsvg-convert not installed (Debian: librsvg2-bin): pictures not rendered\n";
+    for (const Picture& c : pictures) {
+        SCOPED_TRACE(c.p.name + " " + c.path);
+        Reading r;
+        ASSERT_TRUE(readPicture(drawn(c.p, c.path, c.data), r));
+        auto y = [&](double v) { return c.logY ? std::log10(v) : v; };
+        const double tx = (r.x1 - r.x0) / 500, ty = c.logY ? 1e-3 : (r.y1 - r.y0) / 500;
+        ASSERT_EQ(r.marks.size(), c.expected.size());
+        for (std::size_t k = 0; k < c.expected.size(); ++k) {
+            EXPECT_NEAR(r.marks[k].x, c.expected[k].x, tx);
+            EXPECT_NEAR(y(r.marks[k].y), y(std::isnan(c.expected[k].y) ? r.y0 : c.expected[k].y), ty);
+            EXPECT_EQ(r.marks[k].count, c.expected[k].count);
+        }
+        ASSERT_EQ(r.levels.size(), c.levels.size());
+        for (std::size_t k = 0; k < c.levels.size(); ++k) EXPECT_NEAR(y(r.levels[k]), y(c.levels[k]), ty);
+        if (!c.logY) {
+            EXPECT_NEAR(r.x1 - r.x0, r.y1 - r.y0, tx);  // the plot is square
+        }
+        EXPECT_TRUE(legendIs(r, c.legend));
+        expectTitle(r, c.path.empty() ? c.p.dataFile : c.path);
+        EXPECT_GT(r.inked, 0.01) << "a blank picture";
+        EXPECT_EQ(r.edge, 0) << "text runs past the picture's edges";
+    }
+}
+
+// The 400 roots of x⁴⁰⁰ − 1 on the unit circle, 2π/400 apart: well over
+// a marker's radius on the plot, so 400 markers, each smaller than those of
+// the 4 roots of x⁴ − 1.
+TEST(Picture, MarkersShrinkWithTheirNumber) {
+    std::string data = "400\n401\n-1";
+    for (int k = 1; k < 400; ++k) data += " 0";
+    Reading few, many;
+    ASSERT_TRUE(readPicture(drawn(roots, "", pictures[0].data), few));
+    // On one thread, as fast as two on a busy machine; the roots are the same.
+    ASSERT_TRUE(readPicture(runProgram("/usr/bin/env", {{roots.dataFile, data + " 1\n"}},
+                                       {"OMP_NUM_THREADS=1", roots.binary, "--svg", "p.svg"}),
+                            many));
+    ASSERT_EQ(many.marks.size(), 400u);
+    const double tx = (many.x1 - many.x0) / 500;
+    for (const Mark& m : many.marks) {
+        EXPECT_NEAR(std::hypot(m.x, m.y), 1, tx);
+        EXPECT_EQ(m.count, 1);
+        EXPECT_LT(m.r, few.marks[0].r);
+    }
+}
+
+// jacobi_rot's picture says when the run ended without convergence; order
+// 12 needs more than 100 rotations (see jacobi_rot_test), order 2 one.
+TEST(Picture, JacobiSaysWhenItDidNotConverge) {
+    std::ostringstream slow;
+    slow << "12\n";
+    for (int i = 1; i <= 12; ++i)
+        for (int j = 1; j <= 12; ++j) slow << (i * j) % 7 - 3 << (j == 12 ? "\n" : " ");
+    auto noted = [](const Reading& r) {
+        return std::any_of(r.notes.begin(), r.notes.end(), [](const std::string& n) {
+            return n.find("no convergence") != std::string::npos;
+        });
+    };
+    ProgramRun run = drawn(jacobi, "", slow.str());
+    ASSERT_NE(run.out.find("sin convergencia"), std::string::npos);
+    Reading unconverged, converged;
+    ASSERT_TRUE(readPicture(run, unconverged));
+    EXPECT_TRUE(noted(unconverged)) << ::testing::PrintToString(unconverged.notes);
+    ASSERT_TRUE(readPicture(drawn(jacobi, "", "2\n2 1\n1 2\n"), converged));
+    EXPECT_FALSE(noted(converged)) << ::testing::PrintToString(converged.notes);
 }
 
 TEST(Picture, BadPathRefusedBeforeTheReport) {

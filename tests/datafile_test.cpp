@@ -3,11 +3,16 @@
 // problem is named with its line and token.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "datafile.h"
+#include "voice.h"
 
 namespace {
 
@@ -42,6 +47,7 @@ TEST(DataFile, ConversionsMatchFormattedExtraction) {
 // (What the programs ask beyond this is in messages_test.)
 TEST(DataFile, ProblemsNameLineAndToken) {
     const std::string at = "prog: data.dat line ";
+    const std::string utf16 = "prog: data.dat: the file is UTF-16 text; save it as UTF-8 or as plain text";
     const std::pair<std::string, std::string> cases[] = {
         {"", "prog: data.dat: ends before the order N"},
         {"\n\n 0", at + "3: the order N must be at least 1, found 0"},
@@ -68,6 +74,28 @@ TEST(DataFile, ProblemsNameLineAndToken) {
         {std::string("3 1 2\0 3", 8), at + "1: \"2\\x00\" is not a number"},
         {"3\n1 2\n", "prog: data.dat: holds 2 of the 3 numbers of the matrix"},
         {"3 1 " + std::string(5000, '7'), at + "1: \"" + std::string(40, '7') + "...\" is not a number"},
+        // A decimal comma, and commas between numbers.
+        {"3 1 1,5 2", at + "1: \"1,5\" is not a number: the decimal separator is a point, as in \"1.5\""},
+        {"3\n1\n-0,25e3", at + "3: \"-0,25e3\" is not a number: the decimal separator is a point, as in "
+                               "\"-0.25e3\""},
+        {"3 1,2,3", at + "1: \"1,2,3\" is not a number: numbers are separated by white space, not by commas"},
+        {"3 1, 2", at + "1: \"1,\" is not a number: numbers are separated by white space, not by commas"},
+        {"3, 1 2 3",
+         at + "1: the order N must be a whole number, found \"3,\": numbers are separated by white "
+              "space, not by commas"},
+        {"3 1 a,5 2", at + "1: \"a,5\" is not a number"},
+        // A whole number expected: "2,5" is read as two numbers.
+        {"2,5",
+         at + "1: the order N must be a whole number, found \"2,5\": numbers are separated by white space, "
+              "not by commas"},
+        // UTF-16, either byte order ("3 1" and "3\n"); other bytes at the
+        // start are named.
+        {std::string("\xFF\xFE\x33\0\x20\0\x31\0", 8), utf16},
+        {std::string("\xFE\xFF\0\x33\0\n", 6), utf16},
+        {"\xFF\xFE", utf16},
+        {"\xFF\xFF\x33",
+         at + "1: the order N must be a whole number, found \"\\xff\\xff3\": it holds a character "
+              "that is not plain ASCII text"},
     };
     for (const auto& c : cases) {
         std::istringstream in(c.first);
@@ -80,6 +108,61 @@ TEST(DataFile, ProblemsNameLineAndToken) {
             EXPECT_EQ(e.what(), c.second);
         }
     }
+}
+
+// What runOnDataFile says of `file`, run in a fresh folder holding `names`
+// (a name ending in '/' is made a folder).
+std::string missingFileMessage(const std::vector<std::string>& names, const std::string& file) {
+    namespace fs = std::filesystem;
+    char pattern[] = "/tmp/zelkor-datafile-XXXXXX";
+    const char* dir = mkdtemp(pattern);
+    if (!dir) return "mkdtemp failed";
+    for (const std::string& name : names) {
+        if (name.back() == '/')
+            fs::create_directories(fs::path(dir) / name);
+        else
+            std::ofstream(fs::path(dir) / name) << "1 1\n";
+    }
+    const fs::path before = fs::current_path();
+    fs::current_path(dir);
+    std::ostringstream err;
+    const Voice voice("prog", file, err);
+    const int status = runOnDataFile(voice, "the order n", [](std::istream&) { return 0; });
+    fs::current_path(before);
+    fs::remove_all(dir);
+    return std::to_string(status) + " " + err.str();
+}
+
+// A missing data file, with a file of a similar name beside it: named in
+// the message, the first in byte order of several.  Not: other names, a
+// folder, the file's own name in another folder.
+TEST(DataFile, MissingFileNamesASimilarOne) {
+    const std::string missing =
+        "1 prog: cannot open gausslu.dat in the current folder (expected: the order n)";
+    const std::pair<std::vector<std::string>, std::string> cases[] = {
+        {{"gausslu.dat.txt"}, "; found gausslu.dat.txt: rename it?"},
+        {{"GAUSSLU.DAT"}, "; found GAUSSLU.DAT: rename it?"},
+        {{"Gausslu.Dat.TXT"}, "; found Gausslu.Dat.TXT: rename it?"},
+        {{"gausslu.txt"}, "; found gausslu.txt: rename it?"},
+        {{"gausslu.dat.dat"}, "; found gausslu.dat.dat: rename it?"},
+        {{"gausslu"}, "; found gausslu: rename it?"},
+        {{"gausslu.txt", "gausslu.dat.txt", "other.dat", "gausslu.dat.dat"},
+         "; found gausslu.dat.dat: rename it?"},
+        {{"gausslu.dat.txt/", "gausslu2.dat", "xgausslu.dat", "gausslu.txt.bak", "sub/", "sub/gausslu.dat"},
+         ""},
+        {{}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(missingFileMessage(c.first, "gausslu.dat"), missing + c.second + "\n");
+
+    // A file named by a path: the hint looks in its folder and names the
+    // file by the same path.
+    EXPECT_EQ(missingFileMessage({"data/", "data/m.dat.txt"}, "data/m.dat"),
+              "1 prog: cannot open data/m.dat (expected: the order n); found data/m.dat.txt: rename it?\n");
+    EXPECT_EQ(missingFileMessage({"m.dat.txt"}, "data/m.dat"),
+              "1 prog: cannot open data/m.dat (expected: the order n)\n");
+    // The file itself is there: no message at all.
+    EXPECT_EQ(missingFileMessage({"gausslu.dat", "gausslu.dat.txt"}, "gausslu.dat"), "0 ");
 }
 
 }  // namespace

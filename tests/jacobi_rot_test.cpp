@@ -64,15 +64,20 @@ TEST(JacobiRotReport, TwoByTwoExampleAndNonsymmetricInput) {
                              r.out.substr(r.out.find("Delta")));
 }
 
-// Order 12 needs more than 100 rotations (some four sweeps of 66 entries):
-// the trace ends at rotation 100 and the note gives the true sum, far
-// above 1e-12.
-TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
+// A symmetric matrix of order 12, entries (i·j mod 7) − 3 for i, j = 1 … 12.
+std::string order12() {
     std::ostringstream data;
     data << "12\n";
     for (int i = 1; i <= 12; ++i)
         for (int j = 1; j <= 12; ++j) data << (i * j) % 7 - 3 << (j == 12 ? "\n" : " ");
-    ProgramRun r = jacobiRun(data.str());
+    return data.str();
+}
+
+// Order 12 needs more than 100 rotations (some four sweeps of 66 entries):
+// the trace ends at rotation 100 and the note gives the true sum, far
+// above 1e-12.
+TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
+    ProgramRun r = jacobiRun(order12());
     EXPECT_EQ(r.status, 0);
     EXPECT_NE(r.out.find("Matriz iteracion 100\n"), std::string::npos);
     EXPECT_NE(r.out.find("\n\nNumero de  maximo de iteraciones en jacobi sin convergencia\n\n  Delta= "),
@@ -81,6 +86,71 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
         "jacobi_rot: jacobi.dat: no convergence in 100 rotations (off-diagonal sum of squares now ";
     ASSERT_EQ(r.err.rfind(note, 0), 0u) << r.err;
     EXPECT_GT(std::strtod(r.err.c_str() + note.size(), nullptr), 1e-9);
+}
+
+// With a larger limit the order-12 matrix converges, after more than 100
+// rotations: the eigenvalues, printed to 17 digits, sum to its trace
+// Σ ((i² mod 7) − 3) = (1 + 4 + 2 + 2 + 4 + 1 + 0 + 1 + 4 + 2 + 2 + 4) − 36
+// = −9, to the rounding of some hundred rotations.  A limit of 1 stops
+// after the first rotation.
+TEST(JacobiRotOptions, MaxRotations) {
+    const int trace = -9;
+    ProgramRun r = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", order12()}},
+                              {"--max-rotations", "1000", "--digits", "17"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    const std::string done = " Jacobi ha convergido  con ";
+    const std::size_t at = r.out.find(done);
+    ASSERT_NE(at, std::string::npos) << r.out.substr(r.out.size() - 2000);
+    const int rotations = std::atoi(r.out.c_str() + at + done.size());
+    EXPECT_GT(rotations, 100);
+    EXPECT_LE(rotations, 1000);
+    EXPECT_NE(r.out.find("Matriz iteracion " + std::to_string(rotations) + "\n"), std::string::npos);
+    EXPECT_EQ(r.out.find("Matriz iteracion " + std::to_string(rotations + 1) + "\n"), std::string::npos);
+    EXPECT_EQ(r.out.find("sin convergencia"), std::string::npos);
+    const std::vector<double> lambda = numbers(r.files["res.dat"], "Los valores propios son \n");
+    ASSERT_EQ(lambda.size(), 12u) << r.files["res.dat"];
+    double sum = 0;
+    for (double x : lambda) sum += x;
+    EXPECT_NEAR(sum, trace, 1e-12);  // some 130 rotations · 2⁻⁵³ · ‖A‖_F (about 24): 4e-13
+
+    r = runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", order12()}}, {"--max-rotations", "1"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Matriz iteracion 1\n"), std::string::npos);
+    EXPECT_EQ(r.out.find("Matriz iteracion 2\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nNumero de  maximo de iteraciones en jacobi sin convergencia\n"),
+              std::string::npos);
+    EXPECT_EQ(
+        r.err.rfind("jacobi_rot: jacobi.dat: no convergence in 1 rotation (off-diagonal sum of squares now ",
+                    0),
+        0u)
+        << r.err;
+}
+
+// --digits 17 writes every number of res.dat as of the report with 17
+// digits, which read back as the very doubles the routine left (17
+// significant digits identify a double); at the default 6 they do not.
+TEST(JacobiRotOptions, DigitsOfTheResultFile) {
+    const Rows m = {{2, 1, 0}, {1, 3, 1}, {0, 1, 4}};
+    Solved s(m);
+    ASSERT_TRUE(s.converged);
+    ProgramRun r =
+        runProgram(JACOBI_ROT_BIN, {{"jacobi.dat", "3\n2 1 0\n1 3 1\n0 1 4\n"}}, {"--digits", "17"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string& res = r.files["res.dat"];
+    std::vector<double> lambda = numbers(res, "Los valores propios son \n");
+    std::vector<double> v = numbers(res, "Vectores propios (columnas) \n");
+    ASSERT_TRUE(lambda.size() == 3 && v.size() == 9) << res;
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(lambda[i], s.a[i][i]) << i;
+        for (int j = 0; j < 3; ++j) EXPECT_EQ(v[3 * i + j], s.v[i][j]) << i << " " << j;
+    }
+    // The eigenvector block of res.dat is the report's, at the same digits.
+    EXPECT_NE(r.out.find(res.substr(res.find("Vectores"))), std::string::npos);
+    // 1.2679491924311… = 3 − √3 needs more than 6 digits.
+    EXPECT_EQ(res.rfind("Los valores propios son \n\n1.26794919243", 0), 0u) << res;
+    const std::string six = jacobiRun("3\n2 1 0\n1 3 1\n0 1 4\n").files["res.dat"];
+    EXPECT_EQ(six.rfind("Los valores propios son \n\n1.26795   \n", 0), 0u) << six;
 }
 
 // Rounding carries the running sum below −1e-12 while the matrix is

@@ -91,4 +91,30 @@ TEST(LuSpectrumReport, InverseChecksAndComplexPair) {
     EXPECT_EQ(numbers(r.out, "Matriz Diagonal= "), (std::vector<double>{3, 3, 0, 1, 0, -1, 0, 0, 0, 0, 2}));
 }
 
+// Complex eigenvalues: the report as always, and one note that counts the
+// pairs.  A rotation (±i), two rotation blocks (±i, ±2i); a symmetric
+// matrix has none.
+TEST(LuSpectrumNotes, ComplexPairs) {
+    const std::string one =
+        "lu_spectrum: datos4.dat: 1 complex-conjugate pair of eigenvalues a ± b·i: "
+        "\"valores propios\" shows its real part a twice, \"Matriz Diagonal\" its 2x2 block "
+        "(a, b; -b, a), and its two residuals under \"A*v-lambda*V\" use a only\n";
+    ProgramRun r = spectrum("2  0 -1  1 0");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, one);
+    EXPECT_EQ(numbers(r.out, " valores propios = "), (std::vector<double>{2, 0, 0}));
+
+    r = spectrum("4  0 -1 0 0  1 0 0 0  0 0 0 -2  0 0 2 0");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(
+        r.err,
+        "lu_spectrum: datos4.dat: 2 complex-conjugate pairs of eigenvalues a ± b·i: \"valores propios\" "
+        "shows each real part a twice, \"Matriz Diagonal\" their 2x2 blocks (a, b; -b, a), and their "
+        "residuals under \"A*v-lambda*V\" use a only\n");
+
+    r = spectrum("3  4 1 2  1 3 0  2 0 5");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "");
+}
+
 }  // namespace

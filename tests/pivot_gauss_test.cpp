@@ -3,6 +3,7 @@
 // or overflowing system.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <utility>
 
@@ -59,6 +60,44 @@ TEST(PivotGaussStops, SingularOrOverflowingSystem) {
         EXPECT_EQ(r.out.find("Sistema"), std::string::npos);
         EXPECT_EQ(r.err, "pivot_gauss: gausslu.dat: " + c.second + "\n");
     }
+}
+
+// Singular, though no pivot comes out exactly 0: the report as for any
+// system, status 0, and one note with the estimated reciprocal condition
+// number (below n·DBL_EPSILON).  The magic square of order 4 (rank 3) and
+// rows 1 2 3 / 4 5 6 / 7 8 9 (rank 2).
+TEST(PivotGaussNotes, SingularToWorkingPrecision) {
+    const std::pair<std::string, double> cases[] = {
+        {"4  16 3 2 13  5 10 11 8  9 6 7 12  4 15 14 1  1 2 3 4", 4 * 2.2e-16},
+        {"3  1 2 3  4 5 6  7 8 9  1 1 1", 3 * 2.2e-16},
+    };
+    const std::string note =
+        "pivot_gauss: gausslu.dat: the system is singular to working precision "
+        "(reciprocal condition number about ";
+    for (const auto& c : cases) {
+        ProgramRun r = gauss(c.first);
+        EXPECT_EQ(r.status, 0);
+        EXPECT_NE(r.out.find("Vector de  soluciones\nx[0]="), std::string::npos) << r.out;
+        ASSERT_EQ(r.err.rfind(note, 0), 0u) << r.err;
+        EXPECT_LT(std::strtod(r.err.c_str() + note.size(), nullptr), c.second) << r.err;
+        EXPECT_NE(r.err.find("): the solution is not meaningful\n"), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
+    }
+    // Well conditioned (diagonally dominant), of order 1, and nearly
+    // singular but well above n·DBL_EPSILON: no note.
+    for (const char* data : {"3  10 1 2  1 8 -3  2 -1 9  1 2 3", "1  1e-300  1", "2  1 1  1 1.000001  2 2"}) {
+        ProgramRun r = gauss(data);
+        EXPECT_EQ(r.status, 0) << data;
+        EXPECT_EQ(r.err, "") << data;
+    }
+}
+
+// The fixed file missing, saved by an editor as gausslu.dat.txt: the
+// message names it.
+TEST(PivotGaussStops, MissingFileNamesASimilarOne) {
+    ProgramRun r = runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat.txt", "1 1 1"}});
+    EXPECT_TRUE(refused(r, "pivot_gauss", "gausslu.dat", "; found gausslu.dat.txt: rename it?"));
+    EXPECT_EQ(r.err.rfind("pivot_gauss: cannot open gausslu.dat in the current folder (expected: ", 0), 0u);
 }
 
 }  // namespace

@@ -1,15 +1,21 @@
 // SPDX-License-Identifier: MIT
-// polyroots: a report written out by hand, and the roots of polynomials
-// built from known roots.
+// polyroots: a report written out by hand, the roots of polynomials built
+// from known roots (among them Wilkinson's at 21 digits), and the
+// backward-error retry of ZELKOR::polynomialRoots (templates/roots) with the
+// program's note about it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <complex>
+#include <cstdint>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "program_run.h"
+#include "roots"
 
 namespace {
 
@@ -72,6 +78,213 @@ TEST(PolyrootsProperties, KnownRootsAreFound) {
             EXPECT_LT(std::abs(value[k - 1]), 1e-4 * scale) << data.str();
         }
     }
+}
+
+// Wilkinson's polynomial ∏(x − k), k = 1 … 20, at --digits 21.  Its
+// coefficients are integers below 2⁶⁴ (the largest 1.38·10¹⁹), exact in
+// long double.  Bound: to first order, relative changes |δa_j| ≤ η·|a_j| of
+// the coefficients move the root k by at most η·κ_k, with the condition
+// number κ_k = Σ_j |a_j|·k^j / |p'(k)|; the signs of the a_j alternate, so
+// Σ_j |a_j|·k^j = ∏_j (k + j) = (k + 20)!/k!, and |p'(k)| = (k − 1)!·(20 − k)!.
+// The eigenvalue iteration on the companion matrix is backward stable: the
+// roots are those of coefficients perturbed by a modest multiple of the unit
+// roundoff u = 2⁻⁶⁴ (Edelman and Murakami, 1995), taken here as η = n·u with
+// n = 20.  κ_k·u runs from 2.3e-17 at k = 1 (the bound: 15 digits right)
+// to 4.1e-5 at k = 14 and 15; the errors measured are 0.2 to 8 times
+// κ_k·u.  Every root printed has more than 6 significant digits (none is
+// exact, and 6 would round the root near 1 to "1").
+TEST(PolyrootsReport, WilkinsonAtTwentyOneDigits) {
+    const int n = 20;
+    std::vector<__int128> a{1};  // lowest degree first
+    for (int k = 1; k <= n; ++k) {
+        a.push_back(0);
+        for (std::size_t j = a.size() - 1; j > 0; --j) a[j] = a[j - 1] - k * a[j];
+        a[0] *= -k;
+    }
+    std::string data = "20 21";
+    for (__int128 c : a) {
+        std::string digits;
+        for (unsigned __int128 m = c < 0 ? -c : c; m > 0 || digits.empty(); m /= 10)
+            digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(m % 10)));
+        data += (c < 0 ? " -" : " ") + digits;
+    }
+    ProgramRun r = runProgram(POLYROOTS_BIN, {{"datos6.dat", data}}, {"--digits", "21"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // The coefficients are echoed exactly: 21 digits show all of them.
+    EXPECT_EQ(r.out.rfind("20\n21\n" + data.substr(6) + " \n", 0), 0u) << r.out.substr(0, 500);
+
+    auto parts = [&](const std::string& caption) {
+        std::istringstream in(r.out.substr(r.out.find(caption) + caption.size()));
+        int count = 0;
+        in >> count;
+        std::vector<std::string> texts(count);
+        for (std::string& t : texts) in >> t;
+        return texts;
+    };
+    const std::vector<std::string> re = parts("parte real raices="), im = parts("parte imaginaria raices=");
+    ASSERT_TRUE(re.size() == 20u && im.size() == 20u) << r.out;
+    const long double u = std::ldexp(1.0L, -64);
+    for (int k = 1; k <= n; ++k) {
+        auto distance = [&](std::size_t j) {
+            return std::abs(std::complex<long double>(std::strtold(re[j].c_str(), nullptr) - k,
+                                                      std::strtold(im[j].c_str(), nullptr)));
+        };
+        std::size_t nearest = 0;
+        for (std::size_t j = 1; j < re.size(); ++j)
+            if (distance(j) < distance(nearest)) nearest = j;
+        long double kappa = 1;  // ∏_j (k + j) / ∏_{j ≠ k} |k − j|
+        for (int j = 1; j <= n; ++j)
+            kappa *= (k + j) / static_cast<long double>(j == k ? 1 : std::abs(k - j));
+        EXPECT_LE(distance(nearest), n * u * kappa) << "root " << k << ": " << re[nearest];
+        // The digits from the first nonzero one on.
+        const std::string& t = re[nearest];
+        const auto significant = std::count_if(t.begin() + std::min(t.size(), t.find_first_of("123456789")),
+                                               t.end(), [](char c) { return c >= '0' && c <= '9'; });
+        EXPECT_GT(significant, 6) << t;
+    }
+}
+
+// ∏(2^k·x − 1), k = 1 … 10, lowest power first: 2⁵⁵·∏(x − 2⁻ᵏ) in exact
+// integers (below 2⁵⁷), whose roots are 2⁻¹ … 2⁻¹⁰.  Its companion matrix
+// shrinks only 4-fold by balancing, so the badly-scaled test lets it be.
+std::vector<std::int64_t> geometric() {
+    std::vector<std::int64_t> b{1};
+    for (int k = 1; k <= 10; k++) {
+        b.push_back(0);
+        for (std::size_t j = b.size() - 1; j > 0; --j) b[j] = (std::int64_t(1) << k) * b[j - 1] - b[j];
+        b[0] = -b[0];
+    }
+    return b;
+}
+
+ZELKOR::Vector<ZELKOR::Real> realCoefficients(const std::vector<std::int64_t>& b) {
+    ZELKOR::Vector<ZELKOR::Real> a(static_cast<int>(b.size()), 0);
+    for (int i = 0; i < a.size(); i++) a[i] = static_cast<ZELKOR::Real>(b[i]);  // exact: below 2⁶⁴
+    return a;
+}
+
+// Unbalanced, the small roots come out 0.5 % wrong; the retry balances
+// the companion matrix and every root is found to 1e-14.
+TEST(PolynomialRoots, GeometricRootsToFullAccuracy) {
+    using ZELKOR::Real;
+    const ZELKOR::Vector<Real> a = realCoefficients(geometric());
+    ASSERT_EQ(a[10], Real(1) * (std::int64_t(1) << 55));
+    ZELKOR::EigenOptions never;
+    never.balancing = ZELKOR::Balancing::never;
+    const ZELKOR::PolynomialRoots<Real> unbalanced = ZELKOR::polynomialRoots(a, never);
+    EXPECT_EQ(unbalanced.retried, 0);
+    EXPECT_GT(unbalanced.backwardError, std::ldexp(1.0L, -40));
+
+    const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(a);
+    ASSERT_EQ(r.converged, 1);
+    EXPECT_EQ(r.retried, 1);
+    EXPECT_EQ(r.balanced, 1);
+    EXPECT_EQ(r.firstBackwardError, unbalanced.backwardError);
+    EXPECT_LT(r.backwardError, 1e-15L);
+    ASSERT_EQ(r.re.size(), 10);
+    std::vector<Real> found(10), wrong(10);
+    for (int i = 0; i < 10; i++) {
+        EXPECT_EQ(r.im[i], 0) << i;
+        found[i] = r.re[i];
+        wrong[i] = unbalanced.re[i];
+    }
+    std::sort(found.begin(), found.end());
+    std::sort(wrong.begin(), wrong.end());
+    for (int k = 1; k <= 10; k++) {
+        const Real exact = std::ldexp(Real(1), -k);
+        EXPECT_LT(std::abs(found[10 - k] - exact), 1e-14L * exact) << "2^-" << k;
+    }
+    EXPECT_GT(std::abs(wrong[0] - std::ldexp(Real(1), -10)), 1e-3L * std::ldexp(Real(1), -10));
+}
+
+// A course-style polynomial keeps its unbalanced roots, bit for bit; so
+// does one with a zero root, whose computed stand-in (η about 1) is not
+// counted.
+TEST(PolynomialRoots, OrdinaryPolynomialsKeepTheirRoots) {
+    using ZELKOR::Real;
+    const std::vector<std::vector<Real>> cases = {
+        {-3.125L, 7.402L, -0.218L, 4.5L, -9.003L, 1.25L},
+        {0, -0.8L, -8, -8, 0.403L, 7, 6.6L, -8.32L},
+    };
+    for (const std::vector<Real>& c : cases) {
+        ZELKOR::Vector<Real> a(static_cast<int>(c.size()), 0);
+        for (int i = 0; i < a.size(); i++) a[i] = c[i];
+        const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(a);
+        ZELKOR::EigenOptions alone;
+        alone.vectors = false;
+        const ZELKOR::Eigenvalue<Real> E(ZELKOR::companionMatrix(a), alone);
+        ZELKOR::Vector<Real> re, im;
+        E.getRealEigenvalues(re);
+        E.getImagEigenvalues(im);
+        EXPECT_EQ(r.converged, 1);
+        EXPECT_EQ(r.retried, 0);
+        EXPECT_EQ(r.balanced, 0);
+        EXPECT_LT(r.backwardError, std::ldexp(1.0L, -40));
+        EXPECT_EQ(r.firstBackwardError, r.backwardError);
+        ASSERT_EQ(r.re.size(), re.size());
+        int smallest = 0;
+        for (int i = 0; i < re.size(); i++) {
+            EXPECT_EQ(r.re[i], re[i]);
+            EXPECT_EQ(r.im[i], im[i]);
+            if (std::abs(std::complex<Real>(re[i], im[i])) <
+                std::abs(std::complex<Real>(re[smallest], im[smallest])))
+                smallest = i;
+        }
+        if (c[0] == 0 && re[smallest] != 0) {
+            EXPECT_GT(ZELKOR::rootBackwardError(a, re[smallest], im[smallest]), 0.5L);
+        }
+    }
+}
+
+// The program on the geometric polynomial: the note, and each printed root
+// is the exact one to 6 digits (2⁻⁹ = 0.001953125 and 2⁻¹⁰ = 0.0009765625
+// lie halfway: either neighbour).
+TEST(PolyrootsReport, GeometricRootsAndTheNote) {
+    std::ostringstream data;
+    const std::vector<std::int64_t> b = geometric();
+    data << "10\n11\n";
+    for (std::int64_t c : b) data << c << " ";
+    ProgramRun run = runProgram(POLYROOTS_BIN, {{"datos6.dat", data.str()}});
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    const std::string opening = "polyroots: datos6.dat: the roots had a large backward error (about ";
+    const std::string middle =
+        ") without balancing, so the companion matrix was balanced before the eigenvalue iteration, which "
+        "lowered it to about ";
+    ASSERT_EQ(run.err.compare(0, opening.size(), opening), 0) << run.err;
+    const std::size_t at = run.err.find(middle);
+    ASSERT_NE(at, std::string::npos) << run.err;
+    EXPECT_EQ(lineCount(run.err), 1) << run.err;
+    const double before = std::stod(run.err.substr(opening.size()));
+    const double after = std::stod(run.err.substr(at + middle.size()));
+    EXPECT_GT(before, std::ldexp(1.0, -40));
+    EXPECT_LT(after, 1e-15);
+
+    const std::string caption = "parte real raices=10\n";
+    const std::size_t line = run.out.find(caption);
+    ASSERT_NE(line, std::string::npos) << run.out;
+    std::istringstream printed(run.out.substr(
+        line + caption.size(), run.out.find('\n', line + caption.size()) - line - caption.size()));
+    std::vector<std::string> roots;
+    for (std::string token; printed >> token;) roots.push_back(token);
+    std::sort(roots.begin(), roots.end(),
+              [](const std::string& x, const std::string& y) { return std::stod(x) > std::stod(y); });
+    const std::vector<std::vector<std::string>> exact = {{"0.5"},
+                                                         {"0.25"},
+                                                         {"0.125"},
+                                                         {"0.0625"},
+                                                         {"0.03125"},
+                                                         {"0.015625"},
+                                                         {"0.0078125"},
+                                                         {"0.00390625"},
+                                                         {"0.00195312", "0.00195313"},
+                                                         {"0.000976562", "0.000976563"}};
+    ASSERT_EQ(roots.size(), exact.size()) << run.out;
+    for (std::size_t k = 0; k < exact.size(); k++)
+        EXPECT_NE(std::find(exact[k].begin(), exact[k].end(), roots[k]), exact[k].end())
+            << "2^-" << k + 1 << " printed as " << roots[k];
+    EXPECT_NE(run.out.find("parte imaginaria raices=10\n0 0 0 0 0 0 0 0 0 0 \n"), std::string::npos)
+        << run.out;
 }
 
 }  // namespace

@@ -33,7 +33,8 @@ std::string shellWord(const std::string& s) {
 int lineCount(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
 ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
-                      const std::vector<std::string>& args, unsigned seconds) {
+                      const std::vector<std::string>& args, unsigned seconds,
+                      const std::vector<std::string>& env) {
     std::string dir = (fs::temp_directory_path() / "zelkor-run-XXXXXX").string();
     if (!mkdtemp(dir.data())) throw std::runtime_error("mkdtemp failed");
     for (const auto& f : files) {
@@ -44,8 +45,10 @@ ProgramRun runProgram(const std::string& binary, const std::map<std::string, std
     }
     // Outputs are kept outside the folder so that they are not taken for
     // files the program wrote.  A hang ends as SIGALRM.
-    std::string command = "cd " + shellWord(dir) + " && exec timeout -s ALRM --preserve-status " +
-                          std::to_string(seconds) + " " + shellWord(binary);
+    std::string command = "cd " + shellWord(dir) +
+                          " && exec env -u LANGUAGE -u LC_ALL -u LC_MESSAGES -u LC_CTYPE -u LC_NUMERIC LANG=C";
+    for (const std::string& e : env) command += " " + shellWord(e);
+    command += " timeout -s ALRM --preserve-status " + std::to_string(seconds) + " " + shellWord(binary);
     for (const std::string& a : args) command += " " + shellWord(a);
     int wstatus =
         std::system((command + " >" + shellWord(dir + ".out") + " 2>" + shellWord(dir + ".err")).c_str());

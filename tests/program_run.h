@@ -20,9 +20,11 @@ struct ProgramRun {
 
 // `files` maps a file name to its contents; a name ending in '/' makes a
 // folder instead.  `args` are the command-line arguments.  The run is
-// killed after `seconds`.
+// killed after `seconds`.  It runs in the "C" locale, whatever the tests'
+// own environment, with the variables `env` ("NAME=value") set on top.
 ProgramRun runProgram(const std::string& binary, const std::map<std::string, std::string>& files,
-                      const std::vector<std::string>& args = {}, unsigned seconds = 60);
+                      const std::vector<std::string>& args = {}, unsigned seconds = 60,
+                      const std::vector<std::string>& env = {});
 
 // The number of lines in s (each ended by '\n').
 int lineCount(const std::string& s);

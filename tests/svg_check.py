@@ -1,10 +1,18 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
-"""svg_check.py FILE.svg: parses the picture as XML, exits 1 unless it is a
-scalable SVG without scripts in a sans-serif font of at least 12 units, and
-prints in its own data coordinates (from the labelled ticks) the frame's
-corners "frame X0 Y0 X1 Y1", each point "point X Y", each line "level Y".
-svg_check.py --png FILE.png: "inked SHARE", the share of pixels that are not white."""
+"""svg_check.py FILE.svg [FILE.png]: parses the picture as XML, exits 1
+unless it is a scalable SVG without scripts in a sans-serif font of at least
+12 units, with every line of text inside the picture and a label "×k" for
+each marker that stands for k points, and prints its words and, in its own
+data coordinates (from the labelled ticks), its items: "title TEXT", each
+"note TEXT", the frame's corners "frame X0 Y0 X1 Y1", each marker "point X Y
+RADIUS COUNT" (radius in picture units), each line "level Y", each legend
+entry "legend KIND TEXT".
+With FILE.png, the picture rendered: "inked SHARE", the share of pixels that
+are not white, and "edge SHARE", that share within two pixels of the left
+and right edges (text that runs past them: a long title, a legend's row)."""
+import math
+import re
 import struct
 import sys
 import xml.etree.ElementTree as ET
@@ -25,26 +33,47 @@ def axis(root, name):
     ticks = [(float(t.get(name)), float(t.text)) for t in group.iter(f"{NS}text")]
     (p0, v0), (p1, v1) = ticks[0], ticks[-1]
     if log:
-        v0, v1 = map(__import__("math").log10, (v0, v1))
+        v0, v1 = map(math.log10, (v0, v1))
     def value(p):
         v = v0 + (p - p0) * (v1 - v0) / (p1 - p0)
         return 10 ** v if log else v
     return value
 
 
-def svg(path):
-    root = ET.parse(path).getroot()
+def text(e):
+    return "".join(e.itertext())
+
+
+def check(root):
     if root.tag != NS + "svg" or not root.get("viewBox"):
         fail("not an SVG with a viewBox")
     if "sans-serif" not in root.get("font-family", ""):
         fail("no sans-serif font")
+    _, _, width, height = map(float, root.get("viewBox").split())
     for e in root.iter():
         if e.tag == NS + "script" or any(a.startswith("on") for a in e.attrib):
             fail("a script in the picture")
         if e.tag == NS + "text" and float(e.get("font-size", root.get("font-size"))) < 12:
             fail("text smaller than 12")
+        if e.tag == NS + "text" and e.get("y") is not None and not (
+                0 < float(e.get("y")) <= height and 0 <= float(e.get("x")) <= width):
+            fail("a line of text outside the picture: " + text(e))
         if any(w in v.lower() for v in e.attrib.values() for w in ("nan", "inf")):
             fail("a coordinate that is not finite")
+    counts = sorted(int(c.get("data-count")) for c in root.iter(f"{NS}circle") if c.get("data-count"))
+    labels = sorted(int(re.sub(r"\D", "", text(t))) for t in root.iter(f"{NS}text") if t.get("class") == "count")
+    if counts != labels or 1 in counts:
+        fail(f"markers of several points {counts}, labels {labels}")
+    return width, height
+
+
+def svg(path):
+    root = ET.parse(path).getroot()
+    check(root)
+    print("title", text(root.find(f"{NS}text[@class='title']")))
+    for n in root.iter(f"{NS}text"):
+        if n.get("class") == "note":
+            print("note", text(n))
     x, y = axis(root, "x"), axis(root, "y")
     frame = root.find(f"{NS}rect[@class='frame']")
     fx, fy = float(frame.get("x")), float(frame.get("y"))
@@ -54,13 +83,19 @@ def svg(path):
         if c.get("class") == "point":
             if not (fx <= float(c.get("cx")) <= fx + fw and fy <= float(c.get("cy")) <= fy + fh):
                 fail("a point outside the frame")
-            print("point", x(float(c.get("cx"))), y(float(c.get("cy"))))
+            print("point", x(float(c.get("cx"))), y(float(c.get("cy"))), c.get("r"), c.get("data-count", "1"))
     for line in root.iter(f"{NS}line"):
         if line.get("class") == "level":
+            if not fy <= float(line.get("y1")) <= fy + fh:
+                fail("a level outside the frame")
             print("level", y(float(line.get("y1"))))
+    for entry in root.iter(f"{NS}g"):
+        if entry.get("class") == "legend-entry":
+            print("legend", entry.get("data-kind"), text(entry.find(f"{NS}text")))
 
 
-def png(path):
+def pixels(path):
+    """The rows of an 8-bit RGB or RGBA PNG, each a list of (r, g, b, opaque)."""
     data = open(path, "rb").read()
     width, height, depth, colour = struct.unpack(">IIBB", data[16:26])
     if depth != 8 or colour not in (2, 6):
@@ -74,7 +109,7 @@ def png(path):
         pos += 12 + length
     raw = zlib.decompress(raw)
     stride = width * channels
-    prev, inked = bytearray(stride), 0
+    prev, rows = bytearray(stride), []
     for row in range(height):
         kind = raw[row * (stride + 1)]
         line = bytearray(raw[row * (stride + 1) + 1:(row + 1) * (stride + 1)])
@@ -91,13 +126,21 @@ def png(path):
                 pa, pb, pc = abs(b - c), abs(a - c), abs(a + b - 2 * c)
                 pred = a if pa <= pb and pa <= pc else b if pb <= pc else c
             line[i] = (line[i] + pred) & 255
-        for i in range(0, stride, channels):
-            px = line[i:i + channels]
-            opaque = channels == 3 or px[3] > 0
-            inked += opaque and min(px[:3]) < 250
+        rows.append([(channels == 3 or line[i + 3] > 0) and min(line[i:i + 3]) < 250
+                     for i in range(0, stride, channels)])
         prev = line
-    print("inked", inked / (width * height))
+    return rows
+
+
+def png(path):
+    rows = pixels(path)
+    height, width = len(rows), len(rows[0])
+    print("inked", sum(map(sum, rows)) / (width * height))
+    edges = [row[k] for row in rows for k in (0, 1, width - 2, width - 1)]
+    print("edge", sum(edges) / len(edges))
 
 
 if __name__ == "__main__":
-    png(sys.argv[2]) if sys.argv[1] == "--png" else svg(sys.argv[1])
+    svg(sys.argv[1])
+    if len(sys.argv) > 2:
+        png(sys.argv[2])

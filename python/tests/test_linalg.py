@@ -111,6 +111,35 @@ def test_against_mpmath_at_50_digits():
     assert zelkor.roots([5]).size == zelkor.roots([0, 0]).size == 0
 
 
+def test_roots_spanning_orders_of_magnitude():
+    # prod(x - 2**-k), k = 1 ... 10, highest power first, in exact
+    # fractions (each coefficient exact in double): unbalanced, the
+    # companion matrix loses its small roots to 0.5 %; the backward-error
+    # retry balances it.
+    from fractions import Fraction
+
+    c = [Fraction(1)]
+    for k in range(1, 11):
+        c = [x - Fraction(1, 2**k) * y for x, y in zip(c + [Fraction(0)], [Fraction(0)] + c)]
+    p = [float(x) for x in c]
+    assert [Fraction(x) for x in p] == c
+    exact = [mpmath.mpf(2) ** -k for k in range(1, 11)]
+    for tolerance, bound in (("extended", 1e-15), ("double", 1e-14)):
+        r = zelkor.roots(p, tolerance)
+        assert r.dtype == np.longdouble and r.shape == (10,)
+        for z in exact:
+            assert min(abs(mp(t) - z) for t in r) <= bound * z
+
+    # Coefficients spread over 8 decades, exact in double; the reference is
+    # mpmath's at 50 digits.
+    q = [620.0, 0.001188, 0.0008434, 1.778, 62.43, 0.01786, 2.623, 218.2, -1417.0, 21800.0, 0.0009143]
+    ref = mpmath.polyroots([mpmath.mpf(x) for x in q], maxsteps=500, extraprec=500)
+    r = zelkor.roots(q)
+    assert r.dtype == np.clongdouble and r.shape == (10,)
+    for z in ref:
+        assert min(abs(mp(t) - z) for t in r) <= 64 * EPS * abs(z)
+
+
 def test_errors_as_numpy():
     singular = [[1, 2], [2, 4]]
     with pytest.raises(zl.LinAlgError, match="^Singular matrix$"):

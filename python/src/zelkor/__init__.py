@@ -4,8 +4,9 @@
 ``zelkor.linalg`` has ``solve``, ``inv``, ``det``, ``slogdet``, ``lu``,
 ``eig``, ``eigvals``, ``eigh`` and ``eigvalsh`` with numpy.linalg's
 conventions, computed in ``np.longdouble``; ``zelkor.roots`` is
-``numpy.roots`` in long double.  The computations run on the library's
-threads (``set_num_threads``), with the same bits at any thread count.
+``numpy.roots`` in long double, with the library's backward-error check of
+the roots.  The computations run on the library's threads
+(``set_num_threads``), with the same bits at any thread count.
 """
 
 import os as _os

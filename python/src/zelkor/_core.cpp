@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // zelkor._core: the library's LU factorisation and eigen-decomposition on
-// stacks of long double matrices, for the Python layer in linalg.py.
+// stacks of long double matrices, and its polynomial roots, for the Python
+// layer in linalg.py.
 //
 // Every function takes C-contiguous long double arrays whose last two
 // dimensions are those of the matrices and the first the stack (the Python
@@ -32,6 +33,7 @@
 
 #include "eigenvalue"
 #include "lu"
+#include "roots"
 
 #ifdef _OPENMP
 #include <omp.h>
@@ -343,15 +345,51 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
     return py::make_tuple(re, im, V, failed);
 }
 
+// The roots of a[0] + a[1]·x + … + a[n]·xⁿ (a one-dimensional, lowest
+// power first, a[n] ≠ 0) by ZELKOR::polynomialRoots: (re, im, converged).
+// `typeEpsilon`: the negligibility threshold (see EigenOptions).
+py::tuple roots(const RealArray& a, bool typeEpsilon) {
+    if (a.ndim() != 1) throw std::invalid_argument("roots: a vector of coefficients expected");
+    if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(Real) != 0)
+        throw std::invalid_argument("roots: the array is not aligned");
+    const py::ssize_t count = a.shape(0);
+    checkOrder(count);
+    const py::ssize_t n = count > 1 ? count - 1 : 0;
+    RealArray re(n), im(n);
+    const Real* in = a.data();
+    Real* reOut = re.mutable_data();
+    Real* imOut = im.mutable_data();
+    bool converged = true;
+    {
+        py::gil_scoped_release release;
+        useThreads();
+        Vector<Real> c((int)count, 0);
+        for (py::ssize_t i = 0; i < count; i++) c[(int)i] = in[i];
+        ZELKOR::EigenOptions options;
+        options.negligibility =
+            typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
+        const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(c, options);
+        converged = r.converged != 0;
+        for (py::ssize_t i = 0; converged && i < n; i++) {
+            reOut[i] = r.re[(int)i];
+            imOut[i] = r.im[(int)i];
+        }
+    }
+    return py::make_tuple(re, im, converged);
+}
+
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
-    m.doc() = "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices.";
+    m.doc() =
+        "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices, "
+        "and its polynomial roots.";
     m.def("lu", &lu, py::arg("a").noconvert());
     m.def("solve", &solve, py::arg("a").noconvert(), py::arg("b").noconvert());
     m.def("inv", &inv, py::arg("a").noconvert());
     m.def("det", &det, py::arg("a").noconvert());
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"), py::arg("triangle"));
+    m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &threads);
     m.def("after_fork_in_child", &afterForkInChild);

@@ -491,9 +491,17 @@ def roots(p, tolerance="extended"):
     """The roots of a polynomial, in long double.
 
     As ``numpy.roots``: ``p[0] * x**n + ... + p[n]``, leading zeros
-    stripped, each trailing zero a root 0; the roots are the eigenvalues of
+    stripped, each trailing zero a root 0.  The roots are the eigenvalues of
     the companion matrix (first row ``-p[1:] / p[0]``, ones below the
-    diagonal), computed without eigenvectors.
+    diagonal), computed without eigenvectors by the library's
+    ``ZELKOR::polynomialRoots`` (``templates/roots``), the routine of the
+    ``polyroots`` program: when a root's backward error
+    ``|p(z)| / sum(|p[i]| * |z|**(n-i))`` is above ``2**-40`` and the
+    companion matrix was not balanced already, the eigenvalues are computed
+    again with it balanced, and that set is kept when its worst backward
+    error is at least 16 times smaller.  This recovers polynomials whose
+    roots span a few orders of magnitude, such as ``prod(x - 2**-k)``,
+    whose small roots the unbalanced matrix loses.
 
     Parameters
     ----------
@@ -524,6 +532,7 @@ def roots(p, tolerance="extended"):
     >>> sorted(zelkor.roots([1, -3, 2, 0]).tolist())
     [0.0, 1.0, 2.0]
     """
+    extended = _tolerance(tolerance)
     c = _real(p, "p")
     if c.ndim != 1:
         raise ValueError("Input must be a rank-1 array.")
@@ -532,15 +541,15 @@ def roots(p, tolerance="extended"):
         return np.array([], dtype=np.longdouble)
     trailing = len(c) - nonzero[-1] - 1
     c = c[int(nonzero[0]) : int(nonzero[-1]) + 1]
-    n = len(c)
-    companion = np.zeros((n - 1, n - 1), dtype=np.longdouble) if n > 1 else np.zeros((0, 0), np.longdouble)
-    if n > 1:
-        if not np.isfinite(c).all():
-            raise LinAlgError("Array must not contain infs or NaNs")
-        companion[1:, :-1] = np.eye(n - 2, dtype=np.longdouble)
-        with np.errstate(over="ignore"):
-            companion[0, :] = -c[1:] / c[0]
-    re, im, _ = _eig(companion, False, tolerance)
+    if len(c) > 1:
+        # The companion matrix's entries are the ratios -c[1:] / c[0]: one
+        # that is not finite is refused as numpy refuses such a matrix.
+        with np.errstate(over="ignore", invalid="ignore"):
+            if not np.isfinite(c).all() or not np.isfinite(c[1:] / c[0]).all():
+                raise LinAlgError("Array must not contain infs or NaNs")
+    re, im, converged = _core.roots(_prepared(c[::-1]), extended)
+    if not converged:
+        raise LinAlgError("Eigenvalues did not converge")
     zeros = np.zeros(trailing, dtype=np.longdouble)
     w = _values(re, im)
     return np.concatenate((w, zeros.astype(w.dtype)))
