@@ -152,6 +152,7 @@ int programMain(int argc, char** argv, const ProgramInfo& info,
     if (!line.run) return line.status;
     const Options& options = line.options;
     const Voice voice(info.name, options.dataFile, std::cerr);
-    return runOnDataFile(voice, tr(info.layout),
+    std::cout.precision(options.digits);  // every number of the report (6: the stream's default)
+    return runOnDataFile(voice, info.layout,
                          [&](std::istream& data) { return run(data, voice, options); });
 }

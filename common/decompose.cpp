@@ -36,12 +36,10 @@ bool decomposeWith(int order, const Voice& voice, bool progress, const std::stri
 }
 
 std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& voice, bool progress,
-                                            const std::string& leftover, const DecompositionWords& words,
-                                            bool vectors) {
+                                            const std::string& leftover, const DecompositionWords& words) {
     std::unique_ptr<Eigenvalue<Real>> E;
     auto eigen = [&](const EigenObserver& observer) {
         EigenOptions options;
-        options.vectors = vectors;
         options.observer = observer;
         E = std::make_unique<Eigenvalue<Real>>(A, options);
         return DecompositionOutcome{E->isConverged() != 0, E->isBalanced() ? words.balanced : ""};

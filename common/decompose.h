@@ -37,15 +37,13 @@ bool decomposeWith(int order, const Voice& voice, bool progress, const std::stri
                    const std::function<DecompositionOutcome(const ZELKOR::EigenObserver&)>& compute);
 
 // Decomposes A, balanced when badly scaled, with a progress line over its
-// eigenvalues on the voice's stream when `progress`; without `vectors`, the
-// eigenvalues alone (the same bits, no eigenvectors).  When the iteration
+// eigenvalues on the voice's stream when `progress`.  When the iteration
 // does not converge the voice says words.diverged about the file and the
 // result is empty; otherwise it says the left-over warning (if any) and,
 // when A was balanced, words.balanced.
 std::unique_ptr<ZELKOR::Eigenvalue<ZELKOR::Real>> decompose(const ZELKOR::Matrix<ZELKOR::Real>& A,
                                                             const Voice& voice, bool progress,
                                                             const std::string& leftover,
-                                                            const DecompositionWords& words,
-                                                            bool vectors = true);
+                                                            const DecompositionWords& words);
 
 #endif

@@ -89,9 +89,7 @@ bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double
 
     // Sum of squares of the upper off-diagonal entries; each rotation
     // removes exactly the square of its pivot, so it is kept by subtraction.
-    double delta = 0;
-    for (int i = 0; i < n; ++i)
-        for (int j = i + 1; j < n; ++j) delta = a[i][j] * a[i][j] + delta;
+    double delta = offDiagonal2(n, a);
     out << "Delta inicial = " << delta << std::endl;
     if (deltas) deltas->push_back(delta);
     const double tol = stoppingTolerance(n, a);

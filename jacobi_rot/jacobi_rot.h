@@ -19,10 +19,10 @@
 // Where rounding has made that test impossible (the running sum below
 // −tolerance, or every off-diagonal entry exactly 0 with the sum still
 // above the tolerance), the sum recomputed from the matrix decides
-// instead.  On exit the
-// diagonal of a holds the eigenvalues, column k of v the unit eigenvector
-// of a[k][k], and the lower triangle of a mirrors the upper one if and only
-// if the result is true (converged).  ‖A‖²_F must be finite.  When deltas
+// instead.  On exit the diagonal of a holds the eigenvalues, column k of v
+// the unit eigenvector of a[k][k], and the lower triangle of a mirrors the
+// upper one if and only if the result is true (converged).  The sum of
+// squares of the off-diagonal entries must be finite.  When deltas
 // is given, the running sum is appended to it as printed: the initial
 // value, then its value after each rotation.
 bool jacobi(int n, double** a, double** v, std::ostream& out, std::vector<double>* deltas = nullptr,

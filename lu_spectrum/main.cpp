@@ -24,7 +24,6 @@ const ProgramInfo info = {
 
 int main(int argc, char** argv) {
     return programMain(argc, argv, info, [](std::istream& data, const Voice& voice, const Options& options) {
-        std::cout.precision(options.digits);  // every number of the report (6: the stream's default)
         return luSpectrum(data, std::cout, voice, options.svgFile, options.progress);
     });
 }

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -74,14 +75,14 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
 
 // --digits from 1 to 21 in long double, 1 to 17 in double; 6 is the
 // default report.  --max-rotations from 1 to 1000000, jacobi_rot's alone.
+// The parsing is shared: its bad values go through lu_spectrum, the other
+// programs get their bounds.
 TEST(CommandLine, DigitsAndMaxRotationsRanges) {
     for (const Program& p : programs) {
         SCOPED_TRACE(p.name);
         const bool longDouble = &p == &lu || &p == &roots;
         const std::string top = longDouble ? "21" : "17", over = longDouble ? "22" : "18";
         const std::string help = runProgram(p.binary, {}, {"--help"}).out;
-        EXPECT_NE(help.find("  --digits N   write the numbers of the report"), std::string::npos) << help;
-        EXPECT_NE(help.find("significant digits,"), std::string::npos) << help;
         EXPECT_NE(help.find(" 1 to " + top + " (default 6)\n"), std::string::npos) << help;
         EXPECT_EQ(help.find("--max-rotations") != std::string::npos, &p == &jacobi) << help;
 
@@ -89,34 +90,26 @@ TEST(CommandLine, DigitsAndMaxRotationsRanges) {
         ProgramRun six = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", "6"});
         EXPECT_EQ(six.out, plain.out);
         EXPECT_EQ(six.files["res.dat"], plain.files["res.dat"]);
-        for (const std::string& d : std::vector<std::string>{"1", top}) {
-            const ProgramRun r = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", d});
-            EXPECT_EQ(r.status, 0) << d << r.err;
-            EXPECT_EQ(r.err, "") << d;
-        }
+        EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", top}).status, 0);
         const std::string needs = "option '--digits' needs a whole number from 1 to " + top;
-        const std::vector<std::string> bad = {"0", over, "abc", "5x", "", "-1", "99999999999999999999999"};
+        std::vector<std::string> bad = {"0", over};
+        if (&p == &lu) bad.insert(bad.end(), {"abc", "5x", "", "-1", "99999999999999999999999"});
         for (const std::string& b : bad)
             EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", b}), p.name,
                                 "--help", needs + ", found '" + b + "'; try '" + p.name + " --help'", 2));
-        EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits"}), p.name, "--help",
-                            needs + "; try", 2));
+        if (&p != &jacobi) continue;
 
-        if (&p != &jacobi) {
-            EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "5"}),
-                                p.name, "--help", "unknown option '--max-rotations'", 2));
-            continue;
-        }
-        for (const char* m : {"1", "1000000"})
-            EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", m}).status, 0) << m;
+        EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "1000000"}).status, 0);
         EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", "100"}).out, plain.out);
         const std::string rotations = "option '--max-rotations' needs a whole number from 1 to 1000000";
-        for (const std::string bad : {"0", "1000001", "abc", "", "1e3"})
+        for (const std::string bad : {"0", "1000001", "1e3"})
             EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations", bad}),
                                 p.name, "--help", rotations + ", found '" + bad + "'", 2));
-        EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, {"--max-rotations"}), p.name,
-                            "--help", rotations + "; try", 2));
     }
+    EXPECT_TRUE(refused(runProgram(lu.binary, {{lu.dataFile, lu.data}}, {"--digits"}), lu.name, "--help",
+                        "option '--digits' needs a whole number from 1 to 21; try", 2));
+    EXPECT_TRUE(refused(runProgram(lu.binary, {{lu.dataFile, lu.data}}, {"--max-rotations", "5"}), lu.name,
+                        "--help", "unknown option '--max-rotations'", 2));
 }
 
 // x·2^-e, for 0.1 ≤ x·2^-e < 1, to `digits` significant digits rounded to
@@ -276,29 +269,16 @@ bool rendering() {
     return ::testing::AssertionSuccess();
 }
 
-// The legend's entries against `kinds`, in order: "kind", or "kind:N" for
-// an entry whose text starts with the number N; "kind?" may be missing.
-::testing::AssertionResult legendIs(const Reading& r, const std::string& kinds) {
-    std::istringstream in(kinds);
-    std::size_t k = 0;
-    for (std::string want; in >> want;) {
-        const bool optional = want.back() == '?';
-        if (optional) want.pop_back();
-        std::string count;
-        if (std::size_t colon = want.find(':'); colon != std::string::npos) {
-            count = want.substr(colon + 1);
-            want.resize(colon);
-        }
-        if (k < r.legend.size() && r.legend[k].first == want) {
-            if (!count.empty() && r.legend[k].second.rfind(count + " ", 0) != 0)
-                return ::testing::AssertionFailure() << "legend " << want << ": " << r.legend[k].second;
-            ++k;
-        } else if (!optional) {
-            return ::testing::AssertionFailure() << "no legend entry " << want << " in place " << k;
-        }
+// The legend's entries, "kind" or "kind:N" for an entry whose text starts
+// with the number N, in order and separated by blanks.
+std::string legendOf(const Reading& r) {
+    std::string kinds;
+    for (const auto& [kind, text] : r.legend) {
+        const std::size_t digits = text.find_first_not_of("0123456789");
+        kinds += (kinds.empty() ? "" : " ") + kind;
+        if (digits > 0 && digits != std::string::npos && text[digits] == ' ') kinds += ":" + text.substr(0, digits);
     }
-    if (k != r.legend.size()) return ::testing::AssertionFailure() << "legend entries beyond " << kinds;
-    return ::testing::AssertionSuccess();
+    return kinds;
 }
 
 struct Picture {
@@ -307,7 +287,7 @@ struct Picture {
     std::string data;
     std::vector<Mark> expected;  // sorted
     std::vector<double> levels;
-    std::string legend;  // as legendIs() takes it
+    std::string legend;  // a pattern for legendOf()
     bool logY;           // otherwise the complex plane: one scale on both axes
 };
 
@@ -332,7 +312,7 @@ const Picture pictures[] = {
      "3\n4\n2 -3 0 1\n",
      {{-2, 0, 1}, {1, 0, 2}},
      {0},
-     "real pair? circle multiple",
+     "real:[13] (pair:1 )?circle multiple",
      false},
     {lu, "datos/m.dat", "2\n0 -1\n1 0\n", {{0, -1, 1}, {0, 1, 1}}, {0}, "pair:1", false},
     {jacobi, "", "2\n2 1\n1 2\n", {{0, 1, 1}, {1, NAN, 1}}, {1e-12}, "sum threshold", true},
@@ -346,24 +326,22 @@ ProgramRun drawn(const Program& p, const std::string& path, const std::string& d
 }
 
 // The title names the data file by its base name, shortened in the middle
-// when long.
+// when long: the name's head, "…", its tail.
 void expectTitle(const Reading& r, const std::string& path) {
     const std::string base = path.substr(path.rfind('/') + 1), ellipsis = "…";
     EXPECT_EQ(r.title.find('/'), std::string::npos) << r.title;
-    const std::size_t cut = r.title.find(ellipsis);
+    const std::size_t cut = r.title.find(ellipsis), at = r.title.find(base.substr(0, 5));
     if (base.size() < 20) {
-        EXPECT_EQ(cut, std::string::npos) << r.title;
-        ASSERT_GT(r.title.size(), base.size());
-        EXPECT_EQ(r.title.substr(r.title.size() - base.size() - 1), " " + base) << r.title;
+        EXPECT_TRUE(cut == std::string::npos && r.title.size() > base.size() &&
+                    r.title.substr(r.title.size() - base.size() - 1) == " " + base)
+            << r.title;
         return;
     }
-    ASSERT_NE(cut, std::string::npos) << r.title;
-    const std::string tail = r.title.substr(cut + ellipsis.size());
-    const std::size_t at = r.title.find(base.substr(0, 5));
-    ASSERT_LT(at, cut) << r.title;
-    EXPECT_EQ(base.rfind(r.title.substr(at, cut - at), 0), 0u) << r.title;  // the name's head
-    EXPECT_FALSE(tail.empty());
-    EXPECT_EQ(base.substr(base.size() - std::min(tail.size(), base.size())), tail) << r.title;
+    ASSERT_TRUE(cut != std::string::npos && at < cut) << r.title;
+    const std::string head = r.title.substr(at, cut - at), tail = r.title.substr(cut + ellipsis.size());
+    EXPECT_TRUE(base.rfind(head, 0) == 0 && !tail.empty() && tail.size() < base.size() &&
+                base.compare(base.size() - tail.size(), tail.size(), tail) == 0)
+        << r.title;
 }
 
 // Markers where the mathematics puts them, within half a picture unit of
@@ -389,7 +367,7 @@ TEST(Picture, PointsWhereTheMathematicsPutsThem) {
         if (!c.logY) {
             EXPECT_NEAR(r.x1 - r.x0, r.y1 - r.y0, tx);  // the plot is square
         }
-        EXPECT_TRUE(legendIs(r, c.legend));
+        EXPECT_TRUE(std::regex_match(legendOf(r), std::regex(c.legend))) << legendOf(r);
         expectTitle(r, c.path.empty() ? c.p.dataFile : c.path);
         EXPECT_GT(r.inked, 0.01) << "a blank picture";
         EXPECT_EQ(r.edge, 0) << "text runs past the picture's edges";

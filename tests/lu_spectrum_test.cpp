@@ -49,15 +49,6 @@ TEST(LuSpectrumReport, SingularMatrixHasEmptyBlocks) {
         << r.out;
 }
 
-// The same matrix in a file named on the command line: the note names it.
-TEST(LuSpectrumReport, SingularNoteNamesTheFileGiven) {
-    ProgramRun r = runProgram(LU_SPECTRUM_BIN, {{"m.dat", "2 1 1 2 2"}}, {"m.dat"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err,
-              "lu_spectrum: m.dat: the matrix is singular (no nonzero pivot in column 2): the inverse and "
-              "the solutions are empty\n");
-}
-
 // The magic square of order 4 is singular (its rows sum alike and its
 // rank is 3) but no pivot comes out exactly 0: the report is as for any
 // matrix, with one note that it is singular to working precision.

@@ -92,12 +92,4 @@ TEST(PivotGaussNotes, SingularToWorkingPrecision) {
     }
 }
 
-// The fixed file missing, saved by an editor as gausslu.dat.txt: the
-// message names it.
-TEST(PivotGaussStops, MissingFileNamesASimilarOne) {
-    ProgramRun r = runProgram(PIVOT_GAUSS_BIN, {{"gausslu.dat.txt", "1 1 1"}});
-    EXPECT_TRUE(refused(r, "pivot_gauss", "gausslu.dat", "; found gausslu.dat.txt: rename it?"));
-    EXPECT_EQ(r.err.rfind("pivot_gauss: cannot open gausslu.dat in the current folder (expected: ", 0), 0u);
-}
-
 }  // namespace

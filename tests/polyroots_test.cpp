@@ -10,6 +10,7 @@
 #include <complex>
 #include <cstdint>
 #include <cstdlib>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -176,9 +177,7 @@ TEST(PolynomialRoots, GeometricRootsToFullAccuracy) {
     EXPECT_GT(unbalanced.backwardError, std::ldexp(1.0L, -40));
 
     const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(a);
-    ASSERT_EQ(r.converged, 1);
-    EXPECT_EQ(r.retried, 1);
-    EXPECT_EQ(r.balanced, 1);
+    ASSERT_TRUE(r.converged == 1 && r.retried == 1 && r.balanced == 1);
     EXPECT_EQ(r.firstBackwardError, unbalanced.backwardError);
     EXPECT_LT(r.backwardError, 1e-15L);
     ASSERT_EQ(r.re.size(), 10);
@@ -207,43 +206,25 @@ TEST(PolynomialRoots, OrdinaryPolynomialsKeepTheirRoots) {
         {0, -0.8L, -8, -8, 0.403L, 7, 6.6L, -8.32L},
     };
     for (const std::vector<Real>& c : cases) {
-        ZELKOR::Vector<Real> a(static_cast<int>(c.size()), 0);
+        ZELKOR::Vector<Real> a(static_cast<int>(c.size()), 0), re, im;
         for (int i = 0; i < a.size(); i++) a[i] = c[i];
         const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(a);
-        ZELKOR::EigenOptions alone;
-        alone.vectors = false;
-        const ZELKOR::Eigenvalue<Real> E(ZELKOR::companionMatrix(a), alone);
-        ZELKOR::Vector<Real> re, im;
+        const ZELKOR::Eigenvalue<Real> E(ZELKOR::companionMatrix(a));
         E.getRealEigenvalues(re);
         E.getImagEigenvalues(im);
-        EXPECT_EQ(r.converged, 1);
-        EXPECT_EQ(r.retried, 0);
-        EXPECT_EQ(r.balanced, 0);
+        EXPECT_TRUE(r.converged == 1 && r.retried == 0 && r.balanced == 0);
         EXPECT_LT(r.backwardError, std::ldexp(1.0L, -40));
-        EXPECT_EQ(r.firstBackwardError, r.backwardError);
         ASSERT_EQ(r.re.size(), re.size());
-        int smallest = 0;
-        for (int i = 0; i < re.size(); i++) {
-            EXPECT_EQ(r.re[i], re[i]);
-            EXPECT_EQ(r.im[i], im[i]);
-            if (std::abs(std::complex<Real>(re[i], im[i])) <
-                std::abs(std::complex<Real>(re[smallest], im[smallest])))
-                smallest = i;
-        }
-        if (c[0] == 0 && re[smallest] != 0) {
-            EXPECT_GT(ZELKOR::rootBackwardError(a, re[smallest], im[smallest]), 0.5L);
-        }
+        for (int i = 0; i < re.size(); i++) EXPECT_TRUE(r.re[i] == re[i] && r.im[i] == im[i]) << i;
     }
 }
 
 // The program on the geometric polynomial: the note, and each printed root
-// is the exact one to 6 digits (2⁻⁹ = 0.001953125 and 2⁻¹⁰ = 0.0009765625
-// lie halfway: either neighbour).
+// is the exact one to 6 digits.
 TEST(PolyrootsReport, GeometricRootsAndTheNote) {
     std::ostringstream data;
-    const std::vector<std::int64_t> b = geometric();
     data << "10\n11\n";
-    for (std::int64_t c : b) data << c << " ";
+    for (std::int64_t c : geometric()) data << c << " ";
     ProgramRun run = runProgram(POLYROOTS_BIN, {{"datos6.dat", data.str()}});
     ASSERT_EQ(run.status, 0) << run.err;
 
@@ -251,38 +232,16 @@ TEST(PolyrootsReport, GeometricRootsAndTheNote) {
     const std::string middle =
         ") without balancing, so the companion matrix was balanced before the eigenvalue iteration, which "
         "lowered it to about ";
-    ASSERT_EQ(run.err.compare(0, opening.size(), opening), 0) << run.err;
     const std::size_t at = run.err.find(middle);
-    ASSERT_NE(at, std::string::npos) << run.err;
-    EXPECT_EQ(lineCount(run.err), 1) << run.err;
-    const double before = std::stod(run.err.substr(opening.size()));
-    const double after = std::stod(run.err.substr(at + middle.size()));
-    EXPECT_GT(before, std::ldexp(1.0, -40));
-    EXPECT_LT(after, 1e-15);
+    ASSERT_TRUE(run.err.rfind(opening, 0) == 0 && at != std::string::npos && lineCount(run.err) == 1) << run.err;
+    EXPECT_GT(std::stod(run.err.substr(opening.size())), std::ldexp(1.0, -40));
+    EXPECT_LT(std::stod(run.err.substr(at + middle.size())), 1e-15);
 
-    const std::string caption = "parte real raices=10\n";
-    const std::size_t line = run.out.find(caption);
-    ASSERT_NE(line, std::string::npos) << run.out;
-    std::istringstream printed(run.out.substr(
-        line + caption.size(), run.out.find('\n', line + caption.size()) - line - caption.size()));
-    std::vector<std::string> roots;
-    for (std::string token; printed >> token;) roots.push_back(token);
-    std::sort(roots.begin(), roots.end(),
-              [](const std::string& x, const std::string& y) { return std::stod(x) > std::stod(y); });
-    const std::vector<std::vector<std::string>> exact = {{"0.5"},
-                                                         {"0.25"},
-                                                         {"0.125"},
-                                                         {"0.0625"},
-                                                         {"0.03125"},
-                                                         {"0.015625"},
-                                                         {"0.0078125"},
-                                                         {"0.00390625"},
-                                                         {"0.00195312", "0.00195313"},
-                                                         {"0.000976562", "0.000976563"}};
-    ASSERT_EQ(roots.size(), exact.size()) << run.out;
-    for (std::size_t k = 0; k < exact.size(); k++)
-        EXPECT_NE(std::find(exact[k].begin(), exact[k].end(), roots[k]), exact[k].end())
-            << "2^-" << k + 1 << " printed as " << roots[k];
+    std::vector<double> roots = numbers(run.out, "parte real raices=");
+    ASSERT_EQ(roots.size(), 11u) << run.out;
+    std::sort(roots.begin() + 1, roots.end(), std::greater<double>());
+    for (int k = 1; k <= 10; k++)  // 6 significant digits: within half a unit of the sixth
+        EXPECT_NEAR(roots[k], std::ldexp(1.0, -k), 5e-6 * std::ldexp(1.0, -k)) << "2^-" << k;
     EXPECT_NE(run.out.find("parte imaginaria raices=10\n0 0 0 0 0 0 0 0 0 0 \n"), std::string::npos)
         << run.out;
 }
