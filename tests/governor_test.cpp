@@ -11,6 +11,11 @@
 
 #ifdef __linux__
 #include <sched.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
 #endif
 
 #include "omp_zelkor"
@@ -19,16 +24,6 @@
 namespace {
 
 using namespace ZELKOR::governor;
-
-TEST(Governor, QuotaTexts) {
-    EXPECT_EQ(cpuMaxQuota("max 100000\n"), 0);
-    EXPECT_EQ(cpuMaxQuota("150000 100000\n"), 1.5);
-    EXPECT_EQ(cpuMaxQuota("50000 100000"), 0.5);
-    EXPECT_EQ(cpuMaxQuota(""), 0);
-    EXPECT_EQ(cfsQuota("-1\n", "100000\n"), 0);
-    EXPECT_EQ(cfsQuota("200000\n", "100000\n"), 2);
-    EXPECT_EQ(cfsQuota("25000\n", "0\n"), 0);
-}
 
 // The mount table of a machine with both hierarchies (cgroup v1 cpu, and
 // v2 with no controllers), as /proc/self/mountinfo shows them.
@@ -80,7 +75,12 @@ bool readFake(const std::string& path, std::string& text) {
     return true;
 }
 
-TEST(Governor, TheLeastQuotaAlongThePathHolds) {
+// cpu.max and cfs texts, then the least quota along the path.
+TEST(Governor, QuotaTextsAndTheLeastAlongThePath) {
+    EXPECT_EQ(cpuMaxQuota("max 100000\n") + cpuMaxQuota(""), 0);
+    EXPECT_EQ(cpuMaxQuota("50000 100000"), 0.5);
+    EXPECT_EQ(cfsQuota("-1\n", "100000\n") + cfsQuota("25000\n", "0\n"), 0);
+    EXPECT_EQ(cfsQuota("200000\n", "100000\n"), 2);
     const std::vector<QuotaFolder> folders = {
         {"/g/a/b", true}, {"/g/a", true}, {"/g", true}, {"/c/a", false}, {"/c", false}};
     files = {{"/g/a/b/cpu.max", "max 100000\n"},
@@ -139,20 +139,14 @@ TEST(Governor, FreeCpusOverEachInterval) {
     EXPECT_EQ(g.choose(at(10.875, 3.25, 1.375)), 1);
 }
 
-TEST(Governor, FirstSampleCountsTheOthersRunning) {
-    Governor one;
-    EXPECT_EQ(one.choose(at(0, 0, 0, 2)), 1);  // one other runnable thread on 2 CPUs
-    Governor three;
-    EXPECT_EQ(three.choose(at(0, 0, 0, 3)), 1);  // two others: still one thread
+// The first sample counts the other runnable threads; the affinity mask
+// and the quota bound the count.
+TEST(Governor, FirstSampleAffinityAndQuota) {
+    EXPECT_EQ(Governor().choose(at(0, 0, 0, 2)), 1);  // one other runnable thread on 2 CPUs
     // 4 CPUs of a 16-CPU machine, 9 running: 8 others, a quarter of them
     // on this process's share: 2 free.
-    Governor share;
-    EXPECT_EQ(share.choose(at(0, 0, 0, 9, 4, 16)), 2);
-}
-
-TEST(Governor, AffinityAndQuotaBoundTheCount) {
+    EXPECT_EQ(Governor().choose(at(0, 0, 0, 9, 4, 16)), 2);
     EXPECT_EQ(Governor().choose(at(0, 0, 0, 1, 1, 2)), 1);  // taskset -c 0
-    EXPECT_EQ(Governor(1).choose(at(0, 0, 0)), 1);          // a quota of one CPU
     EXPECT_EQ(Governor(1.5).choose(at(0, 0, 0)), 1);        // ⌊1.5⌋
     EXPECT_EQ(Governor(0.5).choose(at(0, 0, 0)), 1);        // at least one
     EXPECT_EQ(Governor(3).choose(at(0, 0, 0, 1, 4, 4)), 3);
@@ -205,6 +199,27 @@ TEST(Governor, OneCpuByAffinity) {
     EXPECT_EQ(s.cpus, 1);
     EXPECT_GE(s.online, 1);
     EXPECT_EQ(Governor().choose(s), 1);
+}
+
+
+// A real quota, where this machine lets the test make a cgroup (root, the
+// cgroup v1 cpu hierarchy): a child process in a cgroup of half a CPU
+// reads 0.5 and runs on one thread.
+TEST(Governor, HalfACpuByACgroupQuota) {
+    const std::string folder = "/sys/fs/cgroup/cpu/zelkor-governor-test-" + std::to_string(getpid());
+    if (mkdir(folder.c_str(), 0755) != 0) GTEST_SKIP() << "cannot make " << folder << ": quota not tested";
+    const bool set = bool(std::ofstream(folder + "/cpu.cfs_period_us") << "100000\n") &&
+                     bool(std::ofstream(folder + "/cpu.cfs_quota_us") << "50000\n");
+    const pid_t child = set ? fork() : -1;
+    if (child == 0) {
+        std::ofstream(folder + "/tasks") << getpid() << "\n";
+        _exit(processQuota() == 0.5 && MachineGovernor().threads() == 1 ? 0 : 1);
+    }
+    int status = -1;
+    if (child > 0) waitpid(child, &status, 0);
+    rmdir(folder.c_str());
+    ASSERT_GT(child, 0) << "no quota set or no child";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 #endif
 
