@@ -47,3 +47,14 @@ std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& 
     if (!decomposeWith(A.num_rows(), voice, progress, leftover, words.diverged, eigen)) return nullptr;
     return E;
 }
+
+int drawComplexPlane(const std::string& titlePattern, const std::string& dataFile, const Vector<Real>& re,
+                     const Vector<Real>& im, PlanePoints what, bool unitCircle, const std::string& svgFile,
+                     const Voice& voice) {
+    std::vector<double> x(re.dim()), y(re.dim());
+    for (int i = 0; i < re.dim(); i++) {
+        x[i] = static_cast<double>(re[i]);
+        y[i] = static_cast<double>(im[i]);
+    }
+    return writeChart(complexPlaneChart(titlePattern, dataFile, x, y, what, unitCircle), svgFile, voice);
+}

@@ -131,10 +131,13 @@ double markerRadius(std::size_t n) {
     return n == 0 ? 4.5 : std::clamp(18 / std::sqrt(static_cast<double>(n)), 1.5, 4.5);
 }
 
-// A picture coordinate; far outside the picture it is held at ±1e6.
+// A picture coordinate far outside the picture, held at ±1e6.
+double held(double v) { return std::fmax(-1e6, std::fmin(1e6, v)); }
+
+// A picture coordinate as written.
 std::string num(double v) {
     char b[32];
-    std::snprintf(b, sizeof b, "%.2f", std::fmax(-1e6, std::fmin(1e6, v)));
+    std::snprintf(b, sizeof b, "%.2f", held(v));
     return b;
 }
 
@@ -379,7 +382,6 @@ void SvgChart::mergedLegend(const std::string& text) { mergedLegend_ = text; }
 // later one within half a radius of it.
 std::vector<SvgChart::Marker> SvgChart::markers(const Frame& f) const {
     std::vector<Marker> drawn, merging;
-    auto held = [](double v) { return std::fmax(-1e6, std::fmin(1e6, v)); };
     for (std::size_t k = 0; k < items_.size(); ++k) {
         const Item& it = items_[k];
         if (it.kind != Item::Points) continue;

@@ -156,12 +156,6 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
     Vector<Real> Abb = bb.dim() == N ? A * bb : Vector<Real>();
     out << "D*bb= " << Abb << endl;
     if (svgFile.empty()) return 0;
-    std::vector<double> re(N), im(N);
-    for (int i = 0; i < N; i++) {
-        re[i] = static_cast<double>(lambda[i]);
-        im[i] = static_cast<double>(imagParts[i]);
-    }
-    return writeChart(
-        complexPlaneChart(_("lu_spectrum: eigenvalues of %1"), file, re, im, PlanePoints::Eigenvalues, false),
-        svgFile, voice);
+    return drawComplexPlane(_("lu_spectrum: eigenvalues of %1"), file, lambda, imagParts, PlanePoints::Eigenvalues,
+                            false, svgFile, voice);
 }

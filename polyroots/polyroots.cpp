@@ -97,12 +97,6 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
     out << "parte imaginaria raices=" << im << endl;
     for (int i = 0; i < N; i++) out << pol(a, re[i], im[i]) << endl;
     if (svgFile.empty()) return 0;
-    std::vector<double> x(N), y(N);
-    for (int i = 0; i < N; i++) {
-        x[i] = static_cast<double>(re[i]);
-        y[i] = static_cast<double>(im[i]);
-    }
-    return writeChart(complexPlaneChart(_("polyroots: roots of the polynomial in %1"), file, x, y,
-                                        PlanePoints::Roots, true),
-                      svgFile, voice);
+    return drawComplexPlane(_("polyroots: roots of the polynomial in %1"), file, re, im, PlanePoints::Roots, true,
+                            svgFile, voice);
 }
