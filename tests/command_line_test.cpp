@@ -222,7 +222,6 @@ struct Mark {
 
 struct Reading {
     std::string title;
-    std::vector<std::string> notes;
     double x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // the frame's corners
     std::vector<Mark> marks;                // sorted
     std::vector<double> levels;
@@ -256,7 +255,6 @@ bool rendering() {
         double level;
         std::string legendKind, legendText;
         if (kind == "title") r.title = rest;
-        if (kind == "note") r.notes.push_back(rest);
         if (kind == "frame") values >> r.x0 >> r.y0 >> r.x1 >> r.y1;
         if (kind == "point" && values >> m.x >> m.y >> m.r >> m.count) r.marks.push_back(m);
         if (kind == "level" && values >> level) r.levels.push_back(level);
@@ -374,46 +372,20 @@ TEST(Picture, PointsWhereTheMathematicsPutsThem) {
     }
 }
 
-// The 400 roots of x⁴⁰⁰ − 1 on the unit circle, 2π/400 apart: well over
-// a marker's radius on the plot, so 400 markers, each smaller than those of
-// the 4 roots of x⁴ − 1.
+// The 400 roots of x⁴⁰⁰ − 1 on the unit circle, 2π/400 apart (over a
+// marker's radius): 400 markers, each smaller than those of x⁴ − 1.  On one
+// thread, as fast as two on a busy machine; the roots are the same.
 TEST(Picture, MarkersShrinkWithTheirNumber) {
     std::string data = "400\n401\n-1";
     for (int k = 1; k < 400; ++k) data += " 0";
     Reading few, many;
     ASSERT_TRUE(readPicture(drawn(roots, "", pictures[0].data), few));
-    // On one thread, as fast as two on a busy machine; the roots are the same.
     ASSERT_TRUE(readPicture(runProgram("/usr/bin/env", {{roots.dataFile, data + " 1\n"}},
                                        {"OMP_NUM_THREADS=1", roots.binary, "--svg", "p.svg"}),
                             many));
     ASSERT_EQ(many.marks.size(), 400u);
-    const double tx = (many.x1 - many.x0) / 500;
-    for (const Mark& m : many.marks) {
-        EXPECT_NEAR(std::hypot(m.x, m.y), 1, tx);
-        EXPECT_EQ(m.count, 1);
-        EXPECT_LT(m.r, few.marks[0].r);
-    }
-}
-
-// jacobi_rot's picture says when the run ended without convergence; order
-// 12 needs more than 100 rotations (see jacobi_rot_test), order 2 one.
-TEST(Picture, JacobiSaysWhenItDidNotConverge) {
-    std::ostringstream slow;
-    slow << "12\n";
-    for (int i = 1; i <= 12; ++i)
-        for (int j = 1; j <= 12; ++j) slow << (i * j) % 7 - 3 << (j == 12 ? "\n" : " ");
-    auto noted = [](const Reading& r) {
-        return std::any_of(r.notes.begin(), r.notes.end(), [](const std::string& n) {
-            return n.find("no convergence") != std::string::npos;
-        });
-    };
-    ProgramRun run = drawn(jacobi, "", slow.str());
-    ASSERT_NE(run.out.find("sin convergencia"), std::string::npos);
-    Reading unconverged, converged;
-    ASSERT_TRUE(readPicture(run, unconverged));
-    EXPECT_TRUE(noted(unconverged)) << ::testing::PrintToString(unconverged.notes);
-    ASSERT_TRUE(readPicture(drawn(jacobi, "", "2\n2 1\n1 2\n"), converged));
-    EXPECT_FALSE(noted(converged)) << ::testing::PrintToString(converged.notes);
+    for (const Mark& m : many.marks)
+        EXPECT_TRUE(m.count == 1 && m.r < few.marks[0].r && std::abs(std::hypot(m.x, m.y) - 1) < 0.01);
 }
 
 TEST(Picture, BadPathRefusedBeforeTheReport) {
