@@ -26,6 +26,9 @@ constexpr double right = 30, bottom = 70;
 constexpr double titleSize = 18, noteSize = 13, noteStep = 17, legendSize = 13, legendRow = 20;
 // The legend: a swatch, a gap, the text; entries apart by entryGap.
 constexpr double swatchWidth = 30, swatchGap = 6, entryGap = 20, margin = 10;
+// Lines and horizontal lines are this wide; the labels "×k" of markers
+// this high in font size.
+constexpr double lineWidth = 1.5, countSize = 12;
 
 // Length of the well-formed UTF-8 sequence of two to four bytes at s[i],
 // or 0 (overlong forms and surrogates are not checked).
@@ -242,11 +245,20 @@ struct SvgChart::Frame {
 };
 
 // A marker in picture coordinates: `count` points, drawn in the style of
-// items_[item].
+// items_[item] (a single point: the index-th of its item) with radius r
+// over a white rim of width rim.
 struct SvgChart::Marker {
     double x, y;
     int count;
-    std::size_t item;
+    std::size_t item, index;
+    bool onLine = false;  // the rim beneath the fill
+    double r = 0, rim = 0;
+};
+
+// A label's box in picture coordinates and its text's baseline; empty
+// (x0 > x1): no room.
+struct SvgChart::Box {
+    double x0 = 1, y0 = 0, x1 = 0, y1 = 0, baseline = 0;
 };
 
 namespace {
@@ -377,41 +389,90 @@ void SvgChart::legend(const LegendEntry& entry) { legend_.push_back(entry); }
 
 void SvgChart::mergedLegend(const std::string& text) { mergedLegend_ = text; }
 
-// Every placeable point as a marker; those of merging sets grouped in
-// sorted order: each group is the first point not yet taken and every
-// later one within half a radius of it.
-std::vector<SvgChart::Marker> SvgChart::markers(const Frame& f) const {
-    std::vector<Marker> drawn, merging;
+// Every placeable point as a marker of one point: those of merging sets in
+// `merging`, the others in `drawn`.
+void SvgChart::singles(const Frame& f, std::vector<Marker>& drawn, std::vector<Marker>& merging) const {
     for (std::size_t k = 0; k < items_.size(); ++k) {
         const Item& it = items_[k];
         if (it.kind != Item::Points) continue;
         for (std::size_t i = 0; i < it.xs.size(); ++i) {
             if (!placeable(it.xs[i], x_.log) || !std::isfinite(it.ys[i])) continue;
-            (it.merge ? merging : drawn).push_back({held(f.px(it.xs[i])), held(f.py(it.ys[i])), 1, k});
+            (it.merge ? merging : drawn).push_back({held(f.px(it.xs[i])), held(f.py(it.ys[i])), 1, k, i});
         }
     }
+}
+
+// The merging points grouped in sorted order (`merging` is sorted): each
+// group is the first point not yet taken and every later one within `near`
+// of it, listed by their places in `merging`.
+std::vector<std::vector<std::size_t>> SvgChart::groups(std::vector<Marker>& merging, double near) {
     std::stable_sort(merging.begin(), merging.end(), [](const Marker& a, const Marker& b) {
         return a.x != b.x ? a.x < b.x : a.y != b.y ? a.y < b.y : a.item < b.item;
     });
-    const double near = f.r / 2;
+    std::vector<std::vector<std::size_t>> found;
     std::vector<bool> taken(merging.size(), false);
     for (std::size_t i = 0; i < merging.size(); ++i) {
         if (taken[i]) continue;
-        Marker group = merging[i];
+        found.push_back({i});
         for (std::size_t j = i + 1; j < merging.size() && merging[j].x - merging[i].x <= near; ++j) {
             if (taken[j] || std::hypot(merging[j].x - merging[i].x, merging[j].y - merging[i].y) > near)
                 continue;
             taken[j] = true;
-            group.x += merging[j].x;
-            group.y += merging[j].y;
-            group.count += 1;
-            group.item = std::min(group.item, merging[j].item);
+            found.back().push_back(j);
         }
+    }
+    return found;
+}
+
+// Every placeable point as a marker, each group of the merging sets as one
+// at its mean in the colour of the first set among its points; a marker
+// centred on a horizontal line is larger than the line is wide, over a rim
+// as wide as the line.
+std::vector<SvgChart::Marker> SvgChart::markers(const Frame& f) const {
+    std::vector<Marker> drawn, merging;
+    singles(f, drawn, merging);
+    for (const std::vector<std::size_t>& g : groups(merging, f.r / 2)) {
+        Marker group = merging[g[0]];
+        for (std::size_t k = 1; k < g.size(); ++k) {
+            group.x += merging[g[k]].x;
+            group.y += merging[g[k]].y;
+            group.item = std::min(group.item, merging[g[k]].item);
+        }
+        group.count = static_cast<int>(g.size());
         group.x /= group.count;
         group.y /= group.count;
         drawn.push_back(group);
     }
+    const std::vector<double> lines = lineYs(f);
+    for (Marker& m : drawn) {
+        m.onLine = std::any_of(lines.begin(), lines.end(),
+                               [&](double y) { return std::fabs(m.y - y) <= lineWidth / 2; });
+        m.r = m.onLine ? std::max(f.r, 1.5 * lineWidth) : f.r;
+        m.rim = m.onLine ? lineWidth : f.r / 5;
+    }
     return drawn;
+}
+
+std::vector<std::size_t> SvgChart::markerOf(const std::vector<double>& xs, const std::vector<double>& ys) const {
+    SvgChart probe = *this;
+    probe.points(xs, ys, "", "", true);
+    const Frame f = probe.frame();
+    std::vector<Marker> drawn, merging;
+    probe.singles(f, drawn, merging);
+    std::vector<std::size_t> marker(xs.size(), npos);
+    const std::vector<std::vector<std::size_t>> found = groups(merging, f.r / 2);
+    for (std::size_t g = 0; g < found.size(); ++g)
+        for (std::size_t k : found[g])
+            if (merging[k].item + 1 == probe.items_.size()) marker[merging[k].index] = g;
+    return marker;
+}
+
+// The picture heights of the horizontal lines.
+std::vector<double> SvgChart::lineYs(const Frame& f) const {
+    std::vector<double> ys;
+    for (const Item& it : items_)
+        if (it.kind == Item::HLine && std::isfinite(it.ys[0])) ys.push_back(f.py(it.ys[0]));
+    return ys;
 }
 
 // The plot's scales and place in the picture, the markers' radius; the
@@ -472,20 +533,93 @@ void SvgChart::write(std::ostream& out) const {
     out << "</svg>\n";
 }
 
-// Each marker; one that stands for several points with their number.
+namespace {
+
+std::string countText(int count) { return fill(_("×%1"), {std::to_string(count)}); }
+
+// The distances from (x, y) to the nearest and to the farthest point of a
+// box [x0, x1] × [y0, y1]; whether two boxes are `gap` apart.
+double nearest(double x0, double y0, double x1, double y1, double x, double y) {
+    return std::hypot(std::fmax(0, std::fmax(x0 - x, x - x1)), std::fmax(0, std::fmax(y0 - y, y - y1)));
+}
+double farthest(double x0, double y0, double x1, double y1, double x, double y) {
+    return std::hypot(std::fmax(std::fabs(x - x0), std::fabs(x - x1)), std::fmax(std::fabs(y - y0), std::fabs(y - y1)));
+}
+
+}  // namespace
+
+// The box of each marker's label "×k" (empty for a marker of one point):
+// the first of eight places around the marker, above right first, that
+// lies inside the plot clear of every marker, line, circle and label
+// placed before; labels of larger counts placed first.
+std::vector<SvgChart::Box> SvgChart::labelBoxes(const Frame& f, const std::vector<Marker>& marks) const {
+    constexpr double gap = 1, ascent = 0.75 * countSize, descent = 0.05 * countSize;
+    const std::vector<double> lines = lineYs(f);
+    std::vector<std::size_t> order;
+    for (std::size_t k = 0; k < marks.size(); ++k)
+        if (marks[k].count > 1) order.push_back(k);
+    std::stable_sort(order.begin(), order.end(),
+                     [&](std::size_t a, std::size_t b) { return marks[a].count > marks[b].count; });
+    std::vector<Box> boxes(marks.size());
+    auto clear = [&](const Box& b) {
+        if (b.x0 < left + gap || b.x1 > left + f.w - gap || b.y0 < f.top + gap || b.y1 > f.top + f.h - gap)
+            return false;
+        for (const Marker& m : marks)
+            if (nearest(b.x0, b.y0, b.x1, b.y1, m.x, m.y) <= m.r + m.rim / 2 + gap) return false;
+        for (double y : lines)
+            if (b.y0 - gap <= y && y <= b.y1 + gap) return false;
+        for (const Item& it : items_) {
+            if (it.kind != Item::Circle) continue;
+            const double cx = f.px(it.xs[0] + it.r), cy = f.py(it.ys[0] + it.r);
+            const double r = it.r / (f.sx.hi - f.sx.lo) * f.w;
+            if (nearest(b.x0, b.y0, b.x1, b.y1, cx, cy) <= r + gap &&
+                farthest(b.x0, b.y0, b.x1, b.y1, cx, cy) >= r - gap)
+                return false;
+        }
+        return std::all_of(boxes.begin(), boxes.end(), [&](const Box& o) {
+            return o.x0 > o.x1 || b.x1 + gap <= o.x0 || o.x1 + gap <= b.x0 || b.y1 + gap <= o.y0 || o.y1 + gap <= b.y0;
+        });
+    };
+    for (std::size_t k : order) {
+        const Marker& m = marks[k];
+        const double w = textWidth(countText(m.count), countSize);
+        const double xr = m.x + m.r + 1.5, xl = m.x - m.r - 1.5 - w, xm = m.x - w / 2;
+        const double above = m.y - m.r - 1, level = m.y + (ascent - descent) / 2, below = m.y + m.r + 1 + ascent;
+        const double places[8][2] = {{xr, above}, {xr, level}, {xr, below},
+                                     {xl, above}, {xl, level}, {xl, below},
+                                     {xm, above - 0.5 - descent}, {xm, below + 0.5}};
+        for (const auto& [x, baseline] : places) {
+            const Box b{x, baseline - ascent, x + w, baseline + descent, baseline};
+            if (clear(b)) {
+                boxes[k] = b;
+                break;
+            }
+        }
+    }
+    return boxes;
+}
+
+// Each marker, then the labels of those that stand for several points; a
+// label without room is its marker's tooltip.
 void SvgChart::writeMarkers(std::ostream& out, const Frame& f, const std::vector<Marker>& marks) const {
-    for (const Marker& m : marks) {
+    const std::vector<Box> boxes = labelBoxes(f, marks);
+    for (std::size_t k = 0; k < marks.size(); ++k) {
+        const Marker& m = marks[k];
         const Item& it = items_[m.item];
         out << "<circle class=\"" << it.cls << "\" cx=\"" << num(m.x) << "\" cy=\"" << num(m.y) << "\" r=\""
-            << num(f.r) << "\" fill=\"" << it.colour << "\" stroke=\"white\" stroke-width=\"" << num(f.r / 5)
-            << "\"";
+            << num(m.r) << "\" fill=\"" << it.colour << "\" stroke=\"white\" stroke-width=\"" << num(m.rim)
+            << "\"" << (m.onLine ? " paint-order=\"stroke\"" : "");
         if (m.count > 1) out << " data-count=\"" << m.count << "\"";
-        out << "/>\n";
-        if (m.count > 1)
-            out << "<text class=\"count\" x=\"" << num(m.x + f.r + 1.5) << "\" y=\"" << num(m.y - f.r - 1)
-                << "\" font-size=\"12\" fill=\"" << it.colour << "\">"
-                << escaped(fill(_("×%1"), {std::to_string(m.count)})) << "</text>\n";
+        if (m.count > 1 && boxes[k].x0 > boxes[k].x1)
+            out << "><title>" << escaped(countText(m.count)) << "</title></circle>\n";
+        else
+            out << "/>\n";
     }
+    for (std::size_t k = 0; k < marks.size(); ++k)
+        if (marks[k].count > 1 && boxes[k].x0 <= boxes[k].x1)
+            out << "<text class=\"count\" x=\"" << num(boxes[k].x0) << "\" y=\""
+                << num(boxes[k].baseline) << "\" font-size=\"" << num(countSize) << "\" fill=\""
+                << items_[marks[k].item].colour << "\">" << escaped(countText(marks[k].count)) << "</text>\n";
 }
 
 // Grid, ticks and their labels, the frame and the axis labels.
@@ -532,12 +666,12 @@ void SvgChart::writeItems(std::ostream& out, const Frame& f) const {
         const std::string dash = it.dashed ? "\" stroke-dasharray=\"6 4" : "";
         if (it.kind == Item::Line) {
             out << "<polyline points=\"" << pathOf(it) << "\" fill=\"none\" stroke=\"" << it.colour
-                << "\" stroke-width=\"1.5" << dash << "\"/>\n";
+                << "\" stroke-width=\"" << lineWidth << dash << "\"/>\n";
         } else if (it.kind == Item::HLine && std::isfinite(it.ys[0])) {
             const double y = f.py(it.ys[0]);
             out << "<line class=\"level\" x1=\"" << num(left) << "\" y1=\"" << num(y) << "\" x2=\""
                 << num(left + f.w) << "\" y2=\"" << num(y) << "\" stroke=\"" << it.colour
-                << "\" stroke-width=\"1.5" << dash << "\"/>\n";
+                << "\" stroke-width=\"" << lineWidth << dash << "\"/>\n";
             if (!it.label.empty())
                 out << "<text x=\"" << num(left + f.w - 6) << "\" y=\"" << num(y - 6)
                     << "\" text-anchor=\"end\" fill=\"" << it.colour << "\">" << escaped(it.label)
@@ -556,17 +690,25 @@ SvgChart complexPlaneChart(const std::string& titlePattern, const std::string& d
     const char *realColour = "#1b65b5", *pairColour = "#d95f02", *circleColour = "#888";
     SvgChart chart(titlePattern, dataFile, {_("real part"), false, false},
                    {_("imaginary part"), false, false}, true);
+    if (unitCircle) chart.circle(0, 0, 1, circleColour);
+    chart.hline(0, "", "black", false);  // the real axis
+    // A pair (consecutive values with im ≠ 0) whose two values fall on one
+    // marker is two real values on the picture.
+    const std::vector<std::size_t> marker = chart.markerOf(re, im);
     std::vector<double> rx, ry, px, py;
     for (std::size_t k = 0; k < re.size(); ++k) {
-        (im[k] == 0 ? rx : px).push_back(re[k]);
-        (im[k] == 0 ? ry : py).push_back(im[k]);
+        const std::size_t n = im[k] != 0 && k + 1 < re.size() ? 2 : 1;
+        const bool real = im[k] == 0 || (n == 2 && marker[k] == marker[k + 1] && marker[k] != SvgChart::npos);
+        for (std::size_t i = k; i < k + n; ++i) {
+            (real ? rx : px).push_back(re[i]);
+            (real ? ry : py).push_back(im[i]);
+        }
+        k += n - 1;
     }
     const bool roots = what == PlanePoints::Roots;
     const unsigned long reals = rx.size(), pairs = px.size() / 2;
     // Past a few dozen pairs their joins would cover the plot.
     const bool joined = pairs <= 24;
-    if (unitCircle) chart.circle(0, 0, 1, circleColour);
-    chart.hline(0, "", "black", false);  // the real axis
     for (std::size_t k = 0; joined && k + 1 < px.size(); k += 2)
         chart.polyline({px[k], px[k + 1]}, {py[k], py[k + 1]}, pairColour, true);
     chart.points(rx, ry, "point", realColour, true);

@@ -11,13 +11,17 @@
 // the data file by its base name, shortened in the middle ("…") when the
 // title would not fit the picture's width.  Markers shrink with their
 // number (a radius from 4.5 picture units for 16 points or fewer down to
-// 1.5 from 144 on), outlined in white.
+// 1.5 from 144 on), outlined in white; one centred on a horizontal line is
+// at least 1.5 times the line's width in radius, over a white rim as wide
+// as the line.
 //
 // Tick labels carry the class "xtick" or "ytick" and sit exactly at their
 // tick (x for the x axis, y for the y axis); the scale of each axis is in
 // the attribute data-scale ("linear" or "log") of its tick group.  Markers
 // have the class given to points(); one that stands for several points has
-// their number in data-count and a label "×k" of class "count" beside it.
+// their number in data-count and a label "×k" of class "count" beside it
+// where that has room: inside the plot, clear of every marker, line, circle
+// and other label; otherwise the label is the marker's tooltip (title).
 // The legend is a group of class "legend", one group of class
 // "legend-entry" per entry with its kind in data-kind.
 #ifndef ZELKOR_SVG_H
@@ -65,6 +69,12 @@ public:
     void hline(double y, const std::string& label, const std::string& colour, bool dashed = true);
     // A circle of radius r around (x, y) in data units (equal scale only).
     void circle(double x, double y, double r, const std::string& colour);
+    // For each of the points xs, ys, were they added as one more merging
+    // set: the marker it would be drawn in (the same number for points
+    // drawn as one marker), or npos for a point that cannot be placed.
+    // Points added with the same coordinates later keep these markers.
+    std::vector<std::size_t> markerOf(const std::vector<double>& xs, const std::vector<double>& ys) const;
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
     // A line of text under the title.
     void note(const std::string& text);
     // An entry of the legend, under the plot, in the order given.
@@ -86,8 +96,13 @@ private:
     };
     struct Frame;
     struct Marker;
+    struct Box;
     Frame frame() const;
+    void singles(const Frame& f, std::vector<Marker>& drawn, std::vector<Marker>& merging) const;
+    static std::vector<std::vector<std::size_t>> groups(std::vector<Marker>& merging, double near);
     std::vector<Marker> markers(const Frame& f) const;
+    std::vector<double> lineYs(const Frame& f) const;
+    std::vector<Box> labelBoxes(const Frame& f, const std::vector<Marker>& marks) const;
     void writeAxes(std::ostream& out, const Frame& f) const;
     void writeItems(std::ostream& out, const Frame& f) const;
     void writeMarkers(std::ostream& out, const Frame& f, const std::vector<Marker>& marks) const;
@@ -107,7 +122,9 @@ enum class PlanePoints { Eigenvalues, Roots };
 // The values re[k] + i·im[k] in the complex plane, one scale on both axes,
 // the real axis drawn; real ones in one colour, each conjugate pair in
 // another, joined by a dashed line (up to 24 pairs); coinciding values
-// drawn once with their number.  unitCircle adds |z| = 1.  The legend counts each kind.
+// drawn once with their number.  A pair whose two values fall on one
+// marker is on the real axis on the picture: it is drawn and counted as
+// two real values.  unitCircle adds |z| = 1.  The legend counts each kind.
 SvgChart complexPlaneChart(const std::string& titlePattern, const std::string& dataFile,
                            const std::vector<double>& re, const std::vector<double>& im, PlanePoints what,
                            bool unitCircle);

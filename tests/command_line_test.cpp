@@ -294,7 +294,8 @@ struct Picture {
 const std::string longName = "x<&\"y" + std::string(150, 'n') + "_final.dat";
 
 // x⁴ − 1: ±1, ±i.  (x − 1)²·(x + 2): −2 and the double root 1, computed as
-// two reals or a pair, one marker either way.  The rotation by 90 degrees:
+// a pair of tiny imaginary parts, one marker on the real axis: three real
+// roots.  The rotation by 90 degrees:
 // ±i.  Jacobi on rows (2, 1), (1, 2): Delta 1, then exactly 0 (drawn on
 // the bottom edge), threshold 1e-12.  Elimination on rows (1, 2), (3, 4):
 // max 4, then 2 − (1/3)·4; one kind of item, no legend.
@@ -311,7 +312,7 @@ const Picture pictures[] = {
      "3\n4\n2 -3 0 1\n",
      {{-2, 0, 1}, {1, 0, 2}},
      {0},
-     "real:[13] (pair:1 )?circle multiple",
+     "real:3 circle multiple",
      false},
     {lu, "datos/m.dat", "2\n0 -1\n1 0\n", {{0, -1, 1}, {0, 1, 1}}, {0}, "pair:1", false},
     {jacobi, "", "2\n2 1\n1 2\n", {{0, 1, 1}, {1, NAN, 1}}, {1e-12}, "sum threshold", true},
@@ -387,6 +388,21 @@ TEST(Picture, MarkersShrinkWithTheirNumber) {
     ASSERT_EQ(many.marks.size(), 400u);
     for (const Mark& m : many.marks)
         EXPECT_TRUE(m.count == 1 && m.r < few.marks[0].r && std::abs(std::hypot(m.x, m.y) - 1) < 0.01);
+}
+
+// (x − 20)(x²⁹⁹ − 1): at the scale that 20 asks for, the roots of unity fall
+// on one another two or three at a time; their counts only where they have
+// room (svg_check.py: clear of one another and of the unit circle).
+TEST(Picture, CountsOnlyWhereTheyHaveRoom) {
+    std::string data = "300\n301\n20 -1";
+    for (int k = 2; k < 299; ++k) data += " 0";
+    Reading r;
+    ASSERT_TRUE(readPicture(runProgram("/usr/bin/env", {{roots.dataFile, data + " -20 1\n"}},
+                                       {"OMP_NUM_THREADS=1", roots.binary, "--svg", "p.svg"}),
+                            r));
+    int points = 0;
+    for (const Mark& m : r.marks) points += m.count;
+    EXPECT_TRUE(points == 300 && r.marks.size() < 150) << r.marks.size();
 }
 
 TEST(Picture, BadPathRefusedBeforeTheReport) {

@@ -2,8 +2,10 @@
 # SPDX-License-Identifier: MIT
 """svg_check.py FILE.svg [FILE.png]: parses the picture as XML, exits 1
 unless it is a scalable SVG without scripts in a sans-serif font of at least
-12 units, with every line of text inside the picture and a label "×k" for
-each marker that stands for k points, and prints its words and, in its own
+12 units, with every line of text inside the picture, a label "×k" or a
+tooltip for each marker that stands for k points, the labels clear of one
+another and of the circles, and each marker on a line at least 1.5 times
+the line's width in radius; and prints its words and, in its own
 data coordinates (from the labelled ticks), its items: "title TEXT", each
 "note TEXT", the frame's corners "frame X0 Y0 X1 Y1", each marker "point X Y
 RADIUS COUNT" (radius in picture units), each line "level Y", each legend
@@ -61,9 +63,27 @@ def check(root):
         if any(w in v.lower() for v in e.attrib.values() for w in ("nan", "inf")):
             fail("a coordinate that is not finite")
     counts = sorted(int(c.get("data-count")) for c in root.iter(f"{NS}circle") if c.get("data-count"))
-    labels = sorted(int(re.sub(r"\D", "", text(t))) for t in root.iter(f"{NS}text") if t.get("class") == "count")
+    shown = [t for t in root.iter(f"{NS}text") if t.get("class") == "count"]
+    labels = sorted(int(re.sub(r"\D", "", text(t))) for t in shown + list(root.iter(f"{NS}title")))
     if counts != labels or 1 in counts:
-        fail(f"markers of several points {counts}, labels {labels}")
+        fail(f"markers of several points {counts}, labels and tooltips {labels}")
+    boxes = [(float(t.get("x")), float(t.get("y")) - 8.4, float(t.get("x")) + 7.2 * len(text(t)), float(t.get("y")))
+             for t in shown]  # glyphs of 12 units, from below
+    for i, a in enumerate(boxes):
+        if any(a[0] < b[2] and b[0] < a[2] and a[1] < b[3] and b[1] < a[3] for b in boxes[:i]):
+            fail("labels over one another")
+        for c in root.iter(f"{NS}circle"):
+            if c.get("class") == "circle":
+                x, y, r = (float(c.get(k)) for k in ("cx", "cy", "r"))
+                near = math.hypot(max(a[0] - x, 0, x - a[2]), max(a[1] - y, 0, y - a[3]))
+                if near < r < math.hypot(max(abs(x - a[0]), abs(x - a[2])), max(abs(y - a[1]), abs(y - a[3]))):
+                    fail("a label over a circle")
+    for line in root.iter(f"{NS}line"):
+        for c in root.iter(f"{NS}circle"):
+            w = float(line.get("stroke-width", 1))
+            if line.get("class") == "level" and c.get("class") == "point" and \
+                    abs(float(c.get("cy")) - float(line.get("y1"))) <= w / 2 and float(c.get("r")) < 1.5 * w:
+                fail("a marker hidden by a line")
     return width, height
 
 
