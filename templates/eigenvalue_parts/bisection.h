@@ -37,12 +37,14 @@ int countBelow(const T* a, const T* b, int n, T x) {
     }
 }
 
-// Eigenvalue k (ascending, from 0) of that matrix, starting from an
-// estimate y: a bracket [lo, hi] with count(lo) ≤ k < count(hi) is found
+// Eigenvalue k (ascending, from 0) of that matrix, from an estimate y.
+// y itself is kept when the counts place eigenvalue k within `tol` of it.
+// Otherwise a bracket [lo, hi] with count(lo) ≤ k < count(hi) is found
 // around y, its half-width doubled from `width` until it holds, and halved
-// down to `tol`.  y itself is kept when it lies in the final bracket.
+// down to `tol`; its midpoint is returned.
 template <class T>
 T bisectEigenvalue(const T* a, const T* b, int n, int k, T y, T width, T tol) {
+    if (countBelow(a, b, n, y - tol) <= k && countBelow(a, b, n, y + tol) > k) return y;
     T lo = y - width;
     for (T w = width; countBelow(a, b, n, lo) > k;) {
         w = w + w;
@@ -61,7 +63,7 @@ T bisectEigenvalue(const T* a, const T* b, int n, int k, T y, T width, T tol) {
         else
             lo = mid;
     }
-    return lo <= y && y <= hi ? y : lo + (hi - lo) / 2;
+    return lo + (hi - lo) / 2;
 }
 
 // d (ascending, as tql2 leaves it, all finite) refined to the eigenvalues

@@ -107,7 +107,7 @@ public:
           hess_(symmetric_ && vectors_ ? 0 : n_, symmetric_ && vectors_ ? 0 : n_, 0),
           ort_(symmetric_ ? 0 : n_, 0),
           rotations_(symmetric_ ? 2 * n_ : 0, 0),
-          tridiagonal_(symmetric_ && refine_ ? 2 * n_ : 0, 0),
+          tridiag_(symmetric_ && refine_ ? 2 * n_ : 0, 0),
           reflectors_(symmetric_ ? 0 : 5 * n_, 0),
           applied_(symmetric_ ? 0 : n_, 0),
           converged_(A.num_rows() >= A.num_cols()),
@@ -193,8 +193,8 @@ private:
     void iterateSymmetric() {
         if (refine_)
             for (int i = 0; i < n_; i++) {
-                tridiagonal_[i] = realPart_[i];
-                tridiagonal_[n_ + i] = imagPart_[i];
+                tridiag_[i] = realPart_[i];
+                tridiag_[n_ + i] = imagPart_[i];
             }
         observer_.notify(0);
         if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_,
@@ -202,7 +202,7 @@ private:
             converged_ = 0;
             return;
         }
-        if (refine_) stages::bisectEigenvalues(tridiagonal_, realPart_);
+        if (refine_) stages::bisectEigenvalues(tridiag_, realPart_);
     }
 
     // hess_ holds A (balanced or not), then its Hessenberg form, its Schur
@@ -260,7 +260,7 @@ private:
     Matrix<T> hess_;        // nonsymmetric path: see nonsymmetricPath
     Vector<T> ort_;         // orthes: the Householder vectors
     Vector<T> rotations_;   // tql2: one pass's rotations (c, s)
-    Vector<T> tridiagonal_;  // with refine_: tred2's d, then its e
+    Vector<T> tridiag_;     // with refine_: tred2's d, then its e
     Vector<T> reflectors_;  // schurIteration: one pass's reflectors (x, y, z, q, r)
     Vector<int> applied_;   // schurIteration: 1 where that step applied its reflector
     int converged_;
