@@ -27,6 +27,7 @@ namespace {
 using ZELKOR::Balancing;
 using ZELKOR::Eigenvalue;
 using ZELKOR::Negligibility;
+using ZELKOR::Refinement;
 using Cplx = std::complex<Real>;
 
 const Real kEps52 = std::ldexp(Real(1), -52);
@@ -54,16 +55,19 @@ struct Eig {
     Matrix<Real> V{5, 2, 1}, D{5, 2, 1};
     int converged, balanced;
     explicit Eig(const Matrix<Real>& A, Balancing b = Balancing::whenBadlyScaled,
-                 Negligibility t = Negligibility::double52) {
+                 Negligibility t = Negligibility::double52, Refinement r = Refinement::none) {
         std::vector<int> found, foundAlone;
-        Eigenvalue<Real> e(A, {b, t, true, {&record, &found}});
+        ZELKOR::EigenOptions options{b, t, true, {&record, &found}};
+        ZELKOR::EigenOptions aloneOptions{b, t, false, {&record, &foundAlone}};
+        options.refinement = aloneOptions.refinement = r;
+        Eigenvalue<Real> e(A, options);
         e.getRealEigenvalues(re);
         e.getImagEigenvalues(im);
         e.getV(V);
         e.getD(D);
         converged = e.isConverged();
         balanced = e.isBalanced();
-        Eigenvalue<Real> alone(A, {b, t, false, {&record, &foundAlone}});
+        Eigenvalue<Real> alone(A, aloneOptions);
         Vector<Real> re1, im1;
         alone.getRealEigenvalues(re1);
         alone.getImagEigenvalues(im1);
@@ -257,8 +261,9 @@ TEST(Eigen, RandomOrders1To50) {
         ASSERT_EQ(e.converged, 1);
         checkPairLayout(e);
         EXPECT_LE(scaledResidual(A, e.V, e.D), 10);
-        // At the type's epsilon the backward error is a few units of Real.
-        Eig s64(S, Balancing::whenBadlyScaled, Negligibility::typeEpsilon);
+        // At the type's epsilon the backward error is a few units of Real
+        // (S's eigenvalues refined by bisection).
+        Eig s64(S, Balancing::whenBadlyScaled, Negligibility::typeEpsilon, Refinement::bisection);
         Eig e64(A, Balancing::whenBadlyScaled, Negligibility::typeEpsilon);
         EXPECT_LE(frob(S * s64.V, s64.V * s64.D), 4 * n * frob(S) * kEpsL) << "order " << n;
         EXPECT_LE(frob(A * e64.V, e64.V * e64.D), 4 * n * frob(A) * frob(e64.V) * kEpsL) << "order " << n;

@@ -10,6 +10,8 @@ for long double and for mpmath at 64 bits).  A backward stable method gives
 a few units.  For Frank 12 (eigenvalues), Wilkinson's (x-1)...(x-20) and
 Chebyshev's T20 (roots from the coefficients, as numpy.roots) it is the
 largest relative error (absolute for T20, whose roots lie in (-1, 1)).
+The row of eigh measures the symmetric path on the symmetric part of the
+same matrix (κ = 1).
 
   PYTHONPATH=build/default/python /usr/bin/python3 python/bench/accuracy.py [--seeds 5] [--no-mpmath64]
 """
@@ -25,6 +27,7 @@ from zelkor import linalg as zl
 mpmath.mp.dps = 60  # every conversion and difference below; the 64-bit runs set their own
 U_DOUBLE = 2.0**-53
 U_LONG = mpmath.mpf(2) ** -64
+SYMMETRIC = "zelkor eigh, (a + aᵀ)/2"
 
 
 def exact(x):
@@ -82,8 +85,18 @@ def methods(use_mpmath64):
     return out
 
 
+def symmetric_measure(s):
+    """eigh's worst eigenvalue of the symmetric s, by the same measure (κ = 1)."""
+    with mpmath.workdps(60):
+        m = mpmath.matrix([[exact(x) for x in row] for row in s])
+        w = sorted(mpmath.eigsy(m, eigvals_only=True))
+        frob = mpmath.sqrt(sum(exact(x) ** 2 for row in s for x in row))
+        return float(max(abs(exact(c) - r) for c, r in zip(zl.eigh(s)[0], w)) / (U_LONG * frob))
+
+
 def random_measure(n, seeds, use_mpmath64):
     rows = {name: [] for name, _, _ in methods(use_mpmath64)}
+    rows[SYMMETRIC] = []
     for seed in range(seeds):
         a = np.random.default_rng(seed).uniform(-1, 1, (n, n))  # exact in every method
         w, kappa, frob = reference_with_conditions(a)
@@ -91,6 +104,7 @@ def random_measure(n, seeds, use_mpmath64):
             pairs = match(f(a), w)
             worst = max(abs(c - r) / (k * u * frob) for (c, r), k in zip(pairs, kappa))
             rows[name].append(float(worst))
+        rows[SYMMETRIC].append(symmetric_measure((a + a.T) / 2))
     return rows
 
 

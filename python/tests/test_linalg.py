@@ -111,6 +111,16 @@ def test_against_mpmath_at_50_digits():
     assert zelkor.roots([5]).size == zelkor.roots([0, 0]).size == 0
 
 
+def test_eigvalsh_within_eight_units_at_60_digits():
+    # Every eigenvalue within 8 units of 2**-64·‖A‖₂ of mpmath's.
+    a = random((30, 30), 3)
+    a = a + a.T
+    with mpmath.workdps(60):
+        ref = sorted(mpmath.eigsy(mp_matrix(a), eigvals_only=True))
+        err = max(abs(mp(w).real - r) for w, r in zip(zl.eigvalsh(a), ref))
+        assert err <= 8 * EPS / 2 * max(abs(r) for r in ref)
+
+
 def test_roots_spanning_orders_of_magnitude():
     # prod(x - 2**-k), k = 1 ... 10, highest power first, in exact
     # fractions (each coefficient exact in double): unbalanced, the

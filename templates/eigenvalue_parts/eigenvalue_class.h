@@ -16,6 +16,11 @@
 // judges it against T's own epsilon (2⁻⁶³ for long double), which brings
 // the backward error of the eigenvalues down to a few units of T.
 //
+// EigenOptions::refinement = Refinement::bisection refines the symmetric
+// path's eigenvalues by bisection on the tridiagonal matrix (see
+// bisectEigenvalues): the QL iteration's rounding accumulates over its
+// passes, the bisection's does not.  The eigenvectors are the QL's.
+//
 // EigenOptions::vectors = false computes the eigenvalues alone: no
 // transformation is accumulated and the Schur iteration updates only the
 // columns its eigenvalues read.  Every eigenvalue, isConverged() and
@@ -43,6 +48,7 @@
 #include "../cmat_zelkor"
 #include "../vec_zelkor"
 #include "balancing.h"
+#include "bisection.h"
 #include "eigenvectors.h"
 #include "hessenberg.h"
 #include "iteration.h"
@@ -56,6 +62,10 @@ namespace ZELKOR {
 // relative to its neighbours: 2⁻⁵², or the type's epsilon.
 enum class Negligibility { double52, typeEpsilon };
 
+// The symmetric path's eigenvalues: the QL iteration's, or those refined
+// by bisection.
+enum class Refinement { none, bisection };
+
 // The choices of an eigen-decomposition (see Eigenvalue); the defaults are
 // those of Eigenvalue(A).  A constructor rather than member initializers,
 // so that EigenOptions{...} also works in C++11.
@@ -67,6 +77,7 @@ struct EigenOptions {
     Negligibility negligibility;
     bool vectors;
     EigenObserver observer;
+    Refinement refinement = Refinement::none;
 };
 
 template <class T>
@@ -87,6 +98,7 @@ public:
           eps_(options.negligibility == Negligibility::typeEpsilon ? std::numeric_limits<T>::epsilon()
                                                                    : T(std::pow(2.0, -52.0))),
           vectors_(options.vectors),
+          refine_(options.refinement == Refinement::bisection),
           n_(order(A)),
           symmetric_(isSymmetric(A)),
           realPart_(n_, 0),
@@ -95,6 +107,7 @@ public:
           hess_(symmetric_ && vectors_ ? 0 : n_, symmetric_ && vectors_ ? 0 : n_, 0),
           ort_(symmetric_ ? 0 : n_, 0),
           rotations_(symmetric_ ? 2 * n_ : 0, 0),
+          tridiag_(symmetric_ && refine_ ? 2 * n_ : 0, 0),
           reflectors_(symmetric_ ? 0 : 5 * n_, 0),
           applied_(symmetric_ ? 0 : n_, 0),
           converged_(A.num_rows() >= A.num_cols()),
@@ -160,10 +173,7 @@ private:
             for (int i = 0; i < n_; i++)
                 for (int j = 0; j < n_; j++) hess_[j][i] = A[i][j];
             stages::tred2(hess_, realPart_, imagPart_, false);
-            observer_.notify(0);
-            if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_,
-                              false))
-                converged_ = 0;
+            iterateSymmetric();
             return;
         }
         for (int i = 0; i < n_; i++)
@@ -175,9 +185,24 @@ private:
                 V_[i][j] = V_[j][i];
                 V_[j][i] = t;
             }
+        iterateSymmetric();
+    }
+
+    // tql2 on tred2's d and e; with refine_, its eigenvalues then bisected
+    // on the tridiagonal matrix kept before.
+    void iterateSymmetric() {
+        if (refine_)
+            for (int i = 0; i < n_; i++) {
+                tridiag_[i] = realPart_[i];
+                tridiag_[n_ + i] = imagPart_[i];
+            }
         observer_.notify(0);
-        if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_))
+        if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_,
+                          vectors_)) {
             converged_ = 0;
+            return;
+        }
+        if (refine_) stages::bisectEigenvalues(tridiag_, realPart_);
     }
 
     // hess_ holds A (balanced or not), then its Hessenberg form, its Schur
@@ -226,6 +251,7 @@ private:
     Observer observer_;
     T eps_;  // the negligibility threshold of both iterations
     bool vectors_;
+    bool refine_;
     int n_;
     int symmetric_;
     Vector<T> realPart_;    // eigenvalues; tred2 → tql2: the diagonal
@@ -234,6 +260,7 @@ private:
     Matrix<T> hess_;        // nonsymmetric path: see nonsymmetricPath
     Vector<T> ort_;         // orthes: the Householder vectors
     Vector<T> rotations_;   // tql2: one pass's rotations (c, s)
+    Vector<T> tridiag_;     // with refine_: tred2's d, then its e
     Vector<T> reflectors_;  // schurIteration: one pass's reflectors (x, y, z, q, r)
     Vector<int> applied_;   // schurIteration: 1 where that step applied its reflector
     int converged_;

@@ -274,7 +274,8 @@ void normalise(Complex* x, py::ssize_t n, py::ssize_t j, bool complexColumn) {
 // Eigenvalues (real and imaginary parts) and, with `vectors`, unit-norm
 // complex eigenvectors as columns; `triangle` 'L' or 'U' takes the
 // symmetric matrix from that triangle (eigh), 'N' takes the matrix as it
-// is.  `typeEpsilon`: the negligibility threshold (see EigenOptions).
+// is.  `typeEpsilon`: the negligibility threshold (see EigenOptions), and
+// with it a symmetric matrix's eigenvalues refined by bisection.
 // Returns (re, im, v, index of the first matrix that did not converge or −1).
 py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle) {
     const Stack s = squareStack(a, "eig");
@@ -295,6 +296,7 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
         ZELKOR::EigenOptions options;
         options.negligibility =
             typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
+        options.refinement = typeEpsilon ? ZELKOR::Refinement::bisection : ZELKOR::Refinement::none;
         options.vectors = vectors;
         for (py::ssize_t k = 0; k < s.count; k++) {
             Matrix<Real> A = matrixAt(in, k, n, n);
