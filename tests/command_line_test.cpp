@@ -70,6 +70,40 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
         for (const auto& u : usage)
             EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, u.first), p.name, "--help",
                                 u.second, 2));
+        // jacobi_rot exits 0 without convergence, with a note.
+        EXPECT_EQ(help.out.find("0 report written (without convergence too") != std::string::npos,
+                  &p == &jacobi);
+    }
+}
+
+// No output replaces the data file: --svg naming it, by its name, a hard
+// link, a symbolic link or another path; jacobi_rot's res.dat as the data
+// file or as the picture, whether it exists or not.  Refused as a usage
+// error, the file left as it was.
+TEST(CommandLine, NoOutputReplacesTheDataFile) {
+    const std::string overwrite = "would overwrite the data file ";
+    for (const Program& p : programs) {
+        SCOPED_TRACE(p.name);
+        for (const std::string& picture :
+             std::vector<std::string>{p.dataFile, "h", "s", "d/../" + p.dataFile}) {
+            ProgramRun r = runProgram("/bin/sh", {{p.dataFile, p.data}, {"d/", ""}},
+                                      {"-c", "ln " + p.dataFile + " h && ln -s " + p.dataFile +
+                                                 " s && exec " + p.binary + " --svg " + picture});
+            EXPECT_TRUE(
+                refused(r, p.name, "--help", "the picture " + picture + " " + overwrite + p.dataFile, 2));
+            EXPECT_EQ(r.files[p.dataFile], p.data);
+        }
+    }
+    ProgramRun r = runProgram(jacobi.binary, {{"res.dat", jacobi.data}}, {"res.dat"});
+    EXPECT_TRUE(refused(r, jacobi.name, "--help", "res.dat " + overwrite + "res.dat", 2));
+    EXPECT_EQ(r.files["res.dat"], jacobi.data);
+    for (const char* picture : {"res.dat", "d/../res.dat"}) {
+        r = runProgram(jacobi.binary, {{jacobi.dataFile, jacobi.data}, {"d/", ""}}, {"--svg", picture});
+        EXPECT_TRUE(refused(
+            r, jacobi.name, "--help",
+            "the picture " + std::string(picture) + " would overwrite res.dat, which the program also writes",
+            2));
+        EXPECT_EQ(r.files.count("res.dat"), 0u);
     }
 }
 
@@ -399,7 +433,8 @@ TEST(Picture, BadPathRefusedBeforeTheReport) {
 }
 
 // Degree 300: the order from which polyroots shows its progress; standard
-// error on a pseudo-terminal (script), or on a file.
+// error on a pseudo-terminal (script) 40 columns wide, or on a file.  The
+// line counts roots and never reaches the last column.
 TEST(CommandLine, ProgressOnlyOnATerminalAndErased) {
     std::string data = "300\n301\n";
     for (int k = 0; k < 300; ++k) data += std::to_string((k * 7919) % 13 - 6) + " ";
@@ -407,18 +442,19 @@ TEST(CommandLine, ProgressOnlyOnATerminalAndErased) {
     ProgramRun piped = runProgram(POLYROOTS_BIN, {{"datos6.dat", data}});
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err, "");
-    ProgramRun tty =
-        runProgram("/bin/sh", {{"datos6.dat", data}},
-                   {"-c", "exec script -qfec '" POLYROOTS_BIN " >/dev/null' /dev/null </dev/null"});
+    ProgramRun tty = runProgram(
+        "/bin/sh", {{"datos6.dat", data}},
+        {"-c", "exec script -qfec 'stty cols 40; exec " POLYROOTS_BIN " >/dev/null' /dev/null </dev/null"});
     ASSERT_EQ(tty.status, 0) << tty.err;
     const std::string& seen = tty.out;
     EXPECT_EQ(seen.rfind("\rpolyroots: reduction", 0), 0u) << seen;
-    EXPECT_NE(seen.find(" of 300 eigenvalues ("), std::string::npos) << seen;
+    EXPECT_NE(seen.find(" of 300 roots"), std::string::npos) << seen;
     EXPECT_EQ(seen.find('\n'), std::string::npos) << seen;
     // Last: a carriage return, blanks over the widest line drawn, a carriage return.
     std::size_t widest = 0, from = 0;
     for (std::size_t cr; (cr = seen.find('\r', from + 1)) != std::string::npos; from = cr)
         widest = std::max(widest, cr - from - 1);
+    EXPECT_EQ(widest, 39u) << seen;
     ASSERT_GE(seen.size(), widest + 2);
     EXPECT_EQ(seen.substr(seen.size() - widest - 2), "\r" + std::string(widest, ' ') + "\r") << seen;
 }
