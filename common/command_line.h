@@ -24,7 +24,7 @@ struct ProgramInfo {
     const char* layout;    // the data file's layout, one phrase
     const char* example;   // a three-line example of the data file
     const char* writes;    // files written besides the picture ("" if none)
-    const char* written;   // the file it names, in the current folder: "res.dat" ("" if none)
+    const char* written;   // that file, in the current folder: "res.dat" ("" if none)
     const char* picture;   // what --svg draws
     int maxDigits;         // the largest --digits: 21 in long double, 17 in double
     bool rotations;        // takes --max-rotations (jacobi_rot)

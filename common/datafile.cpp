@@ -278,10 +278,10 @@ T DataFile::number(T (*convert)(const char*, char**)) const {
     if (!isDecimal(token_))
         failAtToken(withHint(fill(_("%1 is not a number"), {quoted(token_)}), token_, true));
     T v = convert(token_.c_str(), nullptr);
-    // Overflow, and underflow to a subnormal or to a zero that the token's
-    // digits do not spell, leave the type's range.
-    const bool zeroDigits = token_.find_first_of("123456789") >= token_.find_first_of("eE");
-    if (std::isinf(v) || std::fpclassify(v) == FP_SUBNORMAL || (v == 0 && !zeroDigits))
+    // Out of range: overflow, and underflow to a subnormal or to a zero
+    // whose significand has a nonzero digit.
+    if (std::isinf(v) || std::fpclassify(v) == FP_SUBNORMAL ||
+        (v == 0 && token_.find_first_of("123456789") < token_.find_first_of("eE")))
         failAtToken(fill(_("%1 is out of range"), {quoted(token_)}));
     return v;
 }
@@ -370,10 +370,6 @@ std::string unreadable(const char* file, const std::ifstream& in, int openError)
     std::error_code ec;
     return std::filesystem::is_directory(file, ec) ? std::strerror(EISDIR) : "";
 }
-
-}  // namespace
-
-namespace {
 
 // Where writing to the missing `file` would create a file: a dangling
 // symbolic link followed (40 links at most, as the system does), then the
