@@ -63,7 +63,11 @@ void printHelp(const ProgramInfo& p, std::ostream& out) {
     out << _("  -h, --help   show this help and exit") << "\n"
         << _("  --version    show the version and exit") << "\n"
         << _("  --           end of the options (for a DATA_FILE that starts with '-')") << "\n\n"
-        << _("Exit status: 0 report written, 1 bad data or no convergence, 2 wrong command line.") << "\n";
+        << (p.rotations
+                ? _("Exit status: 0 report written (without convergence too, with a note), 1 bad data\n"
+                    "or a file that cannot be written, 2 wrong command line.")
+                : _("Exit status: 0 report written, 1 bad data or no convergence, 2 wrong command line."))
+        << "\n";
 }
 
 // The value of `text` when it is a whole number from minimum to maximum
@@ -140,6 +144,16 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
             fill(_("one data file at most, found '%1' and '%2'"), {argv[optind], argv[optind + 1]}));
     }
     result.options.dataFile = optind < argc ? argv[optind] : info.dataFile;
+    // No output may replace the data file or the other output.
+    const std::string& data = result.options.dataFile;
+    const std::string& svg = result.options.svgFile;
+    if (!svg.empty() && sameFile(svg, data))
+        return usageError(fill(_("the picture %1 would overwrite the data file %2"), {svg, data}));
+    if (*info.written && sameFile(info.written, data))
+        return usageError(fill(_("%1 would overwrite the data file %2"), {info.written, data}));
+    if (*info.written && !svg.empty() && sameFile(svg, info.written))
+        return usageError(
+            fill(_("the picture %1 would overwrite %2, which the program also writes"), {svg, info.written}));
     result.options.progress = isatty(STDERR_FILENO) == 1;
     result.run = true;
     return result;

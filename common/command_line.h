@@ -24,6 +24,7 @@ struct ProgramInfo {
     const char* layout;    // the data file's layout, one phrase
     const char* example;   // a three-line example of the data file
     const char* writes;    // files written besides the picture ("" if none)
+    const char* written;   // that file, in the current folder: "res.dat" ("" if none)
     const char* picture;   // what --svg draws
     int maxDigits;         // the largest --digits: 21 in long double, 17 in double
     bool rotations;        // takes --max-rotations (jacobi_rot)
@@ -48,7 +49,8 @@ struct CommandLine {
 
 // Parses argv with getopt_long.  --help and --version write to out; a usage
 // error writes one line to err ("<program>: <problem>; try '<program>
-// --help'").  Never writes anything else.
+// --help'").  Never writes anything else.  An output that is the data
+// file, or that the program writes besides (sameFile), is a usage error.
 CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std::ostream& out,
                              std::ostream& err);
 

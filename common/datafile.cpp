@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "datafile.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -276,8 +278,11 @@ T DataFile::number(T (*convert)(const char*, char**)) const {
     if (!isDecimal(token_))
         failAtToken(withHint(fill(_("%1 is not a number"), {quoted(token_)}), token_, true));
     T v = convert(token_.c_str(), nullptr);
-    // Formatted extraction refuses overflow and keeps underflow; so do we.
-    if (std::isinf(v)) failAtToken(fill(_("%1 is out of range"), {quoted(token_)}));
+    // Out of range: overflow, and underflow to a subnormal or to a zero
+    // whose significand has a nonzero digit.
+    if (std::isinf(v) || std::fpclassify(v) == FP_SUBNORMAL ||
+        (v == 0 && token_.find_first_of("123456789") < token_.find_first_of("eE")))
+        failAtToken(fill(_("%1 is out of range"), {quoted(token_)}));
     return v;
 }
 
@@ -289,7 +294,8 @@ T DataFile::readFloat(const std::string& what, T (*convert)(const char*, char**)
 
 template <class T>
 std::vector<T> DataFile::readMany(std::size_t count, const std::string& what,
-                                  T (*convert)(const char*, char**)) {
+                                  T (*convert)(const char*, char**),
+                                  const std::function<void(long)>& onLine) {
     std::vector<T> values;
     values.reserve(count < 4096 ? count : 4096);
     while (values.size() < count) {
@@ -301,6 +307,7 @@ std::vector<T> DataFile::readMany(std::size_t count, const std::string& what,
                       {std::to_string(values.size()), std::to_string(count), what}));
         }
         values.push_back(number(convert));
+        if (onLine) onLine(tokenLine_);
     }
     return values;
 }
@@ -332,12 +339,13 @@ long double DataFile::readLongDouble(const std::string& what) {
     return readFloat<long double>(what, toLongDouble);
 }
 
-std::vector<double> DataFile::readDoubles(std::size_t count, const std::string& what) {
-    return readMany<double>(count, what, toDouble);
+std::vector<double> DataFile::readDoubles(std::size_t count, const std::string& what,
+                                          const std::function<void(long)>& onLine) {
+    return readMany<double>(count, what, toDouble, onLine);
 }
 
 std::vector<long double> DataFile::readLongDoubles(std::size_t count, const std::string& what) {
-    return readMany<long double>(count, what, toLongDouble);
+    return readMany<long double>(count, what, toLongDouble, nullptr);
 }
 
 bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
@@ -363,7 +371,30 @@ std::string unreadable(const char* file, const std::ifstream& in, int openError)
     return std::filesystem::is_directory(file, ec) ? std::strerror(EISDIR) : "";
 }
 
+// Where writing to the missing `file` would create a file: a dangling
+// symbolic link followed (40 links at most, as the system does), then the
+// folder made canonical as far as it exists.
+std::filesystem::path createdAt(const std::string& file) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    fs::path path = fs::absolute(file, ec);
+    for (int links = 0; links < 40 && fs::is_symlink(path, ec); ++links) {
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec) break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    const fs::path resolved = fs::weakly_canonical(path, ec);
+    return ec ? path.lexically_normal() : resolved;
+}
+
 }  // namespace
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa, sb;
+    const bool hasA = stat(a.c_str(), &sa) == 0, hasB = stat(b.c_str(), &sb) == 0;
+    if (hasA && hasB) return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+    return !hasA && !hasB && createdAt(a) == createdAt(b);
+}
 
 bool reportWritten(const Voice& voice) {
     std::cout.flush();

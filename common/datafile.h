@@ -40,12 +40,16 @@ public:
     int readInt(const std::string& what, int minimum, int maximum);
 
     // One decimal number, converted exactly as formatted stream extraction
-    // converts it; a value beyond the type's range is refused.
+    // converts it; a value beyond the type's range is refused, and so is
+    // one that underflows to a subnormal or to zero (an exact zero, "0",
+    // "-0.0e5", is read).
     double readDouble(const std::string& what);
     long double readLongDouble(const std::string& what);
 
     // `count` numbers; the message for a short file says how many it held.
-    std::vector<double> readDoubles(std::size_t count, const std::string& what);
+    // `onLine`, when given, is told the line of each number as it is read.
+    std::vector<double> readDoubles(std::size_t count, const std::string& what,
+                                    const std::function<void(long)>& onLine = nullptr);
     std::vector<long double> readLongDoubles(std::size_t count, const std::string& what);
 
     // After the last number a program reads: "" when no number follows,
@@ -67,7 +71,8 @@ private:
     template <class T>
     T readFloat(const std::string& what, T (*convert)(const char*, char**));
     template <class T>
-    std::vector<T> readMany(std::size_t count, const std::string& what, T (*convert)(const char*, char**));
+    std::vector<T> readMany(std::size_t count, const std::string& what, T (*convert)(const char*, char**),
+                            const std::function<void(long)>& onLine);
 
     std::istream& in_;
     std::string program_;
@@ -87,6 +92,12 @@ private:
 // are known to be good.
 bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
                   std::string& leftover);
+
+// True when the paths `a` and `b` name one file: the same device and inode
+// when both exist; when neither does, the same name in the same folder
+// once the folders and a dangling symbolic link are resolved (what writing
+// to them would create).  Programs refuse an output that is their input.
+bool sameFile(const std::string& a, const std::string& b);
 
 // Largest order whose n·n elements a Matrix (int element count) can index.
 constexpr int maxOrder = 46340;

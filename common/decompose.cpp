@@ -15,16 +15,23 @@ void eigenvaluesFound(void* context, int found) {
     line->show(found < line->total() ? _("iteration") : _("eigenvectors"), found);
 }
 
+// Over the roots of a polynomial: no eigenvectors follow.
+void rootsFound(void* context, int found) {
+    static_cast<ProgressLine*>(context)->show(_("iteration"), found);
+}
+
 }  // namespace
 
-bool decomposeWith(int order, const Voice& voice, bool progress, const std::string& leftover,
-                   const char* diverged,
+bool decomposeWith(int order, PlanePoints counted, const Voice& voice, bool progress,
+                   const std::string& leftover, const char* diverged,
                    const std::function<DecompositionOutcome(const EigenObserver&)>& compute) {
     DecompositionOutcome outcome{false, ""};
     {
-        ProgressLine line(voice.program(), order, _("eigenvalues"), progress, voice.stream());
+        const bool roots = counted == PlanePoints::Roots;
+        ProgressLine line(voice.program(), order, roots ? _("roots") : _("eigenvalues"), progress,
+                          voice.stream());
         line.show(_("reduction"));
-        outcome = compute(EigenObserver{&eigenvaluesFound, &line});
+        outcome = compute(EigenObserver{roots ? &rootsFound : &eigenvaluesFound, &line});
     }
     if (!outcome.converged) {
         voice.aboutFile(diverged);
@@ -44,7 +51,9 @@ std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& 
         E = std::make_unique<Eigenvalue<Real>>(A, options);
         return DecompositionOutcome{E->isConverged() != 0, E->isBalanced() ? words.balanced : ""};
     };
-    if (!decomposeWith(A.num_rows(), voice, progress, leftover, words.diverged, eigen)) return nullptr;
+    if (!decomposeWith(A.num_rows(), PlanePoints::Eigenvalues, voice, progress, leftover, words.diverged,
+                       eigen))
+        return nullptr;
     return E;
 }
 

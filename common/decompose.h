@@ -29,13 +29,14 @@ struct DecompositionOutcome {
     std::string balancedNote;
 };
 
-// Runs compute(observer) with a progress line over `order` eigenvalues on
+// Runs compute(observer) with a progress line over `order` eigenvalues (the
+// roots of a polynomial when `counted` says so: no eigenvectors follow) on
 // the voice's stream when `progress` (the observer draws it; the line is
 // erased when compute returns).  When the outcome did not converge the
 // voice says `diverged` about the file and the result is false; otherwise
 // it says the left-over warning (if any) and the outcome's balanced note.
-bool decomposeWith(int order, const Voice& voice, bool progress, const std::string& leftover,
-                   const char* diverged,
+bool decomposeWith(int order, PlanePoints counted, const Voice& voice, bool progress,
+                   const std::string& leftover, const char* diverged,
                    const std::function<DecompositionOutcome(const ZELKOR::EigenObserver&)>& compute);
 
 // Decomposes A, balanced when badly scaled, with a progress line over its

@@ -1,11 +1,40 @@
 // SPDX-License-Identifier: MIT
 #include "progress.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <ostream>
 #include <utility>
 
 #include "translate.h"
 #include "voice.h"
+
+namespace {
+
+// Columns of the terminal on standard error; 80 when it does not say.
+std::size_t terminalColumns() {
+    winsize size{};
+    if (ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0) return size.ws_col;
+    return 80;
+}
+
+// Characters of UTF-8 text (its bytes that do not continue a character).
+std::size_t characters(const std::string& s) {
+    std::size_t n = 0;
+    for (char c : s) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return n;
+}
+
+// The first `room` characters of s.
+std::string firstCharacters(const std::string& s, std::size_t room) {
+    std::size_t n = 0, end = 0;
+    for (; end < s.size(); ++end)
+        if ((static_cast<unsigned char>(s[end]) & 0xC0) != 0x80 && n++ == room) break;
+    return s.substr(0, end);
+}
+
+}  // namespace
 
 ProgressLine::ProgressLine(const std::string& program, int total, std::string units, bool enabled,
                            std::ostream& err)
@@ -23,9 +52,14 @@ void ProgressLine::show(const std::string& stage, int done) {
                             {std::to_string(done), std::to_string(total_), units_,
                              std::to_string(total_ > 0 ? 100LL * done / total_ : 100)});
     }
-    std::string pad(width_ > line.size() ? width_ - line.size() : 0, ' ');
-    err_ << '\r' << line << pad << std::flush;
-    width_ = line.size() > width_ ? line.size() : width_;
+    // The last column stays free: a character there would wrap the line on
+    // some terminals, and '\r' would not return to its start.
+    const std::size_t room = terminalColumns() - 1;
+    line = firstCharacters(line, room);
+    const std::size_t shown = characters(line);
+    if (width_ > room) width_ = room;
+    err_ << '\r' << line << std::string(width_ > shown ? width_ - shown : 0, ' ') << std::flush;
+    width_ = shown > width_ ? shown : width_;
 }
 
 void ProgressLine::erase() {

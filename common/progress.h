@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
 // A progress line for long runs: one line on standard error showing the
 // stage and how many of a total are done, redrawn in place at most four
-// times a second and erased before anything else is written.  It draws only
-// when enabled.
+// times a second and erased before anything else is written, cut short to
+// fit the width of the terminal on standard error.  It draws only when
+// enabled.
 #ifndef ZELKOR_PROGRESS_H
 #define ZELKOR_PROGRESS_H
 
@@ -12,7 +13,7 @@
 
 class ProgressLine {
 public:
-    // `units` names what is counted ("eigenvalues").
+    // `units` names what is counted ("eigenvalues", "roots").
     ProgressLine(const std::string& program, int total, std::string units, bool enabled, std::ostream& err);
     ~ProgressLine() { erase(); }
     ProgressLine(const ProgressLine&) = delete;
@@ -31,7 +32,7 @@ private:
     std::string units_;
     bool enabled_;
     std::ostream& err_;
-    std::size_t width_ = 0;  // characters drawn, to be erased
+    std::size_t width_ = 0;  // columns drawn, to be erased
     std::chrono::steady_clock::time_point last_{};
 };
 

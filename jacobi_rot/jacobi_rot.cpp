@@ -287,9 +287,9 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     if (!converged) {
         voice.aboutFile(fill(
             trn("no convergence in %1 rotation (off-diagonal sum of squares now %2; the "
-                "running estimate is %3)",
+                "running estimate is %3); --max-rotations allows more",
                 "no convergence in %1 rotations (off-diagonal sum of squares now %2; the "
-                "running estimate is %3)",
+                "running estimate is %3); --max-rotations allows more",
                 maxRotations),
             {std::to_string(maxRotations), twoDigits(offDiagonal2(n, a.rows())), twoDigits(deltas.back())}));
     }

@@ -15,6 +15,7 @@ const ProgramInfo info = {
     N_("the order n (at least 2), then n·n numbers row by row"),
     N_("    2\n    2 1\n    1 2"),
     N_("Writes the eigenvalues and eigenvectors to res.dat in the current folder (created or emptied)."),
+    "res.dat",
     N_("the off-diagonal sum of squares after each rotation (log scale)"),
     17,
     true};
@@ -23,6 +24,6 @@ const ProgramInfo info = {
 
 int main(int argc, char** argv) {
     return programMain(argc, argv, info, [](std::istream& data, const Voice& voice, const Options& options) {
-        return jacobiRot(data, "res.dat", std::cout, voice, options.svgFile, options.maxRotations);
+        return jacobiRot(data, info.written, std::cout, voice, options.svgFile, options.maxRotations);
     });
 }

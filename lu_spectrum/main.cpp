@@ -16,6 +16,7 @@ const ProgramInfo info = {
     N_("the order N, then N·N numbers row by row"),
     N_("    2\n    4 1\n    2 3"),
     "",
+    "",
     N_("the eigenvalues in the complex plane"),
     21,
     false};

@@ -15,6 +15,7 @@ const ProgramInfo info = {
     N_("the order n, then n·n numbers row by row, then the n right-hand-side values"),
     N_("    2\n    2 1   1 3\n    3 5             (2x + y = 3, x + 3y = 5)"),
     "",
+    "",
     N_("the largest magnitude in the active submatrix after each step (log scale)"),
     17,
     false};

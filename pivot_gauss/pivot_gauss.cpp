@@ -29,6 +29,36 @@ void printVector(std::ostream& out, int n, const double* b) {
     out << std::endl << std::endl;
 }
 
+// Told the line of each number after the order, in the order read: whether
+// every line holding an entry of A holds n + 1 numbers, the augmented
+// layout [A | b] (each row with its right-hand side) read as n·n, then n.
+// Of order 1 both layouts mean one system.
+class AugmentedLayout {
+public:
+    explicit AugmentedLayout(int n) : n_(n) {}
+    void number(long line) {
+        if (line != line_) {
+            endLine();
+            line_ = line;
+            onLine_ = 0;
+            holdsA_ = read_ < static_cast<long long>(n_) * n_;
+        }
+        ++onLine_;
+        ++read_;
+    }
+    bool found() {
+        endLine();
+        return n_ > 1 && augmented_;
+    }
+
+private:
+    void endLine() { augmented_ = augmented_ && (!holdsA_ || onLine_ == n_ + 1); }
+    int n_;
+    long line_ = -1, onLine_ = 0;
+    long long read_ = 0;
+    bool holdsA_ = false, augmented_ = true;
+};
+
 // Largest |a[i][j]| for from <= i, j < n.
 double largest(int n, double** a, int from) {
     double m = 0;
@@ -175,13 +205,22 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     int n = 0;
     std::vector<double> values;
     std::string leftover;
+    bool augmented = false;
     auto read = [&](DataFile& in) {
         n = in.readInt(_("the order n"), 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
-        values = in.readDoubles(count, _("the n·n matrix and the n right-hand-side values"));
+        AugmentedLayout layout(n);
+        values = in.readDoubles(count, _("the n·n matrix and the n right-hand-side values"),
+                                [&](long line) { layout.number(line); });
+        augmented = layout.found();
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
     voice.line(leftover);
+    if (augmented)
+        voice.aboutFile(
+            fill(_("each line of the matrix holds n + 1 = %1 numbers, as in the layout [A | b]; the "
+                   "file is read as the n·n matrix row by row, then the n right-hand-side values"),
+                 {std::to_string(n + 1)}));
 
     RowArrays a(n);
     std::vector<double> b(n);

@@ -15,6 +15,7 @@ const ProgramInfo info = {
     N_("the degree N, then the count N + 1, then the N + 1 coefficients, constant term first"),
     N_("    2\n    3\n    2 -3 1          (x^2 - 3x + 2)"),
     "",
+    "",
     N_("the roots in the complex plane with the unit circle"),
     21,
     false};

@@ -86,7 +86,9 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
             note = words.balanced;
         return DecompositionOutcome{roots.converged != 0, note};
     };
-    if (!decomposeWith(N, voice, progress && N >= progressFrom, leftover, words.diverged, find)) return 1;
+    if (!decomposeWith(N, PlanePoints::Roots, voice, progress && N >= progressFrom, leftover, words.diverged,
+                       find))
+        return 1;
     const Vector<Real>& re = roots.re;
     const Vector<Real>& im = roots.im;
 

@@ -71,7 +71,37 @@ TEST(CommandLine, HelpVersionDataFileAndUsageErrors) {
         for (const auto& u : usage)
             EXPECT_TRUE(refused(runProgram(p.binary, {{p.dataFile, p.data}}, u.first), p.name, "--help",
                                 u.second, 2));
+        // jacobi_rot exits 0 without convergence, with a note.
+        EXPECT_EQ(help.out.find("0 report written (without convergence too") != std::string::npos,
+                  &p == &jacobi);
     }
+}
+
+// No output replaces the data file: --svg naming it, a hard link or a
+// symbolic link to it; jacobi_rot's res.dat as the data file, or as the
+// picture by another path before it exists.  A usage error; the folder is
+// left as it was.
+TEST(CommandLine, NoOutputReplacesTheDataFile) {
+    for (const Program& p : programs)
+        for (const std::string& picture : {p.dataFile, std::string("h"), std::string("s")}) {
+            ProgramRun r = runProgram("/bin/sh", {{p.dataFile, p.data}},
+                                      {"-c", "ln " + p.dataFile + " h && ln -s " + p.dataFile +
+                                                 " s && exec " + p.binary + " --svg " + picture});
+            EXPECT_TRUE(refused(r, p.name, "--help",
+                                "the picture " + picture + " would overwrite the data file " + p.dataFile,
+                                2));
+            EXPECT_EQ(r.files[p.dataFile], p.data);
+        }
+    const std::map<std::string, std::string> own = {{"res.dat", jacobi.data}},
+                                             other = {{"jacobi.dat", jacobi.data}};
+    ProgramRun r = runProgram(jacobi.binary, own, {"res.dat"});
+    EXPECT_TRUE(refused(r, jacobi.name, "--help", "res.dat would overwrite the data file res.dat", 2));
+    EXPECT_EQ(r.files, own);
+    r = runProgram(jacobi.binary, {{"jacobi.dat", jacobi.data}, {"d/", ""}}, {"--svg", "d/../res.dat"});
+    EXPECT_TRUE(refused(r, jacobi.name, "--help",
+                        "the picture d/../res.dat would overwrite res.dat, which the program also writes",
+                        2));
+    EXPECT_EQ(r.files, other);
 }
 
 // --digits from 1 to 21 in long double, 1 to 17 in double; 6 is the
@@ -426,7 +456,8 @@ bool pseudoTerminalAvailable() {
 }
 
 // Degree 300: the order from which polyroots shows its progress; standard
-// error on a pseudo-terminal (script), or on a file.
+// error on a pseudo-terminal (script) 40 columns wide, or on a file.  The
+// line counts roots and never reaches the last column.
 TEST(CommandLine, ProgressOnlyOnATerminalAndErased) {
     if (!pseudoTerminalAvailable()) GTEST_SKIP() << "no pseudo-terminal can be made here (is /dev/pts mounted?)";
     std::string data = "300\n301\n";
@@ -435,18 +466,19 @@ TEST(CommandLine, ProgressOnlyOnATerminalAndErased) {
     ProgramRun piped = runProgram(POLYROOTS_BIN, {{"datos6.dat", data}});
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.err, "");
-    ProgramRun tty =
-        runProgram("/bin/sh", {{"datos6.dat", data}},
-                   {"-c", "exec script -qfec '" POLYROOTS_BIN " >/dev/null' /dev/null </dev/null"});
+    ProgramRun tty = runProgram(
+        "/bin/sh", {{"datos6.dat", data}},
+        {"-c", "exec script -qfec 'stty cols 40; exec " POLYROOTS_BIN " >/dev/null' /dev/null </dev/null"});
     ASSERT_EQ(tty.status, 0) << tty.err;
     const std::string& seen = tty.out;
     EXPECT_EQ(seen.rfind("\rpolyroots: reduction", 0), 0u) << seen;
-    EXPECT_NE(seen.find(" of 300 eigenvalues ("), std::string::npos) << seen;
+    EXPECT_NE(seen.find(" of 300 roots"), std::string::npos) << seen;
     EXPECT_EQ(seen.find('\n'), std::string::npos) << seen;
     // Last: a carriage return, blanks over the widest line drawn, a carriage return.
     std::size_t widest = 0, from = 0;
     for (std::size_t cr; (cr = seen.find('\r', from + 1)) != std::string::npos; from = cr)
         widest = std::max(widest, cr - from - 1);
+    EXPECT_EQ(widest, 39u) << seen;
     ASSERT_GE(seen.size(), widest + 2);
     EXPECT_EQ(seen.substr(seen.size() - widest - 2), "\r" + std::string(widest, ' ') + "\r") << seen;
 }

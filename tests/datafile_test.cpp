@@ -16,20 +16,27 @@
 
 namespace {
 
-// Long double compares on its 10 significant bytes.
+// Long double compares on its 10 significant bytes.  The smallest normal
+// numbers of both types, and exact zeros, are read; below them (a
+// subnormal, or 0 for a number that is not) is out of range.
 TEST(DataFile, ConversionsMatchFormattedExtraction) {
-    for (const char* t : {"0.1", "-0", "1e-320", "1e-4950", "3.14159265358979323846264338327950288", "+7",
-                          ".5", "5.", "1.18973149535723176502e+4932", "123456789012345678901234567890",
-                          "1.7976931348623157e308", "1e5", "2.4703282292062328e-324"}) {
+    for (const char* t :
+         {"0.1", "-0", "0e999", "-.000e-9999", "2.2250738585072014e-308", "3.3621031431120935063e-4932",
+          "3.14159265358979323846264338327950288", "+7", ".5", "5.", "1.18973149535723176502e+4932",
+          "123456789012345678901234567890", "1.7976931348623157e308", "1e5"}) {
         std::istringstream a(t), b(t), c(t), d(t);
         DataFile f(a, "p", "f"), g(c, "p", "f");
         long double mine = f.readLongDouble("x"), theirs;
         double theirsD;
         EXPECT_TRUE(b >> theirs) << t;
         EXPECT_EQ(std::memcmp(&mine, &theirs, 10), 0) << t;
-        if (!(d >> theirsD)) continue;  // beyond the range of double
+        if (!(d >> theirsD) || (theirs != 0 && theirsD == 0)) continue;  // beyond the range of double
         double mineD = g.readDouble("x");
         EXPECT_EQ(std::memcmp(&mineD, &theirsD, sizeof mineD), 0) << t;
+    }
+    for (const char* t : {"1e-400", "2.2250738585072009e-308", "-4.9406564584124654e-324", "1e-320"}) {
+        std::istringstream in(t);
+        EXPECT_THROW(DataFile(in, "p", "f").readDouble("x"), InputError) << t;
     }
     // A byte-order mark at the start is skipped, even as a token of its own.
     std::istringstream in("\xEF\xBB\xBF 3\r\n\t1 2\v\f3 trailing words 4 5 1e");
@@ -67,6 +74,8 @@ TEST(DataFile, ProblemsNameLineAndToken) {
         {"3\r1 2\rx", at + "3: \"x\" is not a number"},        // old Mac line ends
         {"3\r\n1\r\n\r\nx", at + "4: \"x\" is not a number"},  // DOS line ends
         {"3 1 -1e99999 2", at + "1: \"-1e99999\" is out of range"},
+        {"3 1 1e-4950 2", at + "1: \"1e-4950\" is out of range"},  // subnormal
+        {"3 1 2 1e-5000", at + "1: \"1e-5000\" is out of range"},  // 0
         {"3 1 e5 2", at + "1: \"e5\" is not a number"},
         {"3 1 1e 2", at + "1: \"1e\" is not a number"},
         {"3 1 \"\x01\xff 2",

@@ -91,6 +91,7 @@ TEST(JacobiRotReport, NoConvergenceAfterHundredRotations) {
         "jacobi_rot: jacobi.dat: no convergence in 100 rotations (off-diagonal sum of squares now ";
     ASSERT_EQ(r.err.rfind(note, 0), 0u) << r.err;
     EXPECT_GT(std::strtod(r.err.c_str() + note.size(), nullptr), 1e-9);
+    EXPECT_NE(r.err.find("); --max-rotations allows more\n"), std::string::npos) << r.err;
 }
 
 // With a larger limit the order-12 matrix converges, after more than 100

@@ -42,6 +42,21 @@ TEST(PivotGaussReport, StoredMultipliersAndTies) {
         << r.out;
 }
 
+// Each line holding a row of A holds n + 1 numbers: read as n·n, then n,
+// with a note.  Not of order 1 (the same system either way), nor when one
+// line differs.
+TEST(PivotGaussNotes, AugmentedLayout) {
+    const ProgramRun augmented = gauss("2\n1 2 5\n3 4 6\n");
+    EXPECT_EQ(augmented.status, 0);
+    EXPECT_EQ(augmented.out, gauss("2\n1 2\n5 3\n4 6\n").out);
+    EXPECT_EQ(augmented.err,
+              "pivot_gauss: gausslu.dat: each line of the matrix holds n + 1 = 3 numbers, as in the layout "
+              "[A | b]; the file is read as the n·n matrix row by row, then the n right-hand-side values\n");
+    EXPECT_EQ(gauss("2 1 2 5\n3 4 6").err, augmented.err);
+    for (const char* data : {"1\n2 3\n", "2\n1 2 5\n3 4\n6\n", "2\n1 2 5 3\n4 6\n"})
+        EXPECT_EQ(gauss(data).err, "") << data;
+}
+
 // A stop after the data read: one line naming the column or the unknown,
 // status 1.
 TEST(PivotGaussStops, SingularOrOverflowingSystem) {
