@@ -9,13 +9,17 @@ the roots.  The computations run on the library's threads
 (``set_num_threads``), with the same bits at any thread count.
 """
 
-import os as _os
+import operator as _operator
+
+import numpy as _np
 
 from . import _core, linalg
 from .linalg import LinAlgError, roots
 
 __all__ = ["linalg", "roots", "set_num_threads", "get_num_threads", "LinAlgError"]
 __version__ = "0.1.0"
+
+_INT_MAX = int(_np.iinfo(_np.intc).max)
 
 
 def set_num_threads(n):
@@ -24,7 +28,9 @@ def set_num_threads(n):
     Parameters
     ----------
     n : int
-        At least 1.  The results are the same bits at any count.
+        The count (a Python or numpy integer), or 0 to give the choice back
+        to the library (see :func:`get_num_threads`).  The results are the
+        same bits at any count.
 
     Returns
     -------
@@ -33,11 +39,11 @@ def set_num_threads(n):
     Raises
     ------
     TypeError
-        If ``n`` is not an int.
+        If ``n`` is not an integer (a bool or a float included).
     ValueError
-        If ``n`` is below 1.
+        If ``n`` is below 0 or above 2**31 - 1 (the library's count is a C int).
     RuntimeError
-        If ``n`` is above 1 in a process forked after its parent used
+        If ``n`` is above 1 in a process forked after its parent started
         threads: such a child computes on one thread (the OpenMP runtime
         cannot start threads again there).
 
@@ -46,21 +52,33 @@ def set_num_threads(n):
     >>> import zelkor
     >>> zelkor.set_num_threads(1); zelkor.get_num_threads()
     1
+    >>> zelkor.set_num_threads(0)
     """
-    if isinstance(n, bool) or not isinstance(n, int):
-        raise TypeError("the number of threads must be an int")
+    if isinstance(n, (bool, _np.bool_)):
+        raise TypeError("the number of threads must be an integer, not a bool")
+    n = _operator.index(n)
+    if not 0 <= n <= _INT_MAX:
+        raise ValueError(f"the number of threads must be from 0 (the library's choice) to {_INT_MAX}, not {n}")
     _core.set_num_threads(n)
 
 
 def get_num_threads():
-    """The number of threads the computations use.
+    """The number of threads a large computation would start now.
+
+    Steps of less than some 32768 multiply-adds always run on the calling
+    thread alone; the larger ones get this many.
 
     Returns
     -------
     n : int
-        As set by :func:`set_num_threads`, else OpenMP's default
-        (``OMP_NUM_THREADS`` or the number of cores); 1 in a child forked
-        after its parent used threads.
+        The count given to :func:`set_num_threads`; else OpenMP's count
+        where the environment (``OMP_NUM_THREADS`` and the like) or the
+        program (``omp_set_num_threads``, ``omp_set_dynamic``) steers
+        OpenMP; else the library's own choice: the CPUs this process may
+        use (affinity, cgroup quota) that other processes leave free,
+        sampled at most every 0.1 s (so it follows the machine's load), at
+        most OpenMP's default (the CPUs of the affinity mask).  1 without
+        OpenMP and in a process forked after its parent started threads.
 
     Examples
     --------
@@ -69,8 +87,3 @@ def get_num_threads():
     True
     """
     return _core.get_num_threads()
-
-
-# A child forked after the parent's OpenMP threads started would hang in
-# its first parallel region: it computes on one thread instead.
-_os.register_at_fork(after_in_child=_core.after_fork_in_child)

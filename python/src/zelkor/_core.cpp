@@ -11,20 +11,12 @@
 // reported as the index of the first matrix that failed (−1 for none): the
 // Python layer raises numpy's LinAlgError with numpy's text.
 //
-// Threads: a count set by set_num_threads holds exactly (the library's
-// setThreadCount, and omp_set_num_threads on the thread that computes);
-// until then the library's governor chooses, at most OpenMP's default
-// (templates/omp_zelkor).  Each computation applies threadSetting, so
-// set_num_threads holds for every Python thread.  A process forked after
-// the OpenMP thread pool was started cannot start threads again (the
-// runtime's pool would wait for threads the child does not have):
-// after_fork_in_child caps the child at one thread, and one thread never
-// enters a parallel region (see threadsFor).
+// Threads: the library's (templates/omp_zelkor): set_num_threads is its
+// setThreadCount, get_num_threads the team its large steps get now.
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <atomic>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -34,10 +26,6 @@
 #include "eigenvalue"
 #include "lu"
 #include "roots"
-
-#ifdef _OPENMP
-#include <omp.h>
-#endif
 
 namespace py = pybind11;
 using ZELKOR::Matrix;
@@ -49,46 +37,15 @@ using ComplexArray = py::array_t<Complex, py::array::c_style>;
 
 namespace {
 
-std::atomic<int> threadSetting{0};    // 0: the OpenMP default
-std::atomic<bool> threadsUsed{false};  // a computation ran with more than one thread
-std::atomic<bool> forkedSerial{false};  // forked after threadsUsed: one thread only
-
-int defaultThreads() {
-#ifdef _OPENMP
-    static const int threads = omp_get_max_threads();
-    return threads;
-#else
-    return 1;
-#endif
-}
-
-int threads() {
-    if (forkedSerial.load()) return 1;
-    const int n = threadSetting.load();
-    return n > 0 ? n : defaultThreads();
-}
-
-// Called with the GIL released, on the thread that computes.
-void useThreads() {
-#ifdef _OPENMP
-    const int n = threads();
-    omp_set_num_threads(n);
-    ZELKOR::setThreadCount(forkedSerial.load() ? 1 : threadSetting.load());
-    if (n > 1) threadsUsed.store(true);
-#endif
-}
-
 void setNumThreads(int n) {
-    if (n < 1) throw std::invalid_argument("the number of threads must be at least 1");
-    if (forkedSerial.load() && n > 1)
+    if (n < 0) throw std::invalid_argument("the number of threads must be at least 0");
+    if (n > 1 && ZELKOR::forkedAfterTeam().load())
         throw std::runtime_error(
             "this process was forked after its parent used threads: it computes on one thread only");
-    threadSetting.store(n);
+    ZELKOR::setThreadCount(n);
 }
 
-void afterForkInChild() {
-    if (threadsUsed.load()) forkedSerial.store(true);
-}
+int numThreads() { return ZELKOR::teamThreads(ZELKOR::parallelThreshold); }
 
 // A stack (k, m, n) of matrices: its sizes, checked.
 struct Stack {
@@ -142,7 +99,6 @@ py::tuple lu(const RealArray& a) {
     Real* uOut = U.mutable_data();
     {
         py::gil_scoped_release release;
-        useThreads();
         for (py::ssize_t k = 0; k < s.count; k++) {
             ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
             store(f.getL(), lOut, k);
@@ -169,7 +125,6 @@ py::tuple solve(const RealArray& a, const RealArray& b) {
     py::ssize_t singular = -1;
     {
         py::gil_scoped_release release;
-        useThreads();
         for (py::ssize_t k = 0; k < s.count && singular < 0; k++) {
             ZELKOR::LU<Real> f(matrixAt(ain, k, s.rows, s.rows));
             if (!f.isNonsingular()) {
@@ -196,7 +151,6 @@ py::tuple inv(const RealArray& a) {
     py::ssize_t singular = -1;
     {
         py::gil_scoped_release release;
-        useThreads();
         for (py::ssize_t k = 0; k < s.count; k++) {
             ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
             const Matrix<Real> x = f.isNonsingular() ? f.inv() : Matrix<Real>();
@@ -223,7 +177,6 @@ py::tuple det(const RealArray& a) {
     Real* logOut = logabs.mutable_data();
     {
         py::gil_scoped_release release;
-        useThreads();
         const int n = (int)s.rows;
         for (py::ssize_t k = 0; k < s.count; k++) {
             ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
@@ -292,7 +245,6 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
     py::ssize_t failed = -1;
     {
         py::gil_scoped_release release;
-        useThreads();
         ZELKOR::EigenOptions options;
         options.negligibility =
             typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
@@ -364,7 +316,6 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
     bool converged = true;
     {
         py::gil_scoped_release release;
-        useThreads();
         Vector<Real> c((int)count, 0);
         for (py::ssize_t i = 0; i < count; i++) c[(int)i] = in[i];
         ZELKOR::EigenOptions options;
@@ -393,8 +344,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"), py::arg("triangle"));
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
-    m.def("get_num_threads", &threads);
-    m.def("after_fork_in_child", &afterForkInChild);
+    m.def("get_num_threads", &numThreads);
 #ifdef _OPENMP
     m.attr("openmp") = true;
 #else

@@ -19,6 +19,19 @@ __all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "ei
 
 _TOLERANCES = ("extended", "double")
 
+# numpy 2 takes solve's b as vectors only when it is one-dimensional, numpy 1
+# when it has one dimension fewer than a; and passes results to the
+# subclass's __array_wrap__ where numpy 1 passes them to __array_prepare__.
+_NUMPY2 = int(np.__version__.split(".")[0]) >= 2
+_WRAP = "__array_wrap__" if _NUMPY2 else "__array_prepare__"
+
+
+def _like(a, x):
+    """x through what numpy.linalg applies to a result derived from ``a``:
+    an ndarray subclass's wrap (np.matrix in, np.matrix out)."""
+    wrap = getattr(a, _WRAP, None)
+    return x if wrap is None else wrap(x)
+
 
 def _exact_ints(a):
     """An array-like of Python numbers as long double, exactly, when it holds
@@ -95,14 +108,16 @@ def solve(a, b):
     a : (..., M, M) array_like
         Coefficient matrices, real.
     b : {(M,), (..., M), (..., M, K)} array_like
-        Right-hand sides, real.  As in numpy, ``b`` is a stack of vectors
-        when it has exactly one dimension fewer than ``a``, and of matrices
+        Right-hand sides, real.  As in the installed numpy, ``b`` is a
+        stack of vectors when it has exactly one dimension fewer than ``a``
+        (numpy 1) or is one-dimensional (numpy 2), and of matrices
         otherwise; the leading dimensions broadcast.
 
     Returns
     -------
     x : {(..., M), (..., M, K)} ndarray of np.longdouble
-        The solutions.
+        The solutions; of ``b``'s class when ``b`` is an ndarray subclass
+        (``np.matrix``), as numpy's.
 
     Raises
     ------
@@ -123,7 +138,7 @@ def solve(a, b):
     a_stack, a_lead = _stacked_square(a)
     m = a_stack.shape[-1]
     barr = _real(b, "b")
-    vector = barr.ndim == len(a_lead) + 1
+    vector = barr.ndim == 1 if _NUMPY2 else barr.ndim == len(a_lead) + 1
     if vector:
         if barr.shape[-1] != m:
             raise ValueError(
@@ -131,8 +146,13 @@ def solve(a, b):
                 f"(m,m),(m)->(m) (size {barr.shape[-1]} is different from {m})"
             )
         barr = barr[..., np.newaxis]
-    elif barr.ndim < 2 or barr.shape[-2] != m:
-        size = barr.shape[-2] if barr.ndim >= 2 else (barr.shape[0] if barr.ndim == 1 else 0)
+    elif barr.ndim < 2:
+        raise ValueError(
+            f"solve: Input operand 1 does not have enough dimensions (has {barr.ndim}, gufunc core with "
+            f"signature (m,m),(m,n)->(m,n) requires 2)"
+        )
+    elif barr.shape[-2] != m:
+        size = barr.shape[-2]
         raise ValueError(
             f"solve: Input operand 1 has a mismatch in its core dimension 0, with gufunc signature "
             f"(m,m),(m,n)->(m,n) (size {size} is different from {m})"
@@ -149,7 +169,7 @@ def solve(a, b):
     if singular >= 0:
         raise LinAlgError("Singular matrix")
     x = x.reshape(lead + (m, k))
-    return x[..., 0] if vector else x
+    return _like(b, x[..., 0] if vector else x)
 
 
 def inv(a):
@@ -163,7 +183,8 @@ def inv(a):
     Returns
     -------
     ainv : (..., M, M) ndarray of np.longdouble
-        ``ainv`` with ``a @ ainv = ainv @ a = I``.
+        ``ainv`` with ``a @ ainv = ainv @ a = I``; of ``a``'s class when
+        ``a`` is an ndarray subclass (``np.matrix``), as numpy's.
 
     Raises
     ------
@@ -182,7 +203,7 @@ def inv(a):
     x, singular = _core.inv(stack)
     if singular >= 0:
         raise LinAlgError("Singular matrix")
-    return x.reshape(lead + stack.shape[1:])
+    return _like(a, x.reshape(lead + stack.shape[1:]))
 
 
 def det(a):
@@ -297,7 +318,7 @@ def lu(a):
 def _eig(a, vectors, tolerance, triangle="N"):
     extended = _tolerance(tolerance)
     stack, lead = _stacked_square(a)
-    _assert_finite(stack)
+    _assert_finite(stack if triangle == "N" else np.tril(stack) if triangle == "L" else np.triu(stack))
     re, im, v, failed = _core.eig(stack, vectors, extended, triangle)
     if failed >= 0:
         raise LinAlgError("Eigenvalues did not converge")
@@ -339,7 +360,8 @@ def eig(a, tolerance="extended"):
     v : (..., M, M) ndarray
         The unit-norm eigenvectors, ``v[..., :, i]`` for ``w[..., i]``,
         each complex one with its largest entry real; ``np.longdouble``
-        when ``w`` is real, ``np.clongdouble`` otherwise.
+        when ``w`` is real, ``np.clongdouble`` otherwise; of ``a``'s class
+        when ``a`` is an ndarray subclass (``np.matrix``), as numpy's.
 
     Raises
     ------
@@ -360,8 +382,8 @@ def eig(a, tolerance="extended"):
     """
     re, im, v = _eig(a, True, tolerance)
     if not im.any():
-        return re, np.ascontiguousarray(v.real)
-    return _values(re, im), v
+        return re, _like(a, np.ascontiguousarray(v.real))
+    return _values(re, im), _like(a, v)
 
 
 def eigvals(a, tolerance="extended"):
@@ -403,6 +425,7 @@ def eigvals(a, tolerance="extended"):
 
 
 def _uplo(UPLO):
+    UPLO = UPLO.upper()
     if UPLO not in ("L", "U"):
         raise ValueError("UPLO argument must be 'L' or 'U'")
     return UPLO
@@ -411,14 +434,15 @@ def _uplo(UPLO):
 def eigh(a, UPLO="L", tolerance="extended"):
     """Eigenvalues and eigenvectors of real symmetric matrices.
 
-    Only the triangle named by ``UPLO`` is read.
+    Only the triangle named by ``UPLO`` is read: the other may hold
+    anything, infs and NaNs included.
 
     Parameters
     ----------
     a : (..., M, M) array_like
         Real matrices.
     UPLO : {'L', 'U'}, optional
-        The lower (default) or upper triangle.
+        The lower (default) or upper triangle; lower case too.
     tolerance : {'extended', 'double'}, optional
         See :func:`eig`.  With 'extended' (the default) the QL iteration's
         eigenvalues are refined by bisection on the tridiagonal matrix,
@@ -430,13 +454,14 @@ def eigh(a, UPLO="L", tolerance="extended"):
     w : (..., M) ndarray of np.longdouble
         The eigenvalues in ascending order.
     v : (..., M, M) ndarray of np.longdouble
-        Orthonormal eigenvectors, ``v[..., :, i]`` for ``w[..., i]``.
+        Orthonormal eigenvectors, ``v[..., :, i]`` for ``w[..., i]``; of
+        ``a``'s class when ``a`` is an ndarray subclass, as numpy's.
 
     Raises
     ------
     LinAlgError
         If the iteration does not converge, or ``a`` is not square or
-        contains infs or NaNs.
+        its ``UPLO`` triangle contains infs or NaNs.
     TypeError
         If ``a`` is complex, object or string.
     ValueError
@@ -450,7 +475,7 @@ def eigh(a, UPLO="L", tolerance="extended"):
     ([1.0, 3.0], True)
     """
     re, _, v = _eig(a, True, tolerance, _uplo(UPLO))
-    return re, np.ascontiguousarray(v.real)
+    return re, _like(a, np.ascontiguousarray(v.real))
 
 
 def eigvalsh(a, UPLO="L", tolerance="extended"):
@@ -461,7 +486,7 @@ def eigvalsh(a, UPLO="L", tolerance="extended"):
     a : (..., M, M) array_like
         Real matrices; only the triangle named by ``UPLO`` is read.
     UPLO : {'L', 'U'}, optional
-        The lower (default) or upper triangle.
+        The lower (default) or upper triangle; lower case too.
     tolerance : {'extended', 'double'}, optional
         See :func:`eig`.
 
@@ -475,7 +500,7 @@ def eigvalsh(a, UPLO="L", tolerance="extended"):
     ------
     LinAlgError
         If the iteration does not converge, or ``a`` is not square or
-        contains infs or NaNs.
+        its ``UPLO`` triangle contains infs or NaNs.
     TypeError
         If ``a`` is complex, object or string.
     ValueError

@@ -6,11 +6,11 @@ import numpy.typing as npt
 from numpy.linalg import LinAlgError as LinAlgError
 
 _Tolerance = Literal["extended", "double"]
-_UPLO = Literal["L", "U"]
+_UPLO = Literal["L", "U", "l", "u"]
 _Real = npt.NDArray[np.longdouble]
 _Complex = npt.NDArray[np.clongdouble]
 
-__all__: list[str]
+__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "LinAlgError"]
 
 def solve(a: npt.ArrayLike, b: npt.ArrayLike) -> _Real: ...
 def inv(a: npt.ArrayLike) -> _Real: ...
