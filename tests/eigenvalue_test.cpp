@@ -212,7 +212,9 @@ TEST(Eigen, SymmetricQlReportsConvergence) {
 // Inputs on which a plain double-shift iteration stalls or loses accuracy:
 // a zero trailing diagonal entry with a zero shift (without the sweep from
 // the count-30 shift each pass repeats the last; x³ − 2x² + x − 2 and
-// −x³ − 2x); a Jordan block (w = 0 in the back-substitution); λ·(λ + 1)²,
+// −x³ − 2x); a Jordan block (w = 0 in the back-substitution); a complex
+// pair's vector through the 2 × 2 block of another pair of the same real
+// part (a real divisor), or of the same pair (a zero one); λ·(λ + 1)²,
 // which passes the second exceptional shift; cyclic permutations (the n-th
 // roots of unity); nilpotent of order 400, where unscaled back-substitution
 // would grow by 1/(eps·hNorm) per row and leave the range of T.  Both
@@ -224,6 +226,10 @@ TEST(Eigen, ExceptionalShiftsAndDefectiveMatrices) {
         expectSolved({{2, -1, 2}, {1, 0, 0}, {0, 1, 0}}, {2, Cplx(0, 1), Cplx(0, -1)}, 1e-12, b, t);
         expectSolved({{0, 0, 1}, {0, 0, 1}, {-1, -1, 0}}, {0, Cplx(0, r2), Cplx(0, -r2)}, 1e-12, b, t);
         expectSolved({{2, 1, 0, 0}, {0, 2, 1, 0}, {0, 0, 2, 1}, {0, 0, 0, 2}}, {2, 2, 2, 2}, 0, b, t);
+        expectSolved({{1, 2, 1, 1}, {-2, 1, 1, 1}, {0, 0, 1, 3}, {0, 0, -3, 1}},
+                     {Cplx(1, 2), Cplx(1, -2), Cplx(1, 3), Cplx(1, -3)}, 0, b, t);
+        expectSolved({{0, 1, 1, 0}, {-1, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, -1, 0}},
+                     {Cplx(0, 1), Cplx(0, -1), Cplx(0, 1), Cplx(0, -1)}, 0, b, t);
         expectSolved({{-1, -1, -1}, {1, -1, 1}, {0, 1, 0}}, {0, -1, -1}, 1e-6, b, t);
         for (int n = 3; n <= 12; n++) {
             Matrix<Real> P(n, n, 0);
