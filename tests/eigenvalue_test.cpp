@@ -212,7 +212,9 @@ TEST(Eigen, SymmetricQlReportsConvergence) {
 // Inputs on which a plain double-shift iteration stalls or loses accuracy:
 // a zero trailing diagonal entry with a zero shift (without the sweep from
 // the count-30 shift each pass repeats the last; x³ − 2x² + x − 2 and
-// −x³ − 2x); a Jordan block (w = 0 in the back-substitution); a complex
+// −x³ − 2x); a Jordan block (w = 0 in the back-substitution); the
+// nilpotent (1, 1; −1, −1), whose 2 × 2 block has p² + w = 0 exactly, a
+// real pair to be made triangular for its vectors; a complex
 // pair's vector through the 2 × 2 block of another pair of the same real
 // part (a real divisor), or of the same pair (a zero one); λ·(λ + 1)²,
 // which passes the second exceptional shift; cyclic permutations (the n-th
@@ -226,6 +228,7 @@ TEST(Eigen, ExceptionalShiftsAndDefectiveMatrices) {
         expectSolved({{2, -1, 2}, {1, 0, 0}, {0, 1, 0}}, {2, Cplx(0, 1), Cplx(0, -1)}, 1e-12, b, t);
         expectSolved({{0, 0, 1}, {0, 0, 1}, {-1, -1, 0}}, {0, Cplx(0, r2), Cplx(0, -r2)}, 1e-12, b, t);
         expectSolved({{2, 1, 0, 0}, {0, 2, 1, 0}, {0, 0, 2, 1}, {0, 0, 0, 2}}, {2, 2, 2, 2}, 0, b, t);
+        expectSolved({{1, 1}, {-1, -1}}, {0, 0}, 0, b, t);
         expectSolved({{1, 2, 1, 1}, {-2, 1, 1, 1}, {0, 0, 1, 3}, {0, 0, -3, 1}},
                      {Cplx(1, 2), Cplx(1, -2), Cplx(1, 3), Cplx(1, -3)}, 0, b, t);
         expectSolved({{0, 1, 1, 0}, {-1, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, -1, 0}},
