@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Eigen-decomposition: small cases worked by hand on both paths, the
-// Hessenberg reduction, the complex division and hypot, the paths that need
-// the exceptional shifts, non-convergence, A·V = V·D on seeded random input;
+// complex division and hypot, the paths that need the exceptional shifts,
+// non-convergence, A·V = V·D on seeded random input;
 // and badly scaled input: balancing (exact, idempotent, similarity-invariant),
 // the deflation test beside exactly zero diagonal entries, and the inputs
 // that gave wrong eigenvalues and roots without them.  Every decomposition
@@ -156,15 +156,9 @@ TEST(Eigen, WorkedExamples) {
     EXPECT_EQ(none.converged + none.re.dim() + none.im.dim() + none.V.num_rows() + none.D.num_cols(), 1);
 }
 
-// orthes alone on a 3 × 3, and the complex division, both branches, one
-// rounding each; hypot when (b/a)² overflows.
-TEST(Eigen, HessenbergDivisionAndHypotByHand) {
-    Matrix<Real> H{{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}, V(3, 3, 0);
-    Vector<Real> ort(3, 0);
-    ZELKOR::stages::orthes(H, ort, V);
-    H[2][0] = 0;  // the Householder leftover below the band
-    expectNear(H, {{1, -3.597007, -0.248069}, {-8.062258, 14.8, 2.4}, {0, 0.4, 0.2}}, 1e-6);
-
+// The complex division, both branches, one rounding each; hypot when
+// (b/a)² overflows.
+TEST(Eigen, DivisionAndHypotByHand) {
     struct Div {
         Real xr, xi, yr, yi;
         Cplx want;
