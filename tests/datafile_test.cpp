@@ -167,6 +167,10 @@ TEST(DataFile, MissingFileNamesASimilarOne) {
               "1 prog: cannot open data/m.dat (expected: the order n); found data/m.dat.txt: rename it?\n");
     EXPECT_EQ(missingFileMessage({"m.dat.txt"}, "data/m.dat"),
               "1 prog: cannot open data/m.dat (expected: the order n)\n");
+    // No extension to change: a name without one, a hidden file's name.
+    for (const std::string name : {"gausslu", ".dat"})
+        EXPECT_EQ(missingFileMessage({"other", ".txt"}, name),
+                  "1 prog: cannot open " + name + " in the current folder (expected: the order n)\n");
     // The file itself is there: no message at all.
     EXPECT_EQ(missingFileMessage({"gausslu.dat", "gausslu.dat.txt"}, "gausslu.dat"), "0 ");
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Eigen-decomposition: small cases worked by hand on both paths, the
-// Hessenberg reduction, the complex division and hypot, the paths that need
-// the exceptional shifts, non-convergence, A·V = V·D on seeded random input;
+// complex division and hypot, the paths that need the exceptional shifts,
+// non-convergence, A·V = V·D on seeded random input;
 // and badly scaled input: balancing (exact, idempotent, similarity-invariant),
 // the deflation test beside exactly zero diagonal entries, and the inputs
 // that gave wrong eigenvalues and roots without them.  Every decomposition
@@ -160,15 +160,9 @@ TEST(Eigen, WorkedExamples) {
     EXPECT_EQ(none.converged + none.re.dim() + none.im.dim() + none.V.num_rows() + none.D.num_cols(), 1);
 }
 
-// orthes alone on a 3 × 3, and the complex division, both branches, one
-// rounding each; hypot when (b/a)² overflows.
-TEST(Eigen, HessenbergDivisionAndHypotByHand) {
-    Matrix<Real> H{{1, 2, 3}, {4, 5, 6}, {7, 8, 10}}, V(3, 3, 0);
-    Vector<Real> ort(3, 0);
-    ZELKOR::stages::orthes(H, ort, V);
-    H[2][0] = 0;  // the Householder leftover below the band
-    expectNear(H, {{1, -3.597007, -0.248069}, {-8.062258, 14.8, 2.4}, {0, 0.4, 0.2}}, 1e-6);
-
+// The complex division, both branches, one rounding each; hypot when
+// (b/a)² overflows.
+TEST(Eigen, DivisionAndHypotByHand) {
     struct Div {
         Real xr, xi, yr, yi;
         Cplx want;
@@ -216,7 +210,11 @@ TEST(Eigen, SymmetricQlReportsConvergence) {
 // Inputs on which a plain double-shift iteration stalls or loses accuracy:
 // a zero trailing diagonal entry with a zero shift (without the sweep from
 // the count-30 shift each pass repeats the last; x³ − 2x² + x − 2 and
-// −x³ − 2x); a Jordan block (w = 0 in the back-substitution); λ·(λ + 1)²,
+// −x³ − 2x); a Jordan block (w = 0 in the back-substitution); the
+// nilpotent (1, 1; −1, −1), whose 2 × 2 block has p² + w = 0 exactly, a
+// real pair to be made triangular for its vectors; a complex
+// pair's vector through the 2 × 2 block of another pair of the same real
+// part (a real divisor), or of the same pair (a zero one); λ·(λ + 1)²,
 // which passes the second exceptional shift; cyclic permutations (the n-th
 // roots of unity); nilpotent of order 400, where unscaled back-substitution
 // would grow by 1/(eps·hNorm) per row and leave the range of T.  Both
@@ -228,6 +226,11 @@ TEST(Eigen, ExceptionalShiftsAndDefectiveMatrices) {
         expectSolved({{2, -1, 2}, {1, 0, 0}, {0, 1, 0}}, {2, Cplx(0, 1), Cplx(0, -1)}, 1e-12, b, t);
         expectSolved({{0, 0, 1}, {0, 0, 1}, {-1, -1, 0}}, {0, Cplx(0, r2), Cplx(0, -r2)}, 1e-12, b, t);
         expectSolved({{2, 1, 0, 0}, {0, 2, 1, 0}, {0, 0, 2, 1}, {0, 0, 0, 2}}, {2, 2, 2, 2}, 0, b, t);
+        expectSolved({{1, 1}, {-1, -1}}, {0, 0}, 0, b, t);
+        expectSolved({{1, 2, 1, 1}, {-2, 1, 1, 1}, {0, 0, 1, 3}, {0, 0, -3, 1}},
+                     {Cplx(1, 2), Cplx(1, -2), Cplx(1, 3), Cplx(1, -3)}, 0, b, t);
+        expectSolved({{0, 1, 1, 0}, {-1, 0, 0, 1}, {0, 0, 0, 1}, {0, 0, -1, 0}},
+                     {Cplx(0, 1), Cplx(0, -1), Cplx(0, 1), Cplx(0, -1)}, 0, b, t);
         expectSolved({{-1, -1, -1}, {1, -1, 1}, {0, 1, 0}}, {0, -1, -1}, 1e-6, b, t);
         for (int n = 3; n <= 12; n++) {
             Matrix<Real> P(n, n, 0);

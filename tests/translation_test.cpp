@@ -45,7 +45,7 @@ bool haveSpanishLocale() {
 
 }  // namespace
 
-TEST(Translation, MissingFileAndHelpInSpanishOrEnglish) {
+TEST(Translation, MessagesInSpanishOrEnglishReportsAlike) {
     REQUIRE_SPANISH_LOCALE();
     for (const Program& p : programs) {
         SCOPED_TRACE(p.name);
@@ -66,18 +66,13 @@ TEST(Translation, MissingFileAndHelpInSpanishOrEnglish) {
         ProgramRun french = runProgram(p.binary, {}, {"--help"}, 60, {"LANG=C.UTF-8", "LANGUAGE=fr"});
         EXPECT_EQ(french.out.rfind(std::string("Usage: ") + p.name, 0), 0u) << french.out;
         EXPECT_EQ(runProgram(p.binary, {}, {"--help"}).out, french.out);
-    }
-}
 
-TEST(Translation, TheLocaleNeverChangesAReport) {
-    REQUIRE_SPANISH_LOCALE();
-    for (const Program& p : programs) {
-        SCOPED_TRACE(p.name);
+        // The locale never changes a report.
         ProgramRun c = runProgram(p.binary, {{p.dataFile, p.data}});
         ASSERT_TRUE(c.status == 0 && c.out.find('.') != std::string::npos) << c.err;
         for (const char* locale : {"LANG=es_ES.UTF-8", "LC_ALL=es_ES.UTF-8", "LC_NUMERIC=es_ES.UTF-8"}) {
-            ProgramRun es = runProgram(p.binary, {{p.dataFile, p.data}}, {}, 60, {locale});
-            EXPECT_TRUE(es.status == 0 && es.out == c.out && es.files == c.files) << locale << es.out;
+            ProgramRun run = runProgram(p.binary, {{p.dataFile, p.data}}, {}, 60, {locale});
+            EXPECT_TRUE(run.status == 0 && run.out == c.out && run.files == c.files) << locale << run.out;
         }
     }
 }
