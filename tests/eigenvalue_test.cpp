@@ -294,6 +294,44 @@ TEST(Eigen, NonConvergenceIsReported) {
     for (const Matrix<Real>& A : cases) EXPECT_EQ(Eig(A).converged, 0) << A;
 }
 
+// 2ᵏ·A has the eigenvalues of A times 2ᵏ and its eigenvectors, bit for bit
+// (values alone too, see Eig), for k across the range where no entry of
+// 2ᵏ·A is subnormal and no eigenvalue overflows, both edges of the
+// iteration's safe range included; A·V = V·D at the ends.  Subnormal
+// entries keep every bit: the eigenvalues come out rounded once.
+TEST(Eigen, WholeExponentRange) {
+    const Eig e0({{1, 2}, {3, 4}}), tiny({{std::ldexp(Real(1), -16440), std::ldexp(Real(2), -16440)},
+                                          {std::ldexp(Real(3), -16440), std::ldexp(Real(4), -16440)}});
+    for (int i = 0; i < 2; i++) EXPECT_EQ(tiny.re[i], std::ldexp(e0.re[i], -16440));
+    std::mt19937 g(30);
+    for (bool symmetric : {true, false}) {
+        const Matrix<Real> A = randomMatrix(8, g, symmetric);
+        const Eig e(A);
+        Real small = 1, big = 0;
+        for (int i = 0; i < 8; i++)
+            for (int j = 0; j < 8; j++) small = std::min(small, std::abs(A[i][j]));
+        for (int i = 0; i < 8; i++) big = std::max(big, std::abs(Cplx(e.re[i], e.im[i])));
+        const int lo = LDBL_MIN_EXP - 1 - std::ilogb(small), hi = LDBL_MAX_EXP - 2 - std::ilogb(big);
+        std::vector<int> ks = {lo, hi};
+        for (int k = -16300; k <= 16300; k += 100) ks.push_back(k);
+        for (int k = 8040; k <= 8080; k++) ks.push_back(k), ks.push_back(-k);
+        for (int k : ks) {
+            Matrix<Real> B(8, 8, 0);
+            for (int i = 0; i < 8; i++)
+                for (int j = 0; j < 8; j++) B[i][j] = std::ldexp(A[i][j], k);
+            const Eig f(B);
+            Vector<Real> re(8, 0), im(8, 0);
+            for (int i = 0; i < 8; i++) re[i] = std::ldexp(e.re[i], k), im[i] = std::ldexp(e.im[i], k);
+            EXPECT_TRUE(f.converged && sameBits(f.re, re) && sameBits(f.im, im)) << symmetric << " k = " << k;
+            for (int i = 0; i < 8; i++) EXPECT_TRUE(sameBits(column(f.V, i), column(e.V, i))) << k;
+            if (k == lo || k == hi) {
+                EXPECT_LE(normFrobenius(B * f.V - f.V * f.D),
+                          80 * kEps52 * normFrobenius(B) * normFrobenius(f.V));
+            }
+        }
+    }
+}
+
 // The reported failures (Wilkinson's polynomial is in polyroots_test): the
 // matrices (0, 10¹⁶; 1, 0) (that of x² − 10¹⁶, balanced by default) and
 // (0, 1, 0; 10⁻³, 0, 0; 0, 0, 10¹³) have the well-separated eigenvalues

@@ -207,6 +207,34 @@ TEST(PolynomialRoots, OrdinaryPolynomialsKeepTheirRoots) {
     }
 }
 
+// p = x⁴ + 5x − 6 = (x − 1)(x + 2)(x² − x + 3) across the exponent range.
+// 2¹⁶³⁸¹·p has p's roots, bit for bit, and its η (the sum of magnitudes in
+// η overflows unless scaled); 2²ᵏ·p(x/2ᵏ) has 2ᵏ times p's
+// roots for |k| up to 8150, where all its coefficients are normal: its
+// companion matrix leaves the iteration's safe range from |k| ≈ 2000 on
+// and its ratios a[i]/a[4] leave T's range from |k| ≈ 4100 on.
+TEST(PolynomialRoots, WholeExponentRange) {
+    using ZELKOR::Real;
+    const Real c[] = {-6, 5, 0, 0, 1};
+    ZELKOR::Vector<Real> a(5, 0), b(5, 0);
+    for (int i = 0; i < 5; i++) a[i] = c[i];
+    const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(a);
+    for (int i = 0; i < 5; i++) b[i] = std::ldexp(c[i], 16381);
+    const ZELKOR::PolynomialRoots<Real> big = ZELKOR::polynomialRoots(b);
+    EXPECT_EQ(big.backwardError, r.backwardError);
+    for (int i = 0; i < 4; i++) EXPECT_TRUE(big.re[i] == r.re[i] && big.im[i] == r.im[i]);
+    for (int k = -8150; k <= 8150; k += 50) {
+        for (int i = 0; i < 5; i++) b[i] = std::ldexp(c[i], k * (2 - i));
+        const ZELKOR::PolynomialRoots<Real> s = ZELKOR::polynomialRoots(b);
+        EXPECT_TRUE(s.converged && s.backwardError < 1e-16L) << k;
+        for (int i = 0; i < 4; i++)
+            EXPECT_LT(std::abs(std::complex<Real>(std::ldexp(s.re[i], -k) - r.re[i],
+                                                  std::ldexp(s.im[i], -k) - r.im[i])),
+                      1e-15L)
+                << k;
+    }
+}
+
 // The program on the geometric polynomial: the note, and each printed root
 // is the exact one to 6 digits.
 TEST(PolyrootsReport, GeometricRootsAndTheNote) {
@@ -221,7 +249,8 @@ TEST(PolyrootsReport, GeometricRootsAndTheNote) {
         ") without balancing, so the companion matrix was balanced before the eigenvalue iteration, which "
         "lowered it to about ";
     const std::size_t at = run.err.find(middle);
-    ASSERT_TRUE(run.err.rfind(opening, 0) == 0 && at != std::string::npos && lineCount(run.err) == 1) << run.err;
+    ASSERT_TRUE(run.err.rfind(opening, 0) == 0 && at != std::string::npos && lineCount(run.err) == 1)
+        << run.err;
     EXPECT_GT(std::stod(run.err.substr(opening.size())), std::ldexp(1.0, -40));
     EXPECT_LT(std::stod(run.err.substr(at + middle.size())), 1e-15);
 
