@@ -178,15 +178,15 @@ TEST(Messages, BadInputGetsOneLineAndNoReport) {
         {gauss, "46341 1", "the order n \"46341\" is too large (at most 46340)"},
         {gauss, "46340 1 2 3", "holds 3 of the"},  // without a large allocation first
         {lu, "0", "the order N must be at least 1, found 0"},
-        // Finite entries whose products overflow: the iteration cannot converge.  A number
-        // left over is not warned of then (here and for polyroots): one line only.
-        {lu, "3  1e4930 -1e4930 1e4930  1e4930 1e4930 -1e4930  -1e4930 1e4930 1e4930  7",
+        // Finite entries whose eigenvalues overflow (1 ± √3·i times 1e4932): no convergence.  A
+        // number left over is not warned of then (here and for polyroots): one line only.
+        {lu, "3  1e4932 -1e4932 1e4932  1e4932 1e4932 -1e4932  -1e4932 1e4932 1e4932  7",
          "does not converge"},
         {roots, "0 1 5", "the degree N must be at least 1, found 0"},
         {roots, "2 4 2 -3 1 7", "the coefficient count must be N + 1 = 3, found 4"},
         {roots, "2 2 2 -3", "the coefficient count must be N + 1 = 3, found 2"},
         {roots, "2 3 2 -3 0", "the leading coefficient a[N] is zero"},
-        {roots, "2 3 1e4900 0 1e-4900 7", "does not converge"},
+        {roots, "1 2 1e4900 1e-4900 7", "does not converge"},  // the root −1e9800
         {jacobi, "2\n1 1e200\n1e200 2\n", "the sum of their squares overflows"},  // (1e200)²
     };
     for (const Case& c : cases)

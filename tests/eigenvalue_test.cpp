@@ -156,8 +156,9 @@ TEST(Eigen, WorkedExamples) {
     }
     // A pair a ± b·i gives D as the block (a, b; −b, a).
     expectNear(Eig({{1, 2}, {-2, 1}}).D, {{1, 2}, {-2, 1}});
-    Eig none{Matrix<Real>(0, 0, 0)};
+    Eig none{Matrix<Real>(0, 0, 0)}, tall{Matrix<Real>(3, 2, 1)};  // not square: empty, not converged
     EXPECT_EQ(none.converged + none.re.dim() + none.im.dim() + none.V.num_rows() + none.D.num_cols(), 1);
+    EXPECT_EQ(tall.converged + tall.re.dim() + tall.im.dim() + tall.V.num_rows() + tall.D.num_cols(), 0);
 }
 
 // The complex division, both branches, one rounding each; hypot when
@@ -300,6 +301,39 @@ TEST(Eigen, NonConvergenceIsReported) {
         {{inf, 0}, {0, 1}},
         {{big / 2, big / 4, big / 2}, {big / 2, big / 2, big / 2}, {big / 2, big / 2, big / 2}}};
     for (const Matrix<Real>& A : cases) EXPECT_EQ(Eig(A).converged, 0) << A;
+}
+
+// 2ᵏ·A has the eigenvalues of A times 2ᵏ and its eigenvectors, bit for bit
+// (values alone too, see Eig), for k across the range where no entry of
+// 2ᵏ·A is subnormal and no eigenvalue overflows, and every k within 163 of
+// ±8060 (the edges of the iteration's safe range); A·V = V·D.  Subnormal
+// entries keep every bit: the eigenvalues come out rounded once.
+TEST(Eigen, WholeExponentRange) {
+    const Real t = std::ldexp(Real(1), -16440);
+    const Eig e0({{1, 2}, {3, 4}}), tiny({{t, 2 * t}, {3 * t, 4 * t}});
+    EXPECT_TRUE(tiny.re[0] == e0.re[0] * t && tiny.re[1] == e0.re[1] * t);
+    std::mt19937 g(30);
+    for (bool symmetric : {true, false}) {
+        const Matrix<Real> A = randomMatrix(8, g, symmetric);
+        const Eig e(A);
+        Real small = 1, big = 0;
+        for (int i = 0; i < 64; i++) small = std::min(small, std::abs(A[i / 8][i % 8]));
+        for (int i = 0; i < 8; i++) big = std::max(big, std::abs(Cplx(e.re[i], e.im[i])));
+        const int lo = LDBL_MIN_EXP - 1 - std::ilogb(small), hi = LDBL_MAX_EXP - 2 - std::ilogb(big);
+        std::vector<int> ks = {lo, hi};
+        for (int k = -16300; k <= 16300; k += 100) ks.insert(ks.end(), {k, 8060 + k / 100, -8060 - k / 100});
+        for (int k : ks) {
+            Matrix<Real> B = A;
+            Vector<Real> re = e.re, im = e.im;
+            for (int i = 0; i < 64; i++) B[i / 8][i % 8] = std::ldexp(A[i / 8][i % 8], k);
+            for (int i = 0; i < 8; i++) re[i] = std::ldexp(e.re[i], k), im[i] = std::ldexp(e.im[i], k);
+            const Eig f(B);
+            EXPECT_TRUE(f.converged && sameBits(f.re, re) && sameBits(f.im, im)) << symmetric << " k = " << k;
+            expectNear(f.V, e.V);
+            EXPECT_LE(normFrobenius(B * f.V - f.V * f.D),
+                      80 * kEps52 * normFrobenius(B) * normFrobenius(f.V));
+        }
+    }
 }
 
 // The reported failures (Wilkinson's polynomial is in polyroots_test): the

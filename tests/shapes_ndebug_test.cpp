@@ -26,6 +26,7 @@ TEST(ShapesWithoutAssertions, EmptyResults) {
     EXPECT_EQ(
         wide.isConverged() + re.dim() + im.dim() + V.num_rows() + V.num_cols() + D.num_rows() + D.num_cols(),
         0);
+    expectEmpty(Matrix<Real>{{2, 1}, {4}});  // rows of different lengths
 
     // A non-square factor, tall and wide: singular, empty solves.  Wide,
     // L·U gives the rows of A pivoted (|4| > |1|).

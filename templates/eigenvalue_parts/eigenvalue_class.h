@@ -33,12 +33,20 @@
 // argument asks for balancing always or never; isBalanced() tells whether
 // it ran.
 //
+// Any finite entries: when A's largest magnitude is outside the range in
+// which the iterations' squares and products stay normal and finite (see
+// stages::rangeShift), a copy of A scaled into it by a power of two is
+// decomposed, and the eigenvalues are scaled back, exactly unless they
+// leave T's range (then they round as IEEE arithmetic does: to a
+// subnormal, 0 or ∞).  The eigenvectors need no scaling back.  Inside the
+// range A is decomposed as given.
+//
 // Both iterations are bounded (see stages::maxIterations); isConverged()
 // tells whether every eigenvalue was found and is finite.  A matrix with no
 // columns gives empty results.  The shape is checked by ordinary code, not
-// only by assertions: a matrix with more columns than rows gives empty
-// results and isConverged() = 0; rows beyond the column count are ignored.
-// Entries that are not finite are not refused: they give isConverged() = 0.
+// only by assertions: a matrix that is not square gives empty results and
+// isConverged() = 0.  Entries that are not finite are not refused: they
+// give isConverged() = 0.
 #ifndef ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
 #define ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
 
@@ -57,6 +65,44 @@
 #include "tridiagonal.h"
 
 namespace ZELKOR {
+
+namespace stages {
+
+// The safe range [2^low, 2^high) of a matrix's largest magnitude m, p
+// being T's digits: low = min_exponent/2 + 2p, high = max_exponent/2 − 2p.
+// The iterations form squares and products of two values (entries,
+// shifts, subdiagonals near deflation), and sums of such products.  With m
+// in the range, a product of two values between 2^−2p·m and 2^p·m is
+// normal, and a sum of 2^p of them finite.  While every value stays so,
+// each operation rounds as it would on the matrix scaled by any other
+// power of two in the range: the eigenvalues of 2^k·A are 2^k times those
+// of A, bit for bit, and its eigenvectors the same.
+template <class T>
+int rangeLow() {
+    return std::numeric_limits<T>::min_exponent / 2 + 2 * std::numeric_limits<T>::digits;
+}
+
+template <class T>
+int rangeHigh() {
+    return std::numeric_limits<T>::max_exponent / 2 - 2 * std::numeric_limits<T>::digits;
+}
+
+// rangeShift(m): the power of two k that brings m into the range, as
+// little as it takes: 2^k·m in [2^(high−1), 2^high) from above, in
+// [2^low, 2^(low+1)) from below (a subnormal m included).  0 when m is
+// inside, 0, or not finite.
+template <class T>
+int rangeShift(T m) {
+    const int low = rangeLow<T>();
+    const int high = rangeHigh<T>();
+    if (m == T(0) || !std::isfinite(m)) return 0;
+    const int e = std::ilogb(m);  // m in [2^e, 2^(e+1))
+    if (e >= high) return high - 1 - e;
+    if (e < low) return low - e;
+    return 0;
+}
+
+}  // namespace stages
 
 // The threshold below which the iterations take an entry as negligible,
 // relative to its neighbours: 2⁻⁵², or the type's epsilon.
@@ -87,7 +133,8 @@ public:
     typedef EigenObserver Observer;
 
     // The members are built in place, each with its final size (the work
-    // storage of the path not taken is empty): no temporary matrix is made.
+    // storage of the path not taken is empty): no temporary matrix is made
+    // but the scaled copy of an A outside the safe range.
     Eigenvalue(const Matrix<T>& A, Balancing balancing = Balancing::whenBadlyScaled,
                Observer observer = Observer{nullptr, nullptr})
         : Eigenvalue(A, EigenOptions{balancing, Negligibility::double52, true, observer}) {}
@@ -110,13 +157,22 @@ public:
           tridiag_(symmetric_ && refine_ ? 2 * n_ : 0, 0),
           reflectors_(symmetric_ ? 0 : 5 * n_, 0),
           applied_(symmetric_ ? 0 : n_, 0),
-          converged_(A.num_rows() >= A.num_cols()),
+          converged_(A.num_rows() == A.num_cols()),
           balanced_(0) {
         if (n_ == 0) return;
-        if (symmetric_)
-            symmetricPath(A);
-        else
-            nonsymmetricPath(A, options.balancing);
+        const int shift = rangeShift(A, n_);
+        if (shift == 0) {
+            decompose(A, options.balancing);
+        } else {
+            Matrix<T> scaled(n_, n_, 0);
+            for (int i = 0; i < n_; i++)
+                for (int j = 0; j < n_; j++) scaled[i][j] = std::ldexp(A[i][j], shift);
+            decompose(scaled, options.balancing);
+            for (int i = 0; i < n_; i++) {
+                realPart_[i] = std::ldexp(realPart_[i], -shift);
+                imagPart_[i] = std::ldexp(imagPart_[i], -shift);
+            }
+        }
         for (int i = 0; i < n_; i++)
             if (!std::isfinite(realPart_[i]) || !std::isfinite(imagPart_[i])) converged_ = 0;
     }
@@ -150,10 +206,24 @@ public:
     }
 
 private:
+    // The order of the problem: A's order, or 0 when A is not square.
+    static int order(const Matrix<T>& A) { return A.num_rows() == A.num_cols() ? A.num_cols() : 0; }
 
-    // The order of the problem: A's column count, or 0 when A has fewer
-    // rows than columns (no square block to decompose).
-    static int order(const Matrix<T>& A) { return A.num_rows() < A.num_cols() ? 0 : A.num_cols(); }
+    // stages::rangeShift of A's largest magnitude (order n).
+    static int rangeShift(const Matrix<T>& A, int n) {
+        T m = 0;
+        for (int i = 0; i < n; i++)
+            for (int j = 0; j < n; j++)
+                if (std::abs(A[i][j]) > m) m = std::abs(A[i][j]);
+        return stages::rangeShift(m);
+    }
+
+    void decompose(const Matrix<T>& A, Balancing balancing) {
+        if (symmetric_)
+            symmetricPath(A);
+        else
+            nonsymmetricPath(A, balancing);
+    }
 
     // 1 when A equals its transpose in its leading square block of the
     // problem's order, compared with ==.
@@ -239,8 +309,8 @@ private:
             converged_ = 0;
             return;
         }
-        if (!stages::schurIteration(eps, stages::maxIterations(n_), hess_, V_, realPart_, imagPart_, reflectors_,
-                                    applied_, observer_, vectors_)) {
+        if (!stages::schurIteration(eps, stages::maxIterations(n_), hess_, V_, realPart_, imagPart_,
+                                    reflectors_, applied_, observer_, vectors_)) {
             converged_ = 0;
             return;
         }
