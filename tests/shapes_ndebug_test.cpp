@@ -49,4 +49,10 @@ TEST(ShapesWithoutAssertions, ArithmeticGivesEmptyResults) {
     for (const Matrix<Real>& R : {A * B, A * A, A + B, B - A}) expectEmpty(R);
 }
 
+// Element counts beyond int fail as an allocation does, before anything is
+// allocated (46341² wraps to a negative int, 65537² to 131073).
+TEST(ShapesWithoutAssertions, CountsBeyondIntThrow) {
+    for (int n : {46341, 65537}) EXPECT_THROW(Matrix<Real>(n, n, 0), std::bad_array_new_length);
+}
+
 }  // namespace

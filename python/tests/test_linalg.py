@@ -203,6 +203,19 @@ def test_as_numpy_on_the_same_calls():
                 assert np.allclose(np.sort(np.asarray(x, np.asarray(y).dtype), axis=None), np.sort(y, axis=None))
 
 
+def test_sizes_beyond_the_library_are_memory_errors():
+    # Views without storage of their own: the refusal comes before any copy.
+    def ones(*shape):
+        return np.broadcast_to(np.longdouble(1), shape)
+
+    for f, args in ((zl.inv, (ones(46341, 46341),)), (zl.eigvals, (ones(46341, 46341),)),
+                    (zl.solve, (np.eye(2), ones(2, 2**30)))):
+        with pytest.raises(MemoryError, match="more elements than zelkor holds"):
+            f(*args)
+    with pytest.raises(MemoryError, match="more elements than zelkor holds"):
+        zelkor.roots(np.ones(46342))
+
+
 def test_stacks_and_empty_shapes():
     a = random((2, 3, 4, 4), 1)
     b = random((1, 3, 4, 1), 2)  # broadcast against (2, 3)

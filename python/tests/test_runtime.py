@@ -1,10 +1,11 @@
 # SPDX-License-Identifier: MIT
-"""Threads (the same bits at any count, the GIL released, the counts),
+"""Threads (the same bits at any count, the GIL released, the counts), Ctrl-C,
 processes made by fork, the docstrings' examples and the stubs (mypy)."""
 
 import doctest
 import inspect
 import os
+import signal
 import subprocess
 import sys
 import threading
@@ -83,6 +84,33 @@ def test_the_gil_is_released_while_computing(restore_threads):
         last = now
     worker.join()
     assert max(gaps) < duration / 2
+
+
+INTERRUPTED = """
+import sys, traceback, numpy as np
+from zelkor import linalg as zl
+a = np.random.default_rng(1).uniform(-1, 1, (1500, 1500))
+for f in (zl.eig, zl.eigh, zl.inv):
+    print("start", flush=True)
+    try:
+        f(a)
+    except KeyboardInterrupt as e:  # from inside the computation, not after it
+        print(traceback.extract_tb(e.__traceback__)[-1].filename.endswith("linalg.py"), flush=True)
+print(zl.eigvals([[2, 0], [0, 3]]).tolist())
+"""
+
+
+def test_ctrl_c_interrupts_a_decomposition():
+    child = subprocess.Popen([sys.executable, "-c", INTERRUPTED], stdout=subprocess.PIPE, text=True)
+    try:
+        for _ in range(3):  # the nonsymmetric path, the symmetric one, LU
+            assert child.stdout.readline() == "start\n"
+            time.sleep(0.5)
+            child.send_signal(signal.SIGINT)
+            assert child.stdout.readline() == "True\n"
+        assert child.stdout.readline() == "[2.0, 3.0]\n" and child.wait(timeout=60) == 0
+    finally:
+        child.kill()
 
 
 def test_docstring_examples_run():

@@ -47,6 +47,10 @@
 // only by assertions: a matrix that is not square gives empty results and
 // isConverged() = 0.  Entries that are not finite are not refused: they
 // give isConverged() = 0.
+//
+// EigenOptions::observer is told of the eigenvalues found and may stop the
+// decomposition between its steps (see EigenObserver): isConverged() is
+// then 0 and the results are those of the unfinished work, not to be used.
 #ifndef ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
 #define ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
 
@@ -178,9 +182,10 @@ public:
     }
 
     // 1 when every eigenvalue was found within the iteration bound and is
-    // finite.  0 when the iteration gave up, or when the size of the matrix
-    // is not finite (an entry that is not, or sums that overflow): every
-    // entry is then negligible against it and the results are meaningless.
+    // finite.  0 when the iteration gave up, when the observer asked to
+    // stop (see EigenObserver), or when the size of the matrix is not
+    // finite (an entry that is not, or sums that overflow): every entry is
+    // then negligible against it and the results are meaningless.
     int isConverged() const { return converged_; }
 
     // 1 when A was balanced before the iteration (then V is transformed
@@ -242,13 +247,19 @@ private:
         if (!vectors_) {
             for (int i = 0; i < n_; i++)
                 for (int j = 0; j < n_; j++) hess_[j][i] = A[i][j];
-            stages::tred2(hess_, realPart_, imagPart_, false);
+            if (!stages::tred2(hess_, realPart_, imagPart_, observer_, false)) {
+                converged_ = 0;
+                return;
+            }
             iterateSymmetric();
             return;
         }
         for (int i = 0; i < n_; i++)
             for (int j = 0; j < n_; j++) V_[j][i] = A[i][j];
-        stages::tred2(V_, realPart_, imagPart_);
+        if (!stages::tred2(V_, realPart_, imagPart_, observer_)) {
+            converged_ = 0;
+            return;
+        }
         for (int i = 0; i < n_; i++)
             for (int j = i + 1; j < n_; j++) {
                 T t = V_[i][j];
@@ -287,7 +298,10 @@ private:
                 for (int j = 0; j < n_; j++)
                     for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
         }
-        stages::orthes(hess_, ort_, V_, vectors_);
+        if (!stages::orthes(hess_, ort_, V_, observer_, vectors_)) {
+            converged_ = 0;
+            return;
+        }
         observer_.notify(0);
         hqr2();
         if (balanced_ && vectors_)  // A's eigenvectors are D times those of D⁻¹·A·D
@@ -315,7 +329,7 @@ private:
             return;
         }
         if (hNorm == T(0) || !vectors_) return;
-        stages::schurEigenvectors(eps, hNorm, hess_, V_, realPart_, imagPart_);
+        if (!stages::schurEigenvectors(eps, hNorm, hess_, V_, realPart_, imagPart_, observer_)) converged_ = 0;
     }
 
     Observer observer_;

@@ -14,6 +14,7 @@
 #include "../cmat_zelkor"
 #include "../omp_zelkor"
 #include "../vec_zelkor"
+#include "iteration.h"
 #include "scalar.h"
 
 namespace ZELKOR {
@@ -191,32 +192,46 @@ void backTransform(int i0, int i1, const Matrix<T>& X, Matrix<T>& V) {
 // V·X: on return the upper triangle of H holds X (its columns for the real
 // eigenvalues and the pairs' real and imaginary parts) and V holds the
 // eigenvectors of the original matrix.  eps and hNorm (the 1-norm of the
-// Hessenberg band) set the size of a perturbed zero divisor.
+// Hessenberg band) set the size of a perturbed zero divisor.  With a stop
+// to ask (see EigenObserver) the columns and then the rows go 32 at a
+// time, the observer asked before each group; false when it stopped.
 template <class T>
-void schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, const Vector<T>& d,
-                       const Vector<T>& e) {
+bool schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, const Vector<T>& d,
+                       const Vector<T>& e, const EigenObserver& observer = EigenObserver()) {
     const int nn = H.num_cols();
+    const int group = observer.stop ? 32 : nn + 1;
     // The columns are independent of one another; with threads each
     // reads the Schur form from a copy, the largest columns first.
     const int threads = threadsFor((double)nn * nn * nn / 6);
-    if (threads > 1) {
-        const Matrix<T> S(H);
-        ZELKOR_OMP(parallel for num_threads(threads) schedule(dynamic, 1))
-        for (int n = nn - 1; n >= 0; n--) {
-            if (e[n] == T(0))
-                realVector(n, eps, hNorm, S, H, d, e);
-            else if (e[n] < 0)
-                complexVector(n, eps, hNorm, S, H, d, e);
-        }
-    } else {
-        for (int n = nn - 1; n >= 0; n--) {
-            if (e[n] == T(0))
-                realVector(n, eps, hNorm, H, H, d, e);
-            else if (e[n] < 0)
-                complexVector(n, eps, hNorm, H, H, d, e);
+    Matrix<T> S;
+    if (threads > 1) S = H;
+    for (int top = nn - 1; top >= 0; top -= group) {
+        if (observer.stopRequested()) return false;
+        const int bottom = top - group + 1 > 0 ? top - group + 1 : 0;
+        if (threads > 1) {
+            ZELKOR_OMP(parallel for num_threads(threads) schedule(dynamic, 1))
+            for (int n = top; n >= bottom; n--) {
+                if (e[n] == T(0))
+                    realVector(n, eps, hNorm, S, H, d, e);
+                else if (e[n] < 0)
+                    complexVector(n, eps, hNorm, S, H, d, e);
+            }
+        } else {
+            for (int n = top; n >= bottom; n--) {
+                if (e[n] == T(0))
+                    realVector(n, eps, hNorm, H, H, d, e);
+                else if (e[n] < 0)
+                    complexVector(n, eps, hNorm, H, H, d, e);
+            }
         }
     }
-    forChunks(nn, (double)nn * nn * nn / 2, [&](int i0, int i1) { backTransform(i0, i1, H, V); });
+    for (int first = 0; first < nn; first += group) {
+        if (observer.stopRequested()) return false;
+        const int rows = nn - first < group ? nn - first : group;
+        forChunks(rows, (double)rows * nn * nn / 2,
+                  [&](int i0, int i1) { backTransform(first + i0, first + i1, H, V); });
+    }
+    return true;
 }
 
 }  // namespace stages

@@ -12,6 +12,7 @@
 #include "../cmat_zelkor"
 #include "../omp_zelkor"
 #include "../vec_zelkor"
+#include "iteration.h"
 
 namespace ZELKOR {
 namespace stages {
@@ -135,14 +136,17 @@ void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>
 // with each column's Householder vector left below the band (entries
 // H[i][m − 1], i > m, are not cleared), V becomes Q; ort is work space
 // for the vectors.  Without `accumulate`, V is not touched (it may be
-// empty) and H gets the same bits.
+// empty) and H gets the same bits.  false when the observer asked to
+// stop (before a step of either loop).
 template <class T>
-void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) {
+bool orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, const EigenObserver& observer = EigenObserver(),
+            bool accumulate = true) {
     int n = H.num_cols();
     int low = 0;
     int high = n - 1;
 
     for (int m = low + 1; m <= high - 1; m++) {
+        if (observer.stopRequested()) return false;
         T scale = 0;
         for (int i = m; i <= high; i++) scale = scale + std::abs(H[i][m - 1]);
         if (scale != T(0)) {
@@ -186,11 +190,12 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
         }
     }
 
-    if (!accumulate) return;
+    if (!accumulate) return true;
     for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++) V[i][j] = (i == j ? T(1) : T(0));
 
     for (int m = high - 1; m >= low + 1; m--) {
+        if (observer.stopRequested()) return false;
         if (H[m][m - 1] != T(0)) {
             for (int i = m + 1; i <= high; i++) ort[i] = H[i][m - 1];
             // Each column on its own (in chunks, forChunks).
@@ -199,6 +204,7 @@ void orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, bool accumulate = true) 
                 [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); }, 4);
         }
     }
+    return true;
 }
 
 }  // namespace stages

@@ -1,22 +1,33 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
 // What the QL and the Schur iteration share: the bound on the passes spent
-// on one eigenvalue, and the observer told of each eigenvalue found.
+// on one eigenvalue, and the observer told of each eigenvalue found and
+// asked whether to stop.
 #ifndef ZELKOR_EIGENVALUE_PARTS_ITERATION_H
 #define ZELKOR_EIGENVALUE_PARTS_ITERATION_H
 
 namespace ZELKOR {
 
-// Optional observer of the iteration: found(context, k) is called with
-// the number k of eigenvalues known, 0 when the reduction is done, then
-// each time an eigenvalue or a pair is found.  It must not throw; a null
-// `found` is never called.
+// Optional observer of the decomposition.  found(context, k) is called
+// with the number k of eigenvalues known, 0 when the reduction is done,
+// then each time an eigenvalue or a pair is found.  stop(context) is asked
+// between the steps of every stage (each Householder step of the
+// reductions and of their accumulation, each pass of the iterations, each
+// eigenvector and each block of rows of their back-transformation): true
+// ends the decomposition there, with isConverged() = 0 and the results of
+// the unfinished work (not to be used).  Neither may throw; a null one is
+// never called, and without `stop` no stage changes its work.
 struct EigenObserver {
+    EigenObserver(void (*foundFunction)(void*, int) = nullptr, void* contextPointer = nullptr,
+                  bool (*stopFunction)(void*) = nullptr)
+        : found(foundFunction), context(contextPointer), stop(stopFunction) {}
     void (*found)(void* context, int count);
     void* context;
+    bool (*stop)(void* context);
     void notify(int count) const {
         if (found) found(context, count);
     }
+    bool stopRequested() const { return stop && stop(context); }
 };
 
 namespace stages {

@@ -203,7 +203,7 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
 // subdiagonal are left over) and V is multiplied by the transformations.
 // steps and applied are the passes' work space.  observer.notify(k) once
 // k eigenvalues are found.  false when the iteration gave up (see
-// francisPass).  `vectors`: see the top of this file.
+// francisPass) or the observer asked to stop (before a pass).  `vectors`: see the top of this file.
 template <class T>
 bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& d, Vector<T>& e,
                     Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer,
@@ -226,7 +226,8 @@ bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V
             last = last - 2;
             iterCount = 0;
             observer.notify(n - 1 - last);
-        } else if (!francisPass(blockStart, last, iterCount, shiftSum, eps, maxPasses, H, V, steps, applied,
+        } else if (observer.stopRequested() ||
+                   !francisPass(blockStart, last, iterCount, shiftSum, eps, maxPasses, H, V, steps, applied,
                                 vectors)) {
             return false;
         }

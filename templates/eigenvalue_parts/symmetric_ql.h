@@ -95,9 +95,10 @@ void sortEigenpairs(Vector<T>& d, Matrix<T>& V, bool vectors = true) {
 // The rotations of one pass are recorded in `rotations` and applied to V
 // at its end by applyRotations: the iteration itself never reads V.
 // observer.notify(k) once k eigenvalues are found.  Returns 0 when the
-// iteration gave up (a pass count above `maxPasses` for one eigenvalue, or
-// a size that is not a number: d, e and V then hold the state it stopped
-// in, unsorted), or when that size became infinite; 1 otherwise.  Without
+// iteration gave up (a pass count above `maxPasses` for one eigenvalue, a
+// size that is not a number, or the observer's stop before a pass: d, e
+// and V then hold the state it stopped in, unsorted), or when that size
+// became infinite; 1 otherwise.  Without
 // `vectors`, V is neither read nor written (it may be empty) and d gets
 // the same bits.
 template <class T>
@@ -124,7 +125,7 @@ int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T
         if (m > l) {
             int iter = 0;
             do {
-                if (++iter > maxPasses) return 0;
+                if (++iter > maxPasses || observer.stopRequested()) return 0;
                 T g = d[l];
                 T p = (d[l + 1] - g) / (e[l] + e[l]);
                 T r = ZELKOR::hypot(p, T(1));

@@ -13,6 +13,7 @@
 #include "../cmat_zelkor"
 #include "../omp_zelkor"
 #include "../vec_zelkor"
+#include "iteration.h"
 
 namespace ZELKOR {
 namespace stages {
@@ -87,13 +88,16 @@ void tred2Accumulate(int i, int j0, int j1, Matrix<T>& W, const Vector<T>& d) {
 // (e[0] = 0), and W overwritten by the transpose of the orthogonal
 // transformation.  Without `accumulate`, d and e are the same bits and W is
 // left as the reduction used it (the transformation is not formed).
+// false when the observer asked to stop (before a step of either loop).
 template <class T>
-void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
+bool tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, const EigenObserver& observer = EigenObserver(),
+           bool accumulate = true) {
     const int n = d.dim();
 
     for (int j = 0; j < n; j++) d[j] = W[j][n - 1];
 
     for (int i = n - 1; i > 0; i--) {
+        if (observer.stopRequested()) return false;
         T scale = 0;
         T h = 0;
         for (int k = 0; k < i; k++) scale = scale + std::abs(d[k]);
@@ -147,9 +151,10 @@ void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
     if (!accumulate) {  // the accumulation below only moves the diagonal into d
         for (int j = 0; j < n; j++) d[j] = W[j][j];
         e[0] = 0;
-        return;
+        return true;
     }
     for (int i = 0; i < n - 1; i++) {
+        if (observer.stopRequested()) return false;
         W[i][n - 1] = W[i][i];
         W[i][i] = 1;
         T h = d[i + 1];
@@ -166,6 +171,7 @@ void tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, bool accumulate = true) {
     }
     W[n - 1][n - 1] = 1;
     e[0] = 0;
+    return true;
 }
 
 }  // namespace stages

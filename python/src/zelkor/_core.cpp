@@ -7,16 +7,25 @@
 // dimensions are those of the matrices and the first the stack (the Python
 // layer converts and reshapes), checks their shapes by ordinary code
 // (std::invalid_argument, a ValueError, otherwise), allocates its results
-// while it holds the GIL and computes with the GIL released.  Failures are
+// while it holds the GIL and computes with the GIL released (a size the
+// library cannot hold is a MemoryError, before any work).  Failures are
 // reported as the index of the first matrix that failed (−1 for none): the
 // Python layer raises numpy's LinAlgError with numpy's text.
 //
 // Threads: the library's (templates/omp_zelkor): set_num_threads is its
 // setThreadCount, get_num_threads the team its large steps get now.
+//
+// Ctrl-C: the computations ask an Interrupt between their steps (the
+// eigen-decompositions through EigenObserver::stop, LU through its stop,
+// every function between the matrices of a stack); the signal's exception
+// (KeyboardInterrupt) is raised once the GIL is held again.
 #include <pybind11/complex.h>
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
+#include <atomic>
+#include <chrono>
+#include <climits>
 #include <cmath>
 #include <complex>
 #include <cstdint>
@@ -82,31 +91,64 @@ void store(const Matrix<Real>& X, Real* data, py::ssize_t index) {
         for (py::ssize_t j = 0; j < cols; j++) p[i * cols + j] = X[(int)i][(int)j];
 }
 
-// The order of a matrix the library can hold (its indices are int).
-void checkOrder(py::ssize_t n) {
-    if (n > 1 << 20) throw std::invalid_argument("matrices of order above 2^20 are not supported");
+// A rows × cols matrix the library can hold (its element counts are int);
+// otherwise MemoryError, as numpy's for an array it cannot allocate.
+void checkSize(const char* name, py::ssize_t rows, py::ssize_t cols) {
+    if (cols > 0 && rows > INT_MAX / cols) {
+        PyErr_Format(PyExc_MemoryError, "%s: a %zd x %zd matrix has more elements than zelkor holds (2**31 - 1)",
+                     name, rows, cols);
+        throw py::error_already_set();
+    }
 }
+
+// Asked with the GIL released: at most every 0.1 s it takes the GIL and
+// runs the signal handlers (PyErr_CheckSignals).  Once a handler raised,
+// its exception stays set on this thread and every later call answers
+// true; raise() throws it with the GIL held again.
+class Interrupt {
+public:
+    static bool asked(void* self) { return static_cast<Interrupt*>(self)->asked(); }
+    bool asked() {
+        if (raised_) return true;
+        const auto now = std::chrono::steady_clock::now();
+        if (now < next_) return false;
+        next_ = now + std::chrono::milliseconds(100);
+        py::gil_scoped_acquire gil;
+        raised_ = PyErr_CheckSignals() != 0;
+        return raised_;
+    }
+    ZELKOR::EigenObserver observer() { return ZELKOR::EigenObserver(nullptr, this, &Interrupt::asked); }
+    void raise() const {
+        if (raised_) throw py::error_already_set();
+    }
+
+private:
+    std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now();
+    bool raised_ = false;
+};
 
 // P·A = L·U: the pivot rows (row i of P·A is row piv[i] of A), L and U.
 py::tuple lu(const RealArray& a) {
     const Stack s = squareStack(a, "lu");
-    checkOrder(s.rows);
+    checkSize("lu", s.rows, s.rows);
     py::array_t<std::int64_t> piv({s.count, s.rows});
     RealArray L({s.count, s.rows, s.rows}), U({s.count, s.rows, s.rows});
     const Real* in = a.data();
     std::int64_t* pivOut = piv.mutable_data();
     Real* lOut = L.mutable_data();
     Real* uOut = U.mutable_data();
+    Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count; k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
+        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
             store(f.getL(), lOut, k);
             store(f.getU(), uOut, k);
             const Vector<int> p = f.getPivot();
             for (py::ssize_t i = 0; i < s.rows; i++) pivOut[k * s.rows + i] = p[(int)i];
         }
     }
+    interrupt.raise();
     return py::make_tuple(piv, L, U);
 }
 
@@ -116,17 +158,18 @@ py::tuple solve(const RealArray& a, const RealArray& b) {
     const Stack s = squareStack(a, "solve");
     const Stack r = stackOf(b, "solve");
     if (r.count != s.count || r.rows != s.rows) throw std::invalid_argument("solve: the shapes of a and b differ");
-    checkOrder(s.rows);
-    checkOrder(r.cols);
+    checkSize("solve", s.rows, s.rows);
+    checkSize("solve", r.rows, r.cols);
     RealArray X({r.count, r.rows, r.cols});
     const Real* ain = a.data();
     const Real* bin = b.data();
     Real* out = X.mutable_data();
     py::ssize_t singular = -1;
+    Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count && singular < 0; k++) {
-            ZELKOR::LU<Real> f(matrixAt(ain, k, s.rows, s.rows));
+        for (py::ssize_t k = 0; k < s.count && singular < 0 && !interrupt.asked(); k++) {
+            ZELKOR::LU<Real> f(matrixAt(ain, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
             if (!f.isNonsingular()) {
                 singular = k;
                 break;
@@ -139,20 +182,22 @@ py::tuple solve(const RealArray& a, const RealArray& b) {
             store(x, out, k);
         }
     }
+    interrupt.raise();
     return py::make_tuple(X, singular);
 }
 
 py::tuple inv(const RealArray& a) {
     const Stack s = squareStack(a, "inv");
-    checkOrder(s.rows);
+    checkSize("inv", s.rows, s.rows);
     RealArray X({s.count, s.rows, s.rows});
     const Real* in = a.data();
     Real* out = X.mutable_data();
     py::ssize_t singular = -1;
+    Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count; k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
+        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
             const Matrix<Real> x = f.isNonsingular() ? f.inv() : Matrix<Real>();
             if (x.num_rows() != s.rows || x.num_cols() != s.rows) {
                 singular = k;
@@ -161,6 +206,7 @@ py::tuple inv(const RealArray& a) {
             store(x, out, k);
         }
     }
+    interrupt.raise();
     return py::make_tuple(X, singular);
 }
 
@@ -169,17 +215,18 @@ py::tuple inv(const RealArray& a) {
 // underflows).
 py::tuple det(const RealArray& a) {
     const Stack s = squareStack(a, "det");
-    checkOrder(s.rows);
+    checkSize("det", s.rows, s.rows);
     RealArray d(s.count), sign(s.count), logabs(s.count);
     const Real* in = a.data();
     Real* dOut = d.mutable_data();
     Real* signOut = sign.mutable_data();
     Real* logOut = logabs.mutable_data();
+    Interrupt interrupt;
     {
         py::gil_scoped_release release;
         const int n = (int)s.rows;
-        for (py::ssize_t k = 0; k < s.count; k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows));
+        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
             dOut[k] = n == 0 ? Real(1) : f.det();
             const Matrix<Real> U = f.getU();
             const Vector<int> p = f.getPivot();
@@ -203,6 +250,7 @@ py::tuple det(const RealArray& a) {
             logOut[k] = zero ? -HUGE_VALL : lg;
         }
     }
+    interrupt.raise();
     return py::make_tuple(d, sign, logabs);
 }
 
@@ -232,7 +280,7 @@ void normalise(Complex* x, py::ssize_t n, py::ssize_t j, bool complexColumn) {
 // Returns (re, im, v, index of the first matrix that did not converge or −1).
 py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle) {
     const Stack s = squareStack(a, "eig");
-    checkOrder(s.rows);
+    checkSize("eig", s.rows, s.rows);
     if (triangle != 'N' && triangle != 'L' && triangle != 'U')
         throw std::invalid_argument("eig: triangle must be 'N', 'L' or 'U'");
     const py::ssize_t n = s.rows;
@@ -243,6 +291,7 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
     Real* imOut = im.mutable_data();
     Complex* vOut = V.mutable_data();
     py::ssize_t failed = -1;
+    Interrupt interrupt;
     {
         py::gil_scoped_release release;
         ZELKOR::EigenOptions options;
@@ -250,7 +299,8 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
             typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
         options.refinement = typeEpsilon ? ZELKOR::Refinement::bisection : ZELKOR::Refinement::none;
         options.vectors = vectors;
-        for (py::ssize_t k = 0; k < s.count; k++) {
+        options.observer = interrupt.observer();
+        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
             Matrix<Real> A = matrixAt(in, k, n, n);
             if (triangle != 'N')
                 for (int i = 0; i < (int)n; i++)
@@ -296,6 +346,7 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
             }
         }
     }
+    interrupt.raise();
     return py::make_tuple(re, im, V, failed);
 }
 
@@ -307,13 +358,14 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
     if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(Real) != 0)
         throw std::invalid_argument("roots: the array is not aligned");
     const py::ssize_t count = a.shape(0);
-    checkOrder(count);
+    checkSize("roots", count - 1, count - 1);
     const py::ssize_t n = count > 1 ? count - 1 : 0;
     RealArray re(n), im(n);
     const Real* in = a.data();
     Real* reOut = re.mutable_data();
     Real* imOut = im.mutable_data();
     bool converged = true;
+    Interrupt interrupt;
     {
         py::gil_scoped_release release;
         Vector<Real> c((int)count, 0);
@@ -321,6 +373,7 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
         ZELKOR::EigenOptions options;
         options.negligibility =
             typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
+        options.observer = interrupt.observer();
         const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(c, options);
         converged = r.converged != 0;
         for (py::ssize_t i = 0; converged && i < n; i++) {
@@ -328,6 +381,7 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
             imOut[i] = r.im[(int)i];
         }
     }
+    interrupt.raise();
     return py::make_tuple(re, im, converged);
 }
 

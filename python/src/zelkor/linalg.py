@@ -7,7 +7,8 @@ with numpy's messages), but compute in long double.  Input is any real
 array-like; it is converted to ``np.longdouble`` without rounding (Python
 integers of up to 64 significant bits included; longer ones and complex
 input are refused).  The GIL is released while
-they compute.
+they compute, and Ctrl-C interrupts them (KeyboardInterrupt).  A matrix of
+more than 2**31 - 1 elements is a MemoryError.
 """
 
 import numpy as np
@@ -73,7 +74,11 @@ def _real(a, name="a"):
 
 
 def _prepared(x):
-    """x as the extension reads it: C-contiguous and aligned long double."""
+    """x as the extension reads it: C-contiguous and aligned long double.
+    Matrices with more elements than the library holds (2**31 - 1) are a
+    MemoryError before anything is copied."""
+    if x.ndim >= 2 and x.shape[-1] > 0 and x.shape[-2] > (2**31 - 1) // x.shape[-1]:
+        raise MemoryError(f"a {x.shape[-2]} x {x.shape[-1]} matrix has more elements than zelkor holds (2**31 - 1)")
     return np.require(x, dtype=np.longdouble, requirements=["C", "A"])
 
 
