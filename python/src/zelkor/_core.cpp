@@ -23,7 +23,6 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <atomic>
 #include <chrono>
 #include <climits>
 #include <cmath>
