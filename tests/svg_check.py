@@ -6,8 +6,8 @@ unless it is a scalable SVG without scripts in a sans-serif font of at least
 tooltip for each marker that stands for k points, the labels clear of one
 another and of the circles, and each marker on a line at least 1.5 times
 the line's width in radius; and prints its words and, in its own
-data coordinates (from the labelled ticks), its items: "title TEXT", each
-"note TEXT", the frame's corners "frame X0 Y0 X1 Y1", each marker "point X Y
+data coordinates (from the labelled ticks), its items: "title TEXT", the
+frame's corners "frame X0 Y0 X1 Y1", each marker "point X Y
 RADIUS COUNT" (radius in picture units), each line "level Y", each legend
 entry "legend KIND TEXT".
 With FILE.png, the picture rendered: "inked SHARE", the share of pixels that
@@ -91,9 +91,6 @@ def svg(path):
     root = ET.parse(path).getroot()
     check(root)
     print("title", text(root.find(f"{NS}text[@class='title']")))
-    for n in root.iter(f"{NS}text"):
-        if n.get("class") == "note":
-            print("note", text(n))
     x, y = axis(root, "x"), axis(root, "y")
     frame = root.find(f"{NS}rect[@class='frame']")
     fx, fy = float(frame.get("x")), float(frame.get("y"))
@@ -136,16 +133,8 @@ def pixels(path):
         for i in range(stride if kind else 0):  # undo the row filter
             a = line[i - channels] if i >= channels else 0
             b, c = prev[i], prev[i - channels] if i >= channels else 0
-            if kind == 1:
-                pred = a
-            elif kind == 2:
-                pred = b
-            elif kind == 3:
-                pred = (a + b) // 2
-            else:  # Paeth
-                pa, pb, pc = abs(b - c), abs(a - c), abs(a + b - 2 * c)
-                pred = a if pa <= pb and pa <= pc else b if pb <= pc else c
-            line[i] = (line[i] + pred) & 255
+            paeth = min((a, b, c), key=lambda v: abs(a + b - c - v))  # the first of a, b, c nearest
+            line[i] = (line[i] + (0, a, b, (a + b) // 2, paeth)[kind]) & 255
         rows.append([(channels == 3 or line[i + 3] > 0) and min(line[i:i + 3]) < 250
                      for i in range(0, stride, channels)])
         prev = line
