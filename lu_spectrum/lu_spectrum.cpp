@@ -20,7 +20,7 @@ using std::endl;
 namespace {
 
 // Orders from which a run shows its progress line: runs of about a second
-// or more (the timing is in the notes of bench/run_programs).
+// or more (the timing is in docs/benchmarks.md).
 constexpr int progressFrom = 250;
 
 // What is said of the decomposition, in the user's language (looked up

@@ -33,7 +33,7 @@ Real pol(Vector<Real> a, Real x, Real y) {
 namespace {
 
 // Degrees from which a run shows its progress line: runs of about a second
-// or more (the timing is in the notes of bench/run_programs).
+// or more (the timing is in docs/benchmarks.md).
 constexpr int progressFrom = 300;
 
 // What is said of the decomposition, in the user's language (looked up

@@ -101,12 +101,7 @@ enum class Balancing { never, always, whenBadlyScaled };
 // entries lose about log₂(ratio) of the 52 bits the iteration resolves.
 // Below 2²⁰ at least 32 bits (9 digits) stay, more than the 6 the
 // programs print; so ordinary input keeps the unbalanced iteration and
-// its results exactly.  Ratios seen: 20000 random matrices of order 1 to 8
-// (entries zero, small integers, decimals in ±10, some of magnitude
-// 10⁻³ to 10³) shrink at most 255-fold, 20000 companion matrices of
-// such polynomials of degree 1 to 8 at most 4100-fold (2¹²); x² − 10¹⁶
-// shrinks 4.8·10⁷-fold (2²⁵·⁵) and Wilkinson's polynomial of degree 20
-// 5.8·10¹⁶-fold.
+// its results exactly.  (The ratios of sample inputs: docs/benchmarks.md.)
 template <class T>
 int isBadlyScaled(const Matrix<T>& A, const Matrix<T>& B) {
     const T before = offDiagonalNorm(A);

@@ -26,18 +26,14 @@ namespace stages {
 // Steps per window: large enough that a barrier (a few µs) is small
 // against the window's work (some 32·N·15 multiply-adds with vectors),
 // small enough that the first window, swept while the other threads wait,
-// is a small part of the pass.  At order 400 on two idle cores windows of
-// 24, 32, 48 and 64 steps gave the Schur iteration 0.83–1.0 s, 32 and 48
-// the least.
+// is a small part of the pass (docs/benchmarks.md: the sizes tried).
 const int passWindow = 32;
 
 // What the threads share after steps a ... end − 1 of a window ran: the
 // row updates of columns farStart ... columns − 1 by those steps, and the
 // column updates of steps rowFrom ... rowTo − 1 (the same steps) on rows
 // 0 ... rowTo − 1 of H (row t from step max(t, rowFrom)) and on the
-// vectorRows rows of V; numbered in that order as items.  (Column updates
-// of several windows at once, longer stretches of each row of V, were no
-// faster.)
+// vectorRows rows of V; numbered in that order as items.
 struct WindowShare {
     int a;
     int end;
