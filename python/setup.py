@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """The extension module zelkor._core, built from the library's headers in
-../templates (the package is built from the zelkor source tree)."""
+../templates (the package is built from the zelkor source tree); the
+package's metadata is in pyproject.toml."""
 
 import os
 import sys
@@ -9,29 +10,33 @@ from pybind11.setup_helpers import Pybind11Extension
 from setuptools import setup
 
 here = os.path.dirname(os.path.abspath(__file__))
-templates = os.path.normpath(os.path.join(here, "..", "templates"))
+source = os.path.normpath(os.path.join(here, ".."))
+templates = os.path.join(source, "templates")
 if not os.path.isfile(os.path.join(templates, "eigenvalue")):
     sys.exit(f"zelkor: the library's headers are not in {templates}; build from the zelkor source tree")
 
-# As the library's CMake build: OpenMP, no contraction of products and sums,
-# and the assertions kept (Python's own flags define NDEBUG).
+with open(os.path.join(source, "VERSION")) as file:
+    version = file.readline().strip()
+
+# The compiler flags of the library's CMake build, "name: flags" a line.
+with open(os.path.join(source, "cmake", "compile_flags.txt")) as file:
+    flags = dict(line.split(":", 1) for line in file if line[:1].isalpha())
+flags = {name: value.split() for name, value in flags.items()}
+
+# As the CMake build: optimised, OpenMP, and the assertions kept (Python's
+# own flags define NDEBUG).
 core = Pybind11Extension(
     "zelkor._core",
     ["src/zelkor/_core.cpp"],
     include_dirs=[templates],
+    define_macros=[("ZELKOR_VERSION", f'"{version}"')],
     cxx_std=17,
-    extra_compile_args=["-O2", "-fopenmp", "-ffp-contract=off", "-UNDEBUG", "-Wall", "-Wextra"],
+    extra_compile_args=flags["optimised"] + ["-fopenmp", "-UNDEBUG"] + flags["all"],
     extra_link_args=["-fopenmp"],
 )
 
 setup(
-    name="zelkor",
-    version="0.1.0",
-    description="Dense linear algebra in 80-bit extended precision (np.longdouble) for numpy users",
-    long_description=open(os.path.join(here, "README.md")).read(),
-    long_description_content_type="text/markdown",
-    python_requires=">=3.8",
-    install_requires=["numpy>=1.20"],
+    version=version,
     package_dir={"": "src"},
     packages=["zelkor"],
     package_data={"zelkor": ["*.pyi", "py.typed"]},

@@ -1,10 +1,13 @@
 # SPDX-License-Identifier: MIT
 """Threads (the same bits at any count, the GIL released, the counts), Ctrl-C,
-processes made by fork, the docstrings' examples and the stubs (mypy)."""
+processes made by fork, the docstrings' examples, the stubs (mypy) and the
+version."""
 
 import doctest
+import importlib.metadata
 import inspect
 import os
+import pathlib
 import signal
 import subprocess
 import sys
@@ -115,3 +118,9 @@ def test_stubs_pass_mypy(tmp_path):
     for check in (["mypy.stubtest", "zelkor"], ["mypy", "--cache-dir", str(tmp_path), "-c", use]):
         run = subprocess.run([sys.executable, "-m"] + check, cwd=tmp_path, capture_output=True, text=True, timeout=300)
         assert run.returncode == 0, run.stdout + run.stderr
+
+
+def test_version_is_the_source_trees():
+    tree = pathlib.Path(__file__).parents[2].joinpath("VERSION").read_text().strip()
+    cmake = os.environ.get("ZELKOR_VERSION")  # the CMake build's, in its test
+    assert zelkor.__version__ == (cmake or importlib.metadata.version("zelkor")) == tree

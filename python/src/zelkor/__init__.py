@@ -17,7 +17,7 @@ from . import _core, linalg
 from .linalg import LinAlgError, roots
 
 __all__ = ["linalg", "roots", "set_num_threads", "get_num_threads", "LinAlgError"]
-__version__ = "0.1.0"
+__version__ = _core.__version__
 
 _INT_MAX = int(_np.iinfo(_np.intc).max)
 

@@ -398,6 +398,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &numThreads);
+    m.attr("__version__") = ZELKOR_VERSION;
 #ifdef _OPENMP
     m.attr("openmp") = true;
 #else

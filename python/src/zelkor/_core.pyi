@@ -6,6 +6,7 @@ import numpy.typing as npt
 
 _Real = npt.NDArray[np.longdouble]
 
+__version__: str
 openmp: bool
 
 def lu(a: _Real) -> Tuple[npt.NDArray[np.int64], _Real, _Real]: ...
