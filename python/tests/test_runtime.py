@@ -83,7 +83,7 @@ for f in (zl.eig, zl.eigh, zl.inv):
         f(a)
     except KeyboardInterrupt as e:  # from inside the computation, not after it
         print(traceback.extract_tb(e.__traceback__)[-1].filename.endswith("linalg.py"), flush=True)
-print(zl.eigvals([[2, 0], [0, 3]]).tolist())
+print(zl.eigvals([[2, 0], [0, 3]]).tolist() == [2.0, 3.0])
 """
 
 
@@ -95,7 +95,7 @@ def test_ctrl_c_interrupts_a_decomposition():
             time.sleep(0.5)
             child.send_signal(signal.SIGINT)
             assert child.stdout.readline() == "True\n"
-        assert child.stdout.readline() == "[2.0, 3.0]\n" and child.wait(timeout=60) == 0
+        assert child.stdout.readline() == "True\n" and child.wait(timeout=60) == 0
     finally:
         child.kill()
 
