@@ -4,7 +4,7 @@
 // for bench/run_programs), each on one thread and at the library's
 // default: the argument "threads" is 1, or 0 for the default (the
 // governor's count, or OpenMP's where the environment sets one; see
-// templates/omp_zelkor), set through setThreadCount before the timed loop;
+// templates/detail/threads.h), set through setThreadCount before the timed loop;
 // without OpenMP only 1.  Each benchmark reports the rate counter "Gflop"
 // (printed as Gflop/s): a textbook operation count for the kernel divided by
 // the measured CPU time.
@@ -23,11 +23,11 @@
 #include <initializer_list>
 #include <random>
 
-#include "cmat_zelkor"
-#include "eigenvalue"
-#include "lu"
-#include "omp_zelkor"
-#include "vec_zelkor"
+#include <zelkor/cmat_zelkor>
+#include <zelkor/eigenvalue>
+#include <zelkor/lu>
+#include <zelkor/detail/threads.h>
+#include <zelkor/vec_zelkor>
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "cmat_zelkor"
-#include "eigenvalue"
+#include <zelkor/cmat_zelkor>
+#include <zelkor/eigenvalue>
 #include "svg.h"
-#include "vec_zelkor"
+#include <zelkor/vec_zelkor>
 #include "voice.h"
 
 // What the voice says of the matrix when the iteration does not converge,

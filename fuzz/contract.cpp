@@ -8,10 +8,10 @@
 #include <limits>
 #include <sstream>
 
-#include "cmat_zelkor"
-#include "eigenvalue"
+#include <zelkor/cmat_zelkor>
+#include <zelkor/eigenvalue>
 #include "jacobi_rot.h"
-#include "lu"
+#include <zelkor/lu>
 #include "lu_spectrum.h"
 #include "pivot_gauss.h"
 #include "polyroots.h"

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "cmat_zelkor"
+#include <zelkor/cmat_zelkor>
 #include "datafile.h"
 #include "decompose.h"
-#include "lu"
+#include <zelkor/lu>
 #include "svg.h"
 #include "translate.h"
-#include "vec_zelkor"
+#include <zelkor/vec_zelkor>
 
 using namespace ZELKOR;
 using std::endl;

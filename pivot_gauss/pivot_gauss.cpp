@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "datafile.h"
-#include "norm_estimate"
+#include <zelkor/norm_estimate>
 #include "row_arrays.h"
 #include "svg.h"
 #include "translate.h"

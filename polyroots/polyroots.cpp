@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "cmat_zelkor"
+#include <zelkor/cmat_zelkor>
 #include "datafile.h"
 #include "decompose.h"
-#include "roots"
+#include <zelkor/roots>
 #include "svg.h"
 #include "translate.h"
 

@@ -7,7 +7,7 @@
 
 #include "voice.h"
 
-#include "vec_zelkor"
+#include <zelkor/vec_zelkor>
 
 // Real part of p(x + i·y), p(z) = a[0] + a[1]·z + ... + a[n−1]·z^(n−1),
 // by Horner's rule in complex arithmetic on the copy a.

@@ -1,6 +1,6 @@
 # SPDX-License-Identifier: MIT
 """The extension module zelkor._core, built from the library's headers in
-../templates (the package is built from the zelkor source tree); the
+../include/zelkor (the package is built from the zelkor source tree); the
 package's metadata is in pyproject.toml."""
 
 import os
@@ -11,9 +11,9 @@ from setuptools import setup
 
 here = os.path.dirname(os.path.abspath(__file__))
 source = os.path.normpath(os.path.join(here, ".."))
-templates = os.path.join(source, "templates")
-if not os.path.isfile(os.path.join(templates, "eigenvalue")):
-    sys.exit(f"zelkor: the library's headers are not in {templates}; build from the zelkor source tree")
+include = os.path.join(source, "include")
+if not os.path.isfile(os.path.join(include, "zelkor", "eigenvalue")):
+    sys.exit(f"zelkor: the library's headers are not in {include}/zelkor; build from the zelkor source tree")
 
 with open(os.path.join(source, "VERSION")) as file:
     version = file.readline().strip()
@@ -28,7 +28,7 @@ flags = {name: value.split() for name, value in flags.items()}
 core = Pybind11Extension(
     "zelkor._core",
     ["src/zelkor/_core.cpp"],
-    include_dirs=[templates],
+    include_dirs=[include],
     define_macros=[("ZELKOR_VERSION", f'"{version}"')],
     cxx_std=17,
     extra_compile_args=flags["optimised"] + ["-fopenmp", "-UNDEBUG"] + flags["all"],

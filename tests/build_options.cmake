@@ -60,7 +60,7 @@ execute_process(COMMAND ${CMAKE_COMMAND} --install ${work}/headers --prefix ${wo
 if(rc)
   message(FATAL_ERROR "the headers-only install failed")
 endif()
-foreach(file include/zelkor/eigenvalue include/zelkor/eigenvalue_parts/eigenvalue_class.h share/pkgconfig/zelkor.pc
+foreach(file include/zelkor/eigenvalue include/zelkor/detail/eigenvalue/eigenvalue_class.h share/pkgconfig/zelkor.pc
         share/doc/zelkor/LICENSE lib/cmake/zelkor/zelkorConfig.cmake)
   if(NOT EXISTS ${work}/prefix/${file})
     message(FATAL_ERROR "the headers-only install lacks ${file}")

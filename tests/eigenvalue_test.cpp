@@ -20,7 +20,7 @@
 
 #include "matrix_builders.h"
 
-#include "eigenvalue"
+#include <zelkor/eigenvalue>
 
 namespace {
 

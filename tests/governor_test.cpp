@@ -18,8 +18,9 @@
 #include <fstream>
 #endif
 
-#include "omp_zelkor"
-#include "thread_governor"
+#define ZELKOR_WHITE_BOX
+#include <zelkor/detail/threads.h>
+#include <zelkor/detail/thread_governor.h>
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <random>
 
-#include "lu"
+#include <zelkor/lu>
 #include "matrix_builders.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <cmath>
 #include <random>
 
-#include "cmat_zelkor"
-#include "vec_zelkor"
+#include <zelkor/cmat_zelkor>
+#include <zelkor/vec_zelkor>
 
 using ZELKOR::Matrix;
 using ZELKOR::Real;

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "eigenvalue"
-#include "lu"
+#include <zelkor/eigenvalue>
+#include <zelkor/lu>
 #include "matrix_builders.h"
 
 namespace {

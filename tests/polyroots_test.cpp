@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "program_run.h"
-#include "roots"
+#include <zelkor/roots>
 
 namespace {
 

@@ -5,8 +5,8 @@
 #define NDEBUG  // as in a consumer's release build; this file alone
 #include <gtest/gtest.h>
 
-#include "eigenvalue"
-#include "lu"
+#include <zelkor/eigenvalue>
+#include <zelkor/lu>
 #include "matrix_builders.h"
 
 namespace {

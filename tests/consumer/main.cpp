@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
-// Factors (2 1; 4 3) with the installed headers, reached both by their
-// folder (<zelkor/lu>) and directly (<cmat_zelkor>): one row exchange, U =
+// Factors (2 1; 4 3) with the installed headers, <zelkor/...>: one row exchange, U =
 // (4 3; 0 −0.5), det = −(4·−0.5) = 2.
-#include <cmat_zelkor>
 #include <iostream>
+#include <zelkor/cmat_zelkor>
 #include <zelkor/lu>
 
 int main() {

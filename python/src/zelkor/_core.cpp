@@ -12,7 +12,7 @@
 // reported as the index of the first matrix that failed (−1 for none): the
 // Python layer raises numpy's LinAlgError with numpy's text.
 //
-// Threads: the library's (templates/omp_zelkor): set_num_threads is its
+// Threads: the library's (templates/detail/threads.h): set_num_threads is its
 // setThreadCount, get_num_threads the team its large steps get now.
 //
 // Ctrl-C: the computations ask an Interrupt between their steps (the
@@ -31,9 +31,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "eigenvalue"
-#include "lu"
-#include "roots"
+#include <zelkor/eigenvalue>
+#include <zelkor/lu>
+#include <zelkor/roots>
 
 namespace py = pybind11;
 using ZELKOR::Matrix;

@@ -5,14 +5,17 @@
 // transposed (Wt[j][i] is element (i, j)), so that the loops walk rows;
 // its symmetry, its order n ≥ 1 and the sizes of the buffers (d and e of
 // length n, Wt n × n) are the caller's to ensure: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_TRIDIAGONAL_H
-#define ZELKOR_EIGENVALUE_PARTS_TRIDIAGONAL_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_TRIDIAGONAL_H
+#define ZELKOR_DETAIL_EIGENVALUE_TRIDIAGONAL_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/tridiagonal.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 #include "iteration.h"
 
 namespace ZELKOR {

@@ -3,8 +3,11 @@
 // What the QL and the Schur iteration share: the bound on the passes spent
 // on one eigenvalue, and the observer told of each eigenvalue found and
 // asked whether to stop.
-#ifndef ZELKOR_EIGENVALUE_PARTS_ITERATION_H
-#define ZELKOR_EIGENVALUE_PARTS_ITERATION_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_ITERATION_H
+#define ZELKOR_DETAIL_EIGENVALUE_ITERATION_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/iteration.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 namespace ZELKOR {
 

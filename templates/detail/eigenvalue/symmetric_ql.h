@@ -4,14 +4,17 @@
 // matrix, its rotations applied to the eigenvectors; then the eigenpairs
 // sorted ascending.  Sizes (d, e of length n ≥ 1, V n × n, rotations 2n)
 // are the caller's to ensure: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_SYMMETRIC_QL_H
-#define ZELKOR_EIGENVALUE_PARTS_SYMMETRIC_QL_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_SYMMETRIC_QL_H
+#define ZELKOR_DETAIL_EIGENVALUE_SYMMETRIC_QL_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/symmetric_ql.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 #include "iteration.h"
 #include "scalar.h"
 

@@ -15,8 +15,11 @@
 // process's own governor, reading Linux's files, at most every
 // sampleInterval seconds.  Elsewhere it reads nothing and leaves the count
 // to OpenMP.
-#ifndef ZELKOR_THREAD_GOVERNOR
-#define ZELKOR_THREAD_GOVERNOR
+#ifndef ZELKOR_DETAIL_THREAD_GOVERNOR_H
+#define ZELKOR_DETAIL_THREAD_GOVERNOR_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/thread_governor.h> is internal to the library: include <zelkor/cmat_zelkor> instead"
+#endif
 
 #include <atomic>
 #include <chrono>

@@ -51,14 +51,17 @@
 // EigenOptions::observer is told of the eigenvalues found and may stop the
 // decomposition between its steps (see EigenObserver): isConverged() is
 // then 0 and the results are those of the unfinished work, not to be used.
-#ifndef ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
-#define ZELKOR_EIGENVALUE_PARTS_EIGENVALUE_CLASS_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_EIGENVALUE_CLASS_H
+#define ZELKOR_DETAIL_EIGENVALUE_EIGENVALUE_CLASS_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/eigenvalue_class.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 #include <limits>
 
-#include "../cmat_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../../vec_zelkor"
 #include "balancing.h"
 #include "bisection.h"
 #include "eigenvectors.h"

@@ -11,12 +11,15 @@
 // windows in turn, and within one window the steps in increasing order).
 // The block bounds and the buffers' sizes are the caller's to ensure, as
 // for sweep: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_SCHUR_PIPELINE_H
-#define ZELKOR_EIGENVALUE_PARTS_SCHUR_PIPELINE_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_SCHUR_PIPELINE_H
+#define ZELKOR_DETAIL_EIGENVALUE_SCHUR_PIPELINE_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/schur_pipeline.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
-#include "../cmat_zelkor"
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 #include "reflectors.h"
 #include "schur_sweep.h"
 

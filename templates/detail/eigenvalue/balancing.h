@@ -4,13 +4,16 @@
 // of two (balanceInPlace, balance), and the test that decides when the
 // eigen-decomposition uses it (isBadlyScaled).  The matrices must be square
 // with finite entries; neither is checked (see each function).
-#ifndef ZELKOR_EIGENVALUE_PARTS_BALANCING_H
-#define ZELKOR_EIGENVALUE_PARTS_BALANCING_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_BALANCING_H
+#define ZELKOR_DETAIL_EIGENVALUE_BALANCING_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/balancing.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../../vec_zelkor"
 
 namespace ZELKOR {
 

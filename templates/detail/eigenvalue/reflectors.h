@@ -5,11 +5,14 @@
 // applied its reflector.  These routines apply recorded steps to rows of
 // the Schur form or of the Schur vectors; the index ranges are the
 // caller's to keep inside the buffers: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_REFLECTORS_H
-#define ZELKOR_EIGENVALUE_PARTS_REFLECTORS_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_REFLECTORS_H
+#define ZELKOR_DETAIL_EIGENVALUE_REFLECTORS_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/reflectors.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
-#include "../cmat_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../../vec_zelkor"
 
 namespace ZELKOR {
 namespace stages {

@@ -4,8 +4,11 @@
 // spurious overflow, and cdiv, the complex division of the eigenvector
 // back-substitution.  Neither checks its arguments for being finite: they
 // give what the formulas give.
-#ifndef ZELKOR_EIGENVALUE_PARTS_SCALAR_H
-#define ZELKOR_EIGENVALUE_PARTS_SCALAR_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_SCALAR_H
+#define ZELKOR_DETAIL_EIGENVALUE_SCALAR_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/scalar.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 

@@ -4,14 +4,17 @@
 // form over the whole index range, the product of the reflections
 // accumulated.  Sizes (H and V n × n, ort of length n) are the caller's to
 // ensure: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_HESSENBERG_H
-#define ZELKOR_EIGENVALUE_PARTS_HESSENBERG_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_HESSENBERG_H
+#define ZELKOR_DETAIL_EIGENVALUE_HESSENBERG_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/hessenberg.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 #include "iteration.h"
 
 namespace ZELKOR {

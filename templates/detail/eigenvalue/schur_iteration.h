@@ -10,14 +10,17 @@
 // may be empty), and H's columns right of the unreduced block are not
 // updated.  No later step reads those columns (the block's last row only
 // moves up), so every eigenvalue gets the same bits as with `vectors`.
-#ifndef ZELKOR_EIGENVALUE_PARTS_SCHUR_ITERATION_H
-#define ZELKOR_EIGENVALUE_PARTS_SCHUR_ITERATION_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_SCHUR_ITERATION_H
+#define ZELKOR_DETAIL_EIGENVALUE_SCHUR_ITERATION_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/schur_iteration.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 #include "iteration.h"
 #include "reflectors.h"
 #include "schur_pipeline.h"

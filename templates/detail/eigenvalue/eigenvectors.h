@@ -6,14 +6,17 @@
 // runs both.  The Schur form must be as schurIteration leaves it, with its
 // eigenvalues in d, e (pairs +μ first) and a finite size hNorm; the sizes of
 // the buffers are the caller's to ensure: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_EIGENVECTORS_H
-#define ZELKOR_EIGENVALUE_PARTS_EIGENVECTORS_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_EIGENVECTORS_H
+#define ZELKOR_DETAIL_EIGENVALUE_EIGENVECTORS_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/eigenvectors.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 #include "iteration.h"
 #include "scalar.h"
 

@@ -44,8 +44,11 @@
 // of passWindow steps (eigenvalue_parts/schur_pipeline.h), whose waits are
 // OpenMP's, which give the core away after a short spin.
 //
-#ifndef ZELKOR_OMP_ZELKOR
-#define ZELKOR_OMP_ZELKOR
+#ifndef ZELKOR_DETAIL_THREADS_H
+#define ZELKOR_DETAIL_THREADS_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/threads.h> is internal to the library: include <zelkor/cmat_zelkor> instead"
+#endif
 
 #include <atomic>
 #include <cstdlib>
@@ -53,7 +56,7 @@
 #ifdef _OPENMP
 #include <omp.h>
 
-#include "thread_governor"
+#include "thread_governor.h"
 #ifdef __unix__
 #include <pthread.h>
 #endif

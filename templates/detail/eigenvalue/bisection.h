@@ -6,14 +6,17 @@
 // eigenvalue on its own: the error does not grow with the number of QL
 // passes it went through.  Sizes (d of length n ≥ 1, tridiagonal 2n) are the
 // caller's to ensure: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_BISECTION_H
-#define ZELKOR_EIGENVALUE_PARTS_BISECTION_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_BISECTION_H
+#define ZELKOR_DETAIL_EIGENVALUE_BISECTION_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/bisection.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 #include <limits>
 
-#include "../omp_zelkor"
-#include "../vec_zelkor"
+#include "../threads.h"
+#include "../../vec_zelkor"
 
 namespace ZELKOR {
 namespace stages {

@@ -4,13 +4,16 @@
 // block, each step's reflector recorded (see reflectors.h).  The block
 // bounds and the buffers' sizes (H n × n, steps 5n, applied n) are the
 // caller's to ensure: none is checked.
-#ifndef ZELKOR_EIGENVALUE_PARTS_SCHUR_SWEEP_H
-#define ZELKOR_EIGENVALUE_PARTS_SCHUR_SWEEP_H
+#ifndef ZELKOR_DETAIL_EIGENVALUE_SCHUR_SWEEP_H
+#define ZELKOR_DETAIL_EIGENVALUE_SCHUR_SWEEP_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/eigenvalue/schur_sweep.h> is internal to the library: include <zelkor/eigenvalue> instead"
+#endif
 
 #include <cmath>
 
-#include "../cmat_zelkor"
-#include "../vec_zelkor"
+#include "../../cmat_zelkor"
+#include "../../vec_zelkor"
 #include "reflectors.h"
 
 namespace ZELKOR {
