@@ -197,15 +197,15 @@ TEST(Eigen, SymmetricQlReportsConvergence) {
         Vector<Real> e(n, -1), rotations(2 * n, 0);
         e[0] = 0;  // the subdiagonal in e[1 ... n − 1], as tred2 leaves it
         V = identity(n);
-        return ZELKOR::stages::tql2(d, e, V, rotations, kEps52, maxPasses, ZELKOR::EigenObserver{nullptr, nullptr});
+        return ZELKOR::detail::tql2(d, e, V, rotations, kEps52, maxPasses, ZELKOR::EigenObserver{nullptr, nullptr});
     };
     Vector<Real> d;
     Matrix<Real> V;
-    ASSERT_EQ(run(2, ZELKOR::stages::maxIterations(n), d, V), 1);
+    ASSERT_EQ(run(2, ZELKOR::detail::maxIterations(n), d, V), 1);
     for (int k = 0; k < n; k++) EXPECT_CLOSE(d[k], 2 - 2 * std::cos((k + 1) * pi / (n + 1)), 16 * kEps52);
     expectNear(transpose(V) * V, identity(n), 16 * kEps52);
     EXPECT_EQ(run(2, 1, d, V), 0);
-    EXPECT_EQ(run(std::numeric_limits<Real>::infinity(), ZELKOR::stages::maxIterations(n), d, V), 0);
+    EXPECT_EQ(run(std::numeric_limits<Real>::infinity(), ZELKOR::detail::maxIterations(n), d, V), 0);
 }
 
 // Inputs on which a plain double-shift iteration stalls or loses accuracy:

@@ -118,7 +118,7 @@ TEST(Parallel, PipelinedSweepStopsWhereTheSerialSweepStops) {
             Matrix<Real> v = randomMatrix(n, g);
             Vector<Real> steps(5 * n, 0);
             Vector<int> applied(n, 0);
-            const int end = ZELKOR::stages::sweepAndUpdate<Real>(threads, 0, 0, n - 1, false, 0.6L, 0.8L, 0,
+            const int end = ZELKOR::detail::sweepAndUpdate<Real>(threads, 0, 0, n - 1, false, 0.6L, 0.8L, 0,
                                                                  1, h, v, steps, applied, n, n);
             EXPECT_EQ(end, m) << threads << " threads";
             hv.insert(hv.end(), {h, v});

@@ -19,7 +19,7 @@
 #include "../../vec_zelkor"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // The number of eigenvalues below x of the tridiagonal matrix with
 // diagonal a[0 ... n−1] and subdiagonal b[1 ... n−1]: the negative pivots
@@ -94,7 +94,7 @@ void bisectEigenvalues(const Vector<T>& tridiagonal, Vector<T>& d) {
         if (d[k] < d[k - 1]) d[k] = d[k - 1];
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

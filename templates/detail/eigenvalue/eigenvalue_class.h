@@ -35,13 +35,13 @@
 //
 // Any finite entries: when A's largest magnitude is outside the range in
 // which the iterations' squares and products stay normal and finite (see
-// stages::rangeShift), a copy of A scaled into it by a power of two is
+// detail::rangeShift), a copy of A scaled into it by a power of two is
 // decomposed, and the eigenvalues are scaled back, exactly unless they
 // leave T's range (then they round as IEEE arithmetic does: to a
 // subnormal, 0 or ∞).  The eigenvectors need no scaling back.  Inside the
 // range A is decomposed as given.
 //
-// Both iterations are bounded (see stages::maxIterations); isConverged()
+// Both iterations are bounded (see detail::maxIterations); isConverged()
 // tells whether every eigenvalue was found and is finite.  A matrix with no
 // columns gives empty results.  The shape is checked by ordinary code, not
 // only by assertions: a matrix that is not square gives empty results and
@@ -73,7 +73,7 @@
 
 namespace ZELKOR {
 
-namespace stages {
+namespace detail {
 
 // The safe range [2^low, 2^high) of a matrix's largest magnitude m, p
 // being T's digits: low = min_exponent/2 + 2p, high = max_exponent/2 − 2p.
@@ -109,7 +109,7 @@ int rangeShift(T m) {
     return 0;
 }
 
-}  // namespace stages
+}  // namespace detail
 
 // The threshold below which the iterations take an entry as negligible,
 // relative to its neighbours: 2⁻⁵², or the type's epsilon.
@@ -217,13 +217,13 @@ private:
     // The order of the problem: A's order, or 0 when A is not square.
     static int order(const Matrix<T>& A) { return A.num_rows() == A.num_cols() ? A.num_cols() : 0; }
 
-    // stages::rangeShift of A's largest magnitude (order n).
+    // detail::rangeShift of A's largest magnitude (order n).
     static int rangeShift(const Matrix<T>& A, int n) {
         T m = 0;
         for (int i = 0; i < n; i++)
             for (int j = 0; j < n; j++)
                 if (std::abs(A[i][j]) > m) m = std::abs(A[i][j]);
-        return stages::rangeShift(m);
+        return detail::rangeShift(m);
     }
 
     void decompose(const Matrix<T>& A, Balancing balancing) {
@@ -250,7 +250,7 @@ private:
         if (!vectors_) {
             for (int i = 0; i < n_; i++)
                 for (int j = 0; j < n_; j++) hess_[j][i] = A[i][j];
-            if (!stages::tred2(hess_, realPart_, imagPart_, observer_, false)) {
+            if (!detail::tred2(hess_, realPart_, imagPart_, observer_, false)) {
                 converged_ = 0;
                 return;
             }
@@ -259,7 +259,7 @@ private:
         }
         for (int i = 0; i < n_; i++)
             for (int j = 0; j < n_; j++) V_[j][i] = A[i][j];
-        if (!stages::tred2(V_, realPart_, imagPart_, observer_)) {
+        if (!detail::tred2(V_, realPart_, imagPart_, observer_)) {
             converged_ = 0;
             return;
         }
@@ -281,12 +281,12 @@ private:
                 tridiag_[n_ + i] = imagPart_[i];
             }
         observer_.notify(0);
-        if (!stages::tql2(realPart_, imagPart_, V_, rotations_, eps_, stages::maxIterations(n_), observer_,
+        if (!detail::tql2(realPart_, imagPart_, V_, rotations_, eps_, detail::maxIterations(n_), observer_,
                           vectors_)) {
             converged_ = 0;
             return;
         }
-        if (refine_) stages::bisectEigenvalues(tridiag_, realPart_);
+        if (refine_) detail::bisectEigenvalues(tridiag_, realPart_);
     }
 
     // hess_ holds A (balanced or not), then its Hessenberg form, its Schur
@@ -301,7 +301,7 @@ private:
                 for (int j = 0; j < n_; j++)
                     for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
         }
-        if (!stages::orthes(hess_, ort_, V_, observer_, vectors_)) {
+        if (!detail::orthes(hess_, ort_, V_, observer_, vectors_)) {
             converged_ = 0;
             return;
         }
@@ -326,13 +326,13 @@ private:
             converged_ = 0;
             return;
         }
-        if (!stages::schurIteration(eps, stages::maxIterations(n_), hess_, V_, realPart_, imagPart_,
+        if (!detail::schurIteration(eps, detail::maxIterations(n_), hess_, V_, realPart_, imagPart_,
                                     reflectors_, applied_, observer_, vectors_)) {
             converged_ = 0;
             return;
         }
         if (hNorm == T(0) || !vectors_) return;
-        if (!stages::schurEigenvectors(eps, hNorm, hess_, V_, realPart_, imagPart_, observer_)) converged_ = 0;
+        if (!detail::schurEigenvectors(eps, hNorm, hess_, V_, realPart_, imagPart_, observer_)) converged_ = 0;
     }
 
     Observer observer_;

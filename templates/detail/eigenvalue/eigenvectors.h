@@ -21,7 +21,7 @@
 #include "scalar.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // Column n of the eigenvectors of the Schur form for the real eigenvalue
 // d[n], by back-substitution into column n of X.  The Schur form's entries
@@ -237,7 +237,7 @@ bool schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, c
     return true;
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

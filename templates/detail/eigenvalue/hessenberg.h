@@ -18,7 +18,7 @@
 #include "iteration.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // orthes, step m: columns j0 ... j1 − 1 of H become (I − u·uᵀ/h)·H,
 // u = ort[m ... n − 1].  Four columns go together so that each load of
@@ -210,7 +210,7 @@ bool orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, const EigenObserver& obs
     return true;
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

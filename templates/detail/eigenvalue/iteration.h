@@ -33,7 +33,7 @@ struct EigenObserver {
     bool stopRequested() const { return stop && stop(context); }
 };
 
-namespace stages {
+namespace detail {
 
 // Passes of either iteration spent on one eigenvalue (or pair) of a
 // problem of order n before it gives up: 30·max(10, n).  A converging QL
@@ -45,7 +45,7 @@ namespace stages {
 // stops only such runs.
 inline int maxIterations(int n) { return 30 * (n > 10 ? n : 10); }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

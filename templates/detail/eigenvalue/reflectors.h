@@ -15,7 +15,7 @@
 #include "../../vec_zelkor"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // The recorded reflectors of steps kFrom ... kTo − 1 of a pass ending at
 // row `last`, applied from the right to one row v of H or V: step k
@@ -86,7 +86,7 @@ void rowUpdates(int kFrom, int kTo, int last, int j0, int j1, Matrix<T>& H, cons
         if (applied[k]) rowUpdate(k, k != last - 1, j0, j1, H, steps);
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

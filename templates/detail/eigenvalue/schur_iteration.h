@@ -27,7 +27,7 @@
 #include "schur_sweep.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // The first row of the unreduced block that ends at row `last`: the
 // search goes up from `last` to the first negligible subdiagonal entry,
@@ -238,7 +238,7 @@ bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V
     return true;
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

@@ -24,7 +24,7 @@
 #include "schur_sweep.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // Steps per window: large enough that a barrier (a few µs) is small
 // against the window's work (some 32·N·15 multiply-adds with vectors),
@@ -141,7 +141,7 @@ int sweepAndUpdate(int threads, int blockStart, int sweepStart, int last, bool s
     return sweepEnd;
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

@@ -17,7 +17,7 @@
 #include "reflectors.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // Steps kFrom ... kTo − 1 (kTo ≤ last) of the sweep of one double QR pass
 // on H that starts at sweepStart, while the column scale x is not 0; p, q,
@@ -94,7 +94,7 @@ int sweep(int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, 
                       applied, columns);
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

@@ -19,7 +19,7 @@
 #include "scalar.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // The rotations (c, s) of one QL pass, rot[2i], rot[2i + 1] for
 // i = m − 1 down to l, applied to columns i, i + 1 of every row v of V in
@@ -179,7 +179,7 @@ int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T
     return converged;
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

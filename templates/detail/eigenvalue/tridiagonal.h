@@ -19,7 +19,7 @@
 #include "iteration.h"
 
 namespace ZELKOR {
-namespace stages {
+namespace detail {
 
 // tred2's product of step i, elements k0 ... k1 − 1 of e (0 on entry):
 // e[k] = Σ_{j<k} W[j][k]·d[j] in increasing j, then g = e[k] + W[k][k]·d[k]
@@ -177,7 +177,7 @@ bool tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, const EigenObserver& observ
     return true;
 }
 
-}  // namespace stages
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif
