@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
 // zelkor._core: the library's LU factorisation and eigen-decomposition on
 // stacks of long double matrices, and its polynomial roots, for the Python
-// layer in linalg.py.
+// layer in linalg.py, which holds numpy.linalg's conventions.
 //
 // Every function takes C-contiguous long double arrays whose last two
 // dimensions are those of the matrices and the first the stack (the Python
 // layer converts and reshapes), checks their shapes by ordinary code
 // (std::invalid_argument, a ValueError, otherwise), allocates its results
 // while it holds the GIL and computes with the GIL released (a size the
-// library cannot hold is a MemoryError, before any work).  Failures are
-// reported as the index of the first matrix that failed (−1 for none): the
-// Python layer raises numpy's LinAlgError with numpy's text.
+// library cannot hold is a MemoryError, before any work).  A singular matrix
+// or an iteration that does not converge ends the call with LinAlgError,
+// raised as numpy.linalg.LinAlgError with numpy's text.
 //
 // Threads: the library's (templates/detail/threads.h): set_num_threads is its
 // setThreadCount, get_num_threads the team its large steps get now.
@@ -18,16 +18,15 @@
 // Ctrl-C: the computations ask an Interrupt between their steps (the
 // eigen-decompositions through EigenObserver::stop, LU through its stop,
 // every function between the matrices of a stack); the signal's exception
-// (KeyboardInterrupt) is raised once the GIL is held again.
-#include <pybind11/complex.h>
+// (KeyboardInterrupt) is raised once the GIL is held again, before any
+// LinAlgError.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
 #include <chrono>
 #include <climits>
-#include <cmath>
-#include <complex>
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -39,11 +38,14 @@ namespace py = pybind11;
 using ZELKOR::Matrix;
 using ZELKOR::Vector;
 using Real = long double;
-using Complex = std::complex<Real>;
 using RealArray = py::array_t<Real, py::array::c_style>;
-using ComplexArray = py::array_t<Complex, py::array::c_style>;
 
 namespace {
+
+// A matrix numpy.linalg refuses, with numpy's text: numpy.linalg.LinAlgError.
+struct LinAlgError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 void setNumThreads(int n) {
     if (n < 0) throw std::invalid_argument("the number of threads must be at least 0");
@@ -120,6 +122,12 @@ public:
     void raise() const {
         if (raised_) throw py::error_already_set();
     }
+    // With the GIL held, after the work: the signal's exception, else the
+    // failure (numpy's text) if any.
+    void finish(const char* failure) const {
+        raise();
+        if (failure) throw LinAlgError(failure);
+    }
 
 private:
     std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now();
@@ -151,9 +159,8 @@ py::tuple lu(const RealArray& a) {
     return py::make_tuple(piv, L, U);
 }
 
-// X with A·X = B for each pair of the stacks, B of shape (k, n, m); the
-// index of the first singular A, or −1.
-py::tuple solve(const RealArray& a, const RealArray& b) {
+// X with A·X = B for each pair of the stacks, B of shape (k, n, m).
+RealArray solve(const RealArray& a, const RealArray& b) {
     const Stack s = squareStack(a, "solve");
     const Stack r = stackOf(b, "solve");
     if (r.count != s.count || r.rows != s.rows) throw std::invalid_argument("solve: the shapes of a and b differ");
@@ -163,133 +170,81 @@ py::tuple solve(const RealArray& a, const RealArray& b) {
     const Real* ain = a.data();
     const Real* bin = b.data();
     Real* out = X.mutable_data();
-    py::ssize_t singular = -1;
+    const char* failure = nullptr;
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count && singular < 0 && !interrupt.asked(); k++) {
+        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
             ZELKOR::LU<Real> f(matrixAt(ain, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
-            if (!f.isNonsingular()) {
-                singular = k;
-                break;
-            }
-            const Matrix<Real> x = f.solve(matrixAt(bin, k, r.rows, r.cols));
-            if (x.num_rows() != r.rows || x.num_cols() != r.cols) {
-                singular = k;
-                break;
-            }
-            store(x, out, k);
+            const Matrix<Real> x =
+                f.isNonsingular() ? f.solve(matrixAt(bin, k, r.rows, r.cols)) : Matrix<Real>();
+            if (x.num_rows() != r.rows || x.num_cols() != r.cols)
+                failure = "Singular matrix";
+            else
+                store(x, out, k);
         }
     }
-    interrupt.raise();
-    return py::make_tuple(X, singular);
+    interrupt.finish(failure);
+    return X;
 }
 
-py::tuple inv(const RealArray& a) {
+RealArray inv(const RealArray& a) {
     const Stack s = squareStack(a, "inv");
     checkSize("inv", s.rows, s.rows);
     RealArray X({s.count, s.rows, s.rows});
     const Real* in = a.data();
     Real* out = X.mutable_data();
-    py::ssize_t singular = -1;
+    const char* failure = nullptr;
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
+        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
             ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
             const Matrix<Real> x = f.isNonsingular() ? f.inv() : Matrix<Real>();
-            if (x.num_rows() != s.rows || x.num_cols() != s.rows) {
-                singular = k;
-                break;
-            }
-            store(x, out, k);
+            if (x.num_rows() != s.rows || x.num_cols() != s.rows)
+                failure = "Singular matrix";
+            else
+                store(x, out, k);
         }
     }
-    interrupt.raise();
-    return py::make_tuple(X, singular);
+    interrupt.finish(failure);
+    return X;
 }
 
-// The determinant of each matrix, and the sign and log |det| from the same
-// factors (log |det| as the sum of log |u_ii|, which neither over- nor
-// underflows).
-py::tuple det(const RealArray& a) {
+// The determinant of each matrix (LU::det: 0 for a singular one, 1 for a
+// 0 × 0 one).
+RealArray det(const RealArray& a) {
     const Stack s = squareStack(a, "det");
     checkSize("det", s.rows, s.rows);
-    RealArray d(s.count), sign(s.count), logabs(s.count);
+    RealArray d(s.count);
     const Real* in = a.data();
-    Real* dOut = d.mutable_data();
-    Real* signOut = sign.mutable_data();
-    Real* logOut = logabs.mutable_data();
+    Real* out = d.mutable_data();
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        const int n = (int)s.rows;
-        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
-            dOut[k] = n == 0 ? Real(1) : f.det();
-            const Matrix<Real> U = f.getU();
-            const Vector<int> p = f.getPivot();
-            Real sg = 1, lg = 0;
-            // The permutation's sign: (−1)^(n − number of its cycles).
-            Vector<int> seen(n, 0);
-            for (int i = 0; i < n; i++) {
-                if (seen[i]) continue;
-                for (int j = i; !seen[j]; j = p[j]) seen[j] = 1;
-                sg = -sg;
-            }
-            if (n % 2 == 1) sg = -sg;
-            for (int i = 0; i < n; i++) {
-                const Real u = U[i][i];
-                if (u < 0) sg = -sg;
-                lg = lg + std::log(std::abs(u));
-            }
-            bool zero = false;
-            for (int i = 0; i < n; i++) zero = zero || U[i][i] == Real(0);
-            signOut[k] = zero ? Real(0) : sg;
-            logOut[k] = zero ? -HUGE_VALL : lg;
-        }
+        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++)
+            out[k] = ZELKOR::LU<Real>(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt).det();
     }
     interrupt.raise();
-    return py::make_tuple(d, sign, logabs);
+    return d;
 }
 
-// Column j of x scaled to unit 2-norm, its largest entry made real and
-// positive when complex.
-void normalise(Complex* x, py::ssize_t n, py::ssize_t j, bool complexColumn) {
-    Real big = 0;
-    py::ssize_t at = 0;
-    for (py::ssize_t i = 0; i < n; i++) {
-        const Real m = std::abs(x[i * n + j]);
-        if (m > big) big = m, at = i;
-    }
-    if (!(big > 0) || !std::isfinite(big)) return;
-    Real sum = 0;
-    for (py::ssize_t i = 0; i < n; i++) sum = sum + std::norm(x[i * n + j] / big);
-    const Real norm = big * std::sqrt(sum);
-    const Complex turn = complexColumn ? std::conj(x[at * n + j]) / std::abs(x[at * n + j]) : Complex(1);
-    for (py::ssize_t i = 0; i < n; i++) x[i * n + j] = x[i * n + j] * turn / norm;
-    if (complexColumn) x[at * n + j] = Complex(x[at * n + j].real(), 0);
-}
-
-// Eigenvalues (real and imaginary parts) and, with `vectors`, unit-norm
-// complex eigenvectors as columns; `triangle` 'L' or 'U' takes the
-// symmetric matrix from that triangle (eigh), 'N' takes the matrix as it
-// is.  `typeEpsilon`: the negligibility threshold (see EigenOptions), and
-// with it a symmetric matrix's eigenvalues refined by bisection.
-// Returns (re, im, v, index of the first matrix that did not converge or −1).
-py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle) {
+// Eigenvalues (real and imaginary parts) and, with `vectors`, the
+// eigenvector matrices as Eigenvalue::getV gives them (a complex pair's
+// real and imaginary parts in two columns; an empty array without).
+// `typeEpsilon`: the negligibility threshold (see EigenOptions), and with
+// it a symmetric matrix's eigenvalues refined by bisection.
+py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon) {
     const Stack s = squareStack(a, "eig");
     checkSize("eig", s.rows, s.rows);
-    if (triangle != 'N' && triangle != 'L' && triangle != 'U')
-        throw std::invalid_argument("eig: triangle must be 'N', 'L' or 'U'");
     const py::ssize_t n = s.rows;
     RealArray re({s.count, n}), im({s.count, n});
-    ComplexArray V(vectors ? std::vector<py::ssize_t>{s.count, n, n} : std::vector<py::ssize_t>{0, 0, 0});
+    RealArray V(vectors ? std::vector<py::ssize_t>{s.count, n, n} : std::vector<py::ssize_t>{0, 0, 0});
     const Real* in = a.data();
     Real* reOut = re.mutable_data();
     Real* imOut = im.mutable_data();
-    Complex* vOut = V.mutable_data();
-    py::ssize_t failed = -1;
+    Real* vOut = V.mutable_data();
+    const char* failure = nullptr;
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
@@ -299,19 +254,10 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
         options.refinement = typeEpsilon ? ZELKOR::Refinement::bisection : ZELKOR::Refinement::none;
         options.vectors = vectors;
         options.observer = interrupt.observer();
-        for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
-            Matrix<Real> A = matrixAt(in, k, n, n);
-            if (triangle != 'N')
-                for (int i = 0; i < (int)n; i++)
-                    for (int j = i + 1; j < (int)n; j++) {
-                        if (triangle == 'L')
-                            A[i][j] = A[j][i];
-                        else
-                            A[j][i] = A[i][j];
-                    }
-            ZELKOR::Eigenvalue<Real> e(A, options);
+        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
+            ZELKOR::Eigenvalue<Real> e(matrixAt(in, k, n, n), options);
             if (!e.isConverged()) {
-                failed = k;
+                failure = "Eigenvalues did not converge";
                 break;
             }
             Vector<Real> wr, wi;
@@ -324,33 +270,15 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon, char triangle)
             if (!vectors) continue;
             Matrix<Real> W;
             e.getV(W);
-            Complex* x = vOut + k * n * n;
-            for (py::ssize_t j = 0; j < n; j++) {
-                const bool pair = wi[(int)j] > 0 && j + 1 < n;
-                for (py::ssize_t i = 0; i < n; i++) {
-                    if (pair) {
-                        x[i * n + j] = Complex(W[(int)i][(int)j], W[(int)i][(int)j + 1]);
-                        x[i * n + j + 1] = std::conj(x[i * n + j]);
-                    } else {
-                        x[i * n + j] = Complex(W[(int)i][(int)j], 0);
-                    }
-                }
-                // The symmetric path's columns are orthonormal already.
-                if (triangle == 'N') {
-                    normalise(x, n, j, pair);
-                    if (pair)
-                        for (py::ssize_t i = 0; i < n; i++) x[i * n + j + 1] = std::conj(x[i * n + j]);
-                }
-                if (pair) j++;
-            }
+            store(W, vOut, k);
         }
     }
-    interrupt.raise();
-    return py::make_tuple(re, im, V, failed);
+    interrupt.finish(failure);
+    return py::make_tuple(re, im, V);
 }
 
 // The roots of a[0] + a[1]·x + … + a[n]·xⁿ (a one-dimensional, lowest
-// power first, a[n] ≠ 0) by ZELKOR::polynomialRoots: (re, im, converged).
+// power first, a[n] ≠ 0) by ZELKOR::polynomialRoots: (re, im).
 // `typeEpsilon`: the negligibility threshold (see EigenOptions).
 py::tuple roots(const RealArray& a, bool typeEpsilon) {
     if (a.ndim() != 1) throw std::invalid_argument("roots: a vector of coefficients expected");
@@ -363,7 +291,7 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
     const Real* in = a.data();
     Real* reOut = re.mutable_data();
     Real* imOut = im.mutable_data();
-    bool converged = true;
+    const char* failure = nullptr;
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
@@ -374,14 +302,14 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
             typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
         options.observer = interrupt.observer();
         const ZELKOR::PolynomialRoots<Real> r = ZELKOR::polynomialRoots(c, options);
-        converged = r.converged != 0;
-        for (py::ssize_t i = 0; converged && i < n; i++) {
+        if (!r.converged) failure = "Eigenvalues did not converge";
+        for (py::ssize_t i = 0; !failure && i < n; i++) {
             reOut[i] = r.re[(int)i];
             imOut[i] = r.im[(int)i];
         }
     }
-    interrupt.raise();
-    return py::make_tuple(re, im, converged);
+    interrupt.finish(failure);
+    return py::make_tuple(re, im);
 }
 
 }  // namespace
@@ -394,10 +322,21 @@ PYBIND11_MODULE(_core, m) {
     m.def("solve", &solve, py::arg("a").noconvert(), py::arg("b").noconvert());
     m.def("inv", &inv, py::arg("a").noconvert());
     m.def("det", &det, py::arg("a").noconvert());
-    m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"), py::arg("triangle"));
+    m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"));
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &numThreads);
+    // LinAlgError as numpy's own type, the one users catch; the type lives as
+    // long as the process.
+    static PyObject* const linAlgError =
+        py::object(py::module_::import("numpy.linalg").attr("LinAlgError")).release().ptr();
+    py::register_exception_translator([](std::exception_ptr p) {
+        try {
+            if (p) std::rethrow_exception(p);
+        } catch (const LinAlgError& e) {
+            PyErr_SetString(linAlgError, e.what());
+        }
+    });
     m.attr("__version__") = ZELKOR_VERSION;
 #ifdef _OPENMP
     m.attr("openmp") = true;

@@ -170,10 +170,7 @@ def solve(a, b):
     count = int(np.prod(lead, dtype=np.int64))
     a3 = _prepared(np.broadcast_to(a_stack.reshape(a_lead + (m, m)), lead + (m, m)).reshape((count, m, m)))
     b3 = _prepared(np.broadcast_to(barr, lead + (m, k)).reshape((count, m, k)))
-    x, singular = _core.solve(a3, b3)
-    if singular >= 0:
-        raise LinAlgError("Singular matrix")
-    x = x.reshape(lead + (m, k))
+    x = _core.solve(a3, b3).reshape(lead + (m, k))
     return _like(b, x[..., 0] if vector else x)
 
 
@@ -205,10 +202,7 @@ def inv(a):
     True
     """
     stack, lead = _stacked_square(a)
-    x, singular = _core.inv(stack)
-    if singular >= 0:
-        raise LinAlgError("Singular matrix")
-    return _like(a, x.reshape(lead + stack.shape[1:]))
+    return _like(a, _core.inv(stack).reshape(lead + stack.shape[1:]))
 
 
 def det(a):
@@ -240,8 +234,7 @@ def det(a):
     (True, -2.0)
     """
     stack, lead = _stacked_square(a)
-    d, _, _ = _core.det(stack)
-    return d.reshape(lead)[()]
+    return _core.det(stack).reshape(lead)[()]
 
 
 def slogdet(a):
@@ -275,8 +268,39 @@ def slogdet(a):
     (-1.0, True)
     """
     stack, lead = _stacked_square(a)
-    _, sign, logabs = _core.det(stack)
+    piv, _, u = _core.lu(stack)
+    pivots = np.diagonal(u, axis1=-2, axis2=-1)
+    negative = np.count_nonzero(pivots < 0, axis=-1) % 2 == 1
+    zero = np.any(pivots == 0, axis=-1)
+    sign = np.where(zero, 0, np.where(negative, -1, 1) * _permutation_sign(piv)).astype(np.longdouble)
+    # log |det| as the sum of the log |u_ii|, first to last: no over- or underflow.
+    logabs = np.zeros(len(piv), dtype=np.longdouble)
+    with np.errstate(divide="ignore", invalid="ignore"):
+        for log in np.log(np.fabs(pivots)).T:
+            logabs = logabs + log
+    logabs[zero] = -np.inf
     return sign.reshape(lead)[()], logabs.reshape(lead)[()]
+
+
+def _permutation_sign(piv):
+    """The signs (1 or -1) of the permutations, rows of ``piv``: -1 to the
+    number of transpositions that sort them."""
+    k, m = piv.shape
+    p = piv.copy()
+    where = np.empty_like(p)  # where[r, v]: the position of v in p[r]
+    where[np.arange(k)[:, None], p] = np.arange(m)
+    sign = np.ones(k, dtype=np.int64)
+    rows = np.arange(k)
+    for i in range(m):
+        j = where[:, i]
+        moved = j != i
+        sign[moved] = -sign[moved]
+        v = p[:, i].copy()  # swap positions i and j: value i to position i, v to position j
+        p[rows, j] = v
+        p[:, i] = i
+        where[rows, v] = j
+        where[:, i] = i
+    return sign
 
 
 def lu(a):
@@ -320,15 +344,74 @@ def lu(a):
     return p.reshape(shape), l.reshape(shape), u.reshape(shape)
 
 
-def _eig(a, vectors, tolerance, triangle="N"):
+def _symmetric(stack, UPLO):
+    """The symmetric matrices the ``UPLO`` triangles of ``stack`` define:
+    the other triangle replaced by the transpose's, entry by entry."""
+    m = stack.shape[-1]
+    other = np.triu(np.ones((m, m), bool), 1) if UPLO == "L" else np.tril(np.ones((m, m), bool), -1)
+    return np.where(other, np.swapaxes(stack, -1, -2), stack)
+
+
+def _eigenvectors(w, wi, normalise):
+    """The complex eigenvectors from the library's real columns ``w``: a
+    column j with ``wi[j] > 0`` and the next hold the pair
+    ``w[:, j] ± i·w[:, j+1]``.  With ``normalise``, each scaled to unit
+    2-norm and a complex one turned to make its largest entry real and
+    positive."""
+    k, m, _ = w.shape
+    first = np.zeros((k, m), bool)  # column j is the first of a pair
+    for j in range(m - 1):
+        first[:, j] = (wi[:, j] > 0) & ~first[:, j - 1] if j else wi[:, j] > 0
+    s, j = np.nonzero(first)
+    re, im = w.copy(), np.zeros_like(w)
+    im[s, :, j] = w[s, :, j + 1]
+    if normalise and m:
+        re, im = _normalised(re, im, first[:, None, :])
+    re[s, :, j + 1] = re[s, :, j]
+    im[s, :, j + 1] = -im[s, :, j]
+    v = np.empty(w.shape, dtype=np.clongdouble)
+    v.real, v.imag = re, im
+    return v
+
+
+def _normalised(re, im, turned):
+    """The columns re + i·im divided by their 2-norm, computed as
+    ``big·sqrt(sum |x_i / big|²)`` with ``big`` the largest modulus, and
+    those of ``turned`` multiplied by ``conj(x_at) / |x_at|``, ``at`` the
+    first row where ``big`` is, whose imaginary part is then 0.  A column
+    whose ``big`` is 0 or not finite stays as it is."""
+    with np.errstate(all="ignore"):
+        modulus = np.hypot(re, im)
+        modulus[np.isnan(modulus)] = 0
+        at = np.argmax(modulus, axis=-2)[:, None, :]
+        big = np.take_along_axis(modulus, at, axis=-2)
+        sum2 = np.zeros_like(big)
+        for i in range(re.shape[-2]):
+            r, j = re[:, i : i + 1] / big, im[:, i : i + 1] / big
+            sum2 = sum2 + (r * r + j * j)
+        norm = big * np.sqrt(sum2)
+        tr = np.where(turned, np.take_along_axis(re, at, axis=-2) / big, 1)
+        ti = np.where(turned, -np.take_along_axis(im, at, axis=-2) / big, 0)
+        x = (re * tr - im * ti) / norm
+        y = (re * ti + im * tr) / norm
+    np.put_along_axis(y, at, np.where(turned, 0, np.take_along_axis(y, at, axis=-2)), axis=-2)
+    keep = ~((big > 0) & np.isfinite(big))
+    np.copyto(x, re, where=keep)
+    np.copyto(y, im, where=keep)
+    return x, y
+
+
+def _eig(a, vectors, tolerance, UPLO=None):
     extended = _tolerance(tolerance)
     stack, lead = _stacked_square(a)
-    _assert_finite(stack if triangle == "N" else np.tril(stack) if triangle == "L" else np.triu(stack))
-    re, im, v, failed = _core.eig(stack, vectors, extended, triangle)
-    if failed >= 0:
-        raise LinAlgError("Eigenvalues did not converge")
+    if UPLO is not None:
+        stack = _symmetric(stack, UPLO)
+    _assert_finite(stack)
+    re, im, w = _core.eig(stack, vectors, extended)
     m = stack.shape[-1]
-    return re.reshape(lead + (m,)), im.reshape(lead + (m,)), (v.reshape(lead + (m, m)) if vectors else None)
+    # The symmetric path's columns are orthonormal already.
+    v = _eigenvectors(w, im, UPLO is None).reshape(lead + (m, m)) if vectors else None
+    return re.reshape(lead + (m,)), im.reshape(lead + (m,)), v
 
 
 def _values(re, im):
@@ -581,9 +664,7 @@ def roots(p, tolerance="extended"):
         with np.errstate(over="ignore", invalid="ignore"):
             if not np.isfinite(c).all() or not np.isfinite(c[1:] / c[0]).all():
                 raise LinAlgError("Array must not contain infs or NaNs")
-    re, im, converged = _core.roots(_prepared(c[::-1]), extended)
-    if not converged:
-        raise LinAlgError("Eigenvalues did not converge")
+    re, im = _core.roots(_prepared(c[::-1]), extended)
     zeros = np.zeros(trailing, dtype=np.longdouble)
     w = _values(re, im)
     return np.concatenate((w, zeros.astype(w.dtype)))
