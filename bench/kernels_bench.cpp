@@ -4,7 +4,7 @@
 // for bench/run_programs), each on one thread and at the library's
 // default: the argument "threads" is 1, or 0 for the default (the
 // governor's count, or OpenMP's where the environment sets one; see
-// templates/detail/threads.h), set through setThreadCount before the timed loop;
+// <zelkor/threads>), set through setThreadCount before the timed loop;
 // without OpenMP only 1.  Each benchmark reports the rate counter "Gflop"
 // (printed as Gflop/s): a textbook operation count for the kernel divided by
 // the measured CPU time.
@@ -26,7 +26,7 @@
 #include <zelkor/cmat_zelkor>
 #include <zelkor/eigenvalue>
 #include <zelkor/lu>
-#include <zelkor/detail/threads.h>
+#include <zelkor/threads>
 #include <zelkor/vec_zelkor>
 
 namespace {
@@ -57,8 +57,12 @@ void reportRate(benchmark::State& state, double flopsPerIteration) {
         benchmark::Counter(flopsPerIteration * 1e-9, benchmark::Counter::kIsIterationInvariantRate);
 }
 
-// Threads for this run, from the second argument.
-void setThreads(benchmark::State& state) { ZELKOR::setThreadCount(static_cast<int>(state.range(1))); }
+// Threads for this run, from the second argument; 0 leaves them to the
+// governor, as in the programs.
+void setThreads(benchmark::State& state) {
+    ZELKOR::useMachineGovernor();
+    ZELKOR::setThreadCount(static_cast<int>(state.range(1)));
+}
 
 double cube(benchmark::State& state) {
     double n = static_cast<double>(state.range(0));

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <zelkor/threads>
+
 #include "datafile.h"
 #include "translate.h"
 #include "voice.h"
@@ -162,6 +164,7 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
 int programMain(int argc, char** argv, const ProgramInfo& info,
                 const std::function<int(std::istream&, const Voice&, const Options&)>& run) {
     startTranslation();
+    ZELKOR::useMachineGovernor();
     CommandLine line = parseCommandLine(argc, argv, info, std::cout, std::cerr);
     if (!line.run) return line.status;
     const Options& options = line.options;

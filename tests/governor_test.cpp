@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The thread governor on hand-made machine texts (cgroup files, mount
 // tables, /proc/stat) and samples, whose counts follow by hand; the order
-// of precedence of threadsFor; and, on Linux, this process restricted to
-// one CPU by its affinity mask.
+// of precedence of threadsFor; the governor asked only once installed;
+// and, on Linux, this process restricted to one CPU by its affinity mask.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -19,12 +19,11 @@
 #endif
 
 #define ZELKOR_WHITE_BOX
-#include <zelkor/detail/threads.h>
-#include <zelkor/detail/thread_governor.h>
+#include <zelkor/threads>
 
 namespace {
 
-using namespace ZELKOR::governor;
+using namespace ZELKOR::detail::governor;
 
 // The mount table of a machine with both hierarchies (cgroup v1 cpu, and
 // v2 with no controllers), as /proc/self/mountinfo shows them.
@@ -161,9 +160,9 @@ TEST(Governor, PrecedenceOfTheCountSources) {
         asked++;
         return 1;
     };
-    using ZELKOR::teamSize;
+    using ZELKOR::detail::teamSize;
     // Small steps and nested regions: one thread, whatever was asked.
-    EXPECT_EQ(teamSize(ZELKOR::parallelThreshold / 2, false, 4, 2, 2, false, false, governed), 1);
+    EXPECT_EQ(teamSize(ZELKOR::detail::parallelThreshold / 2, false, 4, 2, 2, false, false, governed), 1);
     EXPECT_EQ(teamSize(big, true, 4, 2, 2, false, false, governed), 1);
     // setThreadCount first.
     EXPECT_EQ(teamSize(big, false, 3, 1, 2, false, true, governed), 3);
@@ -180,6 +179,24 @@ TEST(Governor, PrecedenceOfTheCountSources) {
     EXPECT_EQ(teamSize(big, false, 0, 2, 2, false, false, [] { return 0; }), 2);
     EXPECT_EQ(asked, 1);
 }
+
+#ifdef _OPENMP
+int standInOne() { return 1; }
+
+// A large step asks a governor only once one is installed;
+// useMachineGovernor installs the machine's.
+TEST(Governor, AskedOnlyOnceInstalled) {
+    const int openmp = omp_get_max_threads();
+    if (openmp < 2 || openmp != omp_get_num_procs() || ZELKOR::detail::environmentSteersThreads())
+        GTEST_SKIP() << "OpenMP's count is steered or 1";
+    EXPECT_EQ(ZELKOR::threadCountNow(), openmp);
+    ZELKOR::detail::governorHook().store(standInOne);
+    EXPECT_EQ(ZELKOR::threadCountNow(), 1);
+    ZELKOR::useMachineGovernor();
+    EXPECT_EQ(ZELKOR::detail::governorHook().load(), ZELKOR::detail::machineThreads);
+    ZELKOR::detail::governorHook().store(nullptr);
+}
+#endif
 
 #ifdef __linux__
 // This process on one CPU: the machine's sample says so, and the count is 1

@@ -17,6 +17,7 @@
 
 #include <zelkor/eigenvalue>
 #include <zelkor/lu>
+#include <zelkor/threads>
 #include "matrix_builders.h"
 
 namespace {
@@ -66,6 +67,7 @@ void expectSameBits(const Matrix<Real>& one, const Matrix<Real>& many, const std
 }
 
 TEST(Parallel, SameBitsAtOneTwoThreeThreadsAndTheGovernors) {
+    ZELKOR::useMachineGovernor();
     for (int n : {1, 2, 7, 40, 97, 131, 200}) {
         Results one = compute(n, 1);
         for (int threads : {2, 3, 0}) {

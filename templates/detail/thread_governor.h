@@ -1,7 +1,8 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
 // The thread governor: how many threads the kernels start when nobody has
-// chosen for them (see omp_zelkor).  It counts the CPUs this process may
+// chosen for them, once a program installs it (useMachineGovernor in
+// <zelkor/threads>).  It counts the CPUs this process may
 // use (its affinity mask, and its cgroup's CPU quota: cgroup v2 cpu.max,
 // v1 cpu.cfs_quota_us / cpu.cfs_period_us, along the path from the
 // process's cgroup up to its mount point) and how many of them are free:
@@ -18,7 +19,7 @@
 #ifndef ZELKOR_DETAIL_THREAD_GOVERNOR_H
 #define ZELKOR_DETAIL_THREAD_GOVERNOR_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
-#error "<zelkor/detail/thread_governor.h> is internal to the library: include <zelkor/cmat_zelkor> instead"
+#error "<zelkor/detail/thread_governor.h> is internal to the library: include <zelkor/threads> instead"
 #endif
 
 #include <atomic>
@@ -37,6 +38,7 @@
 #endif
 
 namespace ZELKOR {
+namespace detail {
 namespace governor {
 
 // A number at `text[at]` (after blanks), advancing `at` past it; false
@@ -389,6 +391,7 @@ inline MachineGovernor& machineGovernor() {
 }
 
 }  // namespace governor
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

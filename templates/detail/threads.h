@@ -1,6 +1,8 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
 // Threads for the O(N³) kernels, when the headers are compiled with OpenMP.
+// The public side (setThreadCount, the machine governor's opt-in) is
+// <zelkor/threads>.
 //
 // ZELKOR_OMP(directive) is `#pragma omp directive` under OpenMP and nothing
 // otherwise, so a translation unit compiled without -fopenmp sees no
@@ -11,37 +13,29 @@
 // results are the same bits at any number of threads and whichever thread
 // computes which element.
 //
-// How many threads.  threadsFor(work) gives the team size for a kernel
-// step of about `work` multiply-adds between two synchronisations of its
-// team: 1 (no team) below parallelThreshold, inside a parallel region
-// already, in a child forked after a team ran (forkedAfterTeam), or when
-// OpenMP offers one thread; otherwise, in this order:
+// How many threads.  Every kernel describes its step by one cost model,
+// Step: its multiply-adds and the synchronisations of its team, whose
+// ratio is the work of a stretch between two synchronisations.
+// threadsFor(step) gives the team size: 1 (no team) when a stretch is
+// below parallelThreshold, inside a parallel region already, in a child
+// forked after a team ran (forkedAfterTeam), or when OpenMP offers one
+// thread; otherwise, in this order:
 //   - setThreadCount(n), n ≥ 1: n;
 //   - OpenMP's count as the user set it (omp_get_max_threads()) when the
 //     environment steers OpenMP (any of the variables in
 //     environmentSteersThreads), omp_set_dynamic(1) was called (OpenMP
 //     then starts fewer by its own rule), or the count is not OpenMP's
 //     default (omp_set_num_threads(k) with k other than omp_get_num_procs());
-//   - else the governor's choice (thread_governor), at most OpenMP's
-//     default: the CPUs this process may use (affinity, cgroup quota) that
-//     other processes leave free, sampled at most every 0.1 s.
-// Why a governor: a team with a core taken by another process loses a
-// time slice whenever a synchronisation finds one of its threads
-// descheduled, and the waiting threads spin on the cores the others need;
-// the governor runs such cases on one thread, at the cost of one read of
-// /proc/stat per sample.  When a competitor comes in the middle of a run,
-// the next sample (at most 0.1 s later, counting the part of the interval
-// it was there) takes the team down to one thread.  bench/run_programs
-// --competitors measures it (docs/threads.md).
+//   - else the count of the installed governor (governorHook; the machine
+//     governor of <zelkor/threads> once useMachineGovernor() was called),
+//     at most OpenMP's default; without one, OpenMP's count.
 //
 // Sharing out.  A step is cut into more chunks than threads (chunkCount:
 // four per thread) that the threads take as they become free (schedule
 // dynamic), so that a thread that lost its core holds back at most the
 // chunk it is in; whichever thread takes a chunk, the bits are the same.
-// Regions: each kernel counts its synchronisations, so that a step starts
-// a team only when every stretch between two of them is above the
-// threshold.  The QR sweep runs as a pipeline with one barrier per window
-// of passWindow steps (eigenvalue_parts/schur_pipeline.h), whose waits are
+// The QR sweep runs as a pipeline with one barrier per window of
+// passWindow steps (detail/eigenvalue/schur_pipeline.h), whose waits are
 // OpenMP's, which give the core away after a short spin.
 //
 #ifndef ZELKOR_DETAIL_THREADS_H
@@ -55,8 +49,6 @@
 
 #ifdef _OPENMP
 #include <omp.h>
-
-#include "thread_governor.h"
 #ifdef __unix__
 #include <pthread.h>
 #endif
@@ -67,6 +59,7 @@
 #endif
 
 namespace ZELKOR {
+namespace detail {
 
 // Below this many multiply-adds a step runs on the calling thread:
 // starting and joining the threads would cost more than they save
@@ -77,16 +70,36 @@ const double parallelThreshold = 32768.0;
 // as many chunks as threads.
 const double minimumChunkWork = 8192.0;
 
+// A kernel step for the choice of its team: `multiplyAdds` in all, cut by
+// the team's `synchronisations` (its join included) into stretches of
+// work() multiply-adds.
+struct Step {
+    explicit Step(double adds, double syncs = 1) : multiplyAdds(adds), synchronisations(syncs) {}
+    double work() const { return multiplyAdds / synchronisations; }
+    double multiplyAdds;
+    double synchronisations;
+};
+
+// The setThreadCount setting: n ≥ 1 threads for every step large enough,
+// whatever OpenMP and the governor say; 0 leaves it to them.
 inline std::atomic<int>& threadCountSetting() {
     static std::atomic<int> n(0);
     return n;
 }
 
-// The kernels' team size for the whole process: n ≥ 1 threads for every
-// step large enough, whatever OpenMP and the governor say; 0 (the initial
-// setting) leaves it to them (see the top of this file).  Without OpenMP
-// it has no effect.
-inline void setThreadCount(int n) { threadCountSetting().store(n > 0 ? n : 0, std::memory_order_relaxed); }
+// The governor's count, asked only where it decides (see the top of this
+// file); 0: no count.  Null until one is installed.
+typedef int (*ThreadCounter)();
+
+inline std::atomic<ThreadCounter>& governorHook() {
+    static std::atomic<ThreadCounter> counter(nullptr);
+    return counter;
+}
+
+inline int governedThreads() {
+    const ThreadCounter counter = governorHook().load(std::memory_order_acquire);
+    return counter ? counter() : 0;
+}
 
 #ifdef _OPENMP
 // Whether the environment sets one of OpenMP's variables that choose or
@@ -135,25 +148,24 @@ inline void noteTeam() {
 #endif
 }
 
-// The team a step of `work` multiply-adds would get now (the rule at the
-// top of this file), without threadsFor's registration: teamThreads(
+// The team a stretch of `work` multiply-adds would get now (the rule at
+// the top of this file), without threadsFor's registration: teamThreads(
 // parallelThreshold) is the count every large step gets at this moment.
 inline int teamThreads(double work) {
 #ifdef _OPENMP
     if (work < parallelThreshold || omp_in_parallel() || forkedAfterTeam().load()) return 1;
     return teamSize(work, false, threadCountSetting().load(std::memory_order_relaxed), omp_get_max_threads(),
-                    omp_get_num_procs(), omp_get_dynamic() != 0, environmentSteersThreads(),
-                    [] { return governor::machineGovernor().threads(); });
+                    omp_get_num_procs(), omp_get_dynamic() != 0, environmentSteersThreads(), governedThreads);
 #else
     (void)work;
     return 1;
 #endif
 }
 
-// The team size for a step of `work` multiply-adds; a caller given more
-// than 1 starts a team of that size.
-inline int threadsFor(double work) {
-    const int threads = teamThreads(work);
+// The team size for `step`; a caller given more than 1 starts a team of
+// that size.
+inline int threadsFor(const Step& step) {
+    const int threads = teamThreads(step.work());
     if (threads > 1) noteTeam();
     return threads;
 }
@@ -191,29 +203,29 @@ inline void evenBlock(int count, int part, int parts, int& begin, int& end) {
     block(count, part, parts, 2, begin, end);
 }
 
-// The chunks of a step of `work` over `count` elements for `threads`
-// threads: four per thread, fewer when a chunk would fall below
+// The chunks of `step` over `count` elements for `threads` threads: four
+// per thread, fewer when a chunk of its stretch would fall below
 // minimumChunkWork (but never fewer than the threads), and at most one
 // per group of `unit` elements.
-inline int chunkCount(int count, double work, int threads, int unit = 2) {
+inline int chunkCount(int count, const Step& step, int threads, int unit = 2) {
     const int groups = (count + unit - 1) / unit;
     int chunks = 4 * threads;
-    const double byWork = work / minimumChunkWork;
+    const double byWork = step.work() / minimumChunkWork;
     if (byWork < chunks) chunks = byWork < threads ? threads : (int)byWork;
     return chunks < groups ? chunks : groups;
 }
 
 // f(begin, end) over [0, count) in chunks of chunkCount (block, `unit`),
-// taken by a team of threadsFor(work) threads as they become free; with
+// taken by a team of threadsFor(step) threads as they become free; with
 // one thread, once: f(0, count).
 template <class F>
-void forChunks(int count, double work, const F& f, int unit = 2) {
-    const int threads = threadsFor(work);
+void forChunks(int count, const Step& step, const F& f, int unit = 2) {
+    const int threads = threadsFor(step);
     if (threads <= 1) {
         f(0, count);
         return;
     }
-    const int chunks = chunkCount(count, work, threads, unit);
+    const int chunks = chunkCount(count, step, threads, unit);
     ZELKOR_OMP(parallel for num_threads(threads) schedule(dynamic, 1))
     for (int c = 0; c < chunks; c++) {
         int begin, end;
@@ -222,6 +234,7 @@ void forChunks(int count, double work, const F& f, int unit = 2) {
     }
 }
 
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

@@ -12,8 +12,9 @@
 // or an iteration that does not converge ends the call with LinAlgError,
 // raised as numpy.linalg.LinAlgError with numpy's text.
 //
-// Threads: the library's (templates/detail/threads.h): set_num_threads is its
-// setThreadCount, get_num_threads the team its large steps get now.
+// Threads: the library's (<zelkor/threads>, its machine governor installed
+// at import): set_num_threads is its setThreadCount, get_num_threads the
+// team its large steps get now.
 //
 // Ctrl-C: the computations ask an Interrupt between their steps (the
 // eigen-decompositions through EigenObserver::stop, LU through its stop,
@@ -33,6 +34,7 @@
 #include <zelkor/eigenvalue>
 #include <zelkor/lu>
 #include <zelkor/roots>
+#include <zelkor/threads>
 
 namespace py = pybind11;
 using ZELKOR::Matrix;
@@ -49,13 +51,13 @@ struct LinAlgError : std::runtime_error {
 
 void setNumThreads(int n) {
     if (n < 0) throw std::invalid_argument("the number of threads must be at least 0");
-    if (n > 1 && ZELKOR::forkedAfterTeam().load())
+    if (n > 1 && ZELKOR::forkedAfterTeam())
         throw std::runtime_error(
             "this process was forked after its parent used threads: it computes on one thread only");
     ZELKOR::setThreadCount(n);
 }
 
-int numThreads() { return ZELKOR::teamThreads(ZELKOR::parallelThreshold); }
+int numThreads() { return ZELKOR::threadCountNow(); }
 
 // A stack (k, m, n) of matrices: its sizes, checked.
 struct Stack {
@@ -315,6 +317,7 @@ py::tuple roots(const RealArray& a, bool typeEpsilon) {
 }  // namespace
 
 PYBIND11_MODULE(_core, m) {
+    ZELKOR::useMachineGovernor();
     m.doc() =
         "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices, "
         "and its polynomial roots.";

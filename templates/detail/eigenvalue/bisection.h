@@ -87,7 +87,7 @@ void bisectEigenvalues(const Vector<T>& tridiagonal, Vector<T>& d) {
     }
     const T unit = norm * std::numeric_limits<T>::epsilon();
     if (!(unit > 0) || !std::isfinite(unit)) return;
-    forChunks(n, (double)n * n * 10, [&](int k0, int k1) {
+    forChunks(n, Step((double)n * n * 10), [&](int k0, int k1) {
         for (int k = k0; k < k1; k++) d[k] = bisectEigenvalue(a, b, n, k, d[k], 8 * unit, unit / 4);
     });
     for (int k = 1; k < n; k++)

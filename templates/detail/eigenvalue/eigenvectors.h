@@ -205,7 +205,7 @@ bool schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, c
     const int group = observer.stop ? 32 : nn + 1;
     // The columns are independent of one another; with threads each
     // reads the Schur form from a copy, the largest columns first.
-    const int threads = threadsFor((double)nn * nn * nn / 6);
+    const int threads = threadsFor(Step((double)nn * nn * nn / 6));
     Matrix<T> S;
     if (threads > 1) S = H;
     for (int top = nn - 1; top >= 0; top -= group) {
@@ -231,7 +231,7 @@ bool schurEigenvectors(const T eps, const T hNorm, Matrix<T>& H, Matrix<T>& V, c
     for (int first = 0; first < nn; first += group) {
         if (observer.stopRequested()) return false;
         const int rows = nn - first < group ? nn - first : group;
-        forChunks(rows, (double)rows * nn * nn / 2,
+        forChunks(rows, Step((double)rows * nn * nn / 2),
                   [&](int i0, int i1) { backTransform(first + i0, first + i1, H, V); });
     }
     return true;

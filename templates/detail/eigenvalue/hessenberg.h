@@ -166,10 +166,10 @@ bool orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, const EigenObserver& obs
             // H = (I − u·uᵀ/h)·H·(I − u·uᵀ/h): the columns, then the
             // rows, each transformed on its own (the threads take chunks
             // of them as they become free).
-            const int threads = threadsFor((double)(n - m) * n * 2);  // for each of two synchronisations
+            const int threads = threadsFor(Step((double)(n - m) * n * 2));  // the larger of its two stretches
             if (threads > 1) {
-                const int columnChunks = chunkCount(n - m, (double)(n - m) * (n - m) * 2, threads, 4);
-                const int rowChunks = chunkCount(high + 1, (double)(n - m) * n * 2, threads);
+                const int columnChunks = chunkCount(n - m, Step((double)(n - m) * (n - m) * 2), threads, 4);
+                const int rowChunks = chunkCount(high + 1, Step((double)(n - m) * n * 2), threads);
                 ZELKOR_OMP(parallel num_threads(threads)) {
                     ZELKOR_OMP(for schedule(dynamic, 1))
                     for (int c = 0; c < columnChunks; c++) {
@@ -203,7 +203,7 @@ bool orthes(Matrix<T>& H, Vector<T>& ort, Matrix<T>& V, const EigenObserver& obs
             for (int i = m + 1; i <= high; i++) ort[i] = H[i][m - 1];
             // Each column on its own (in chunks, forChunks).
             forChunks(
-                high - m + 1, (double)(high - m + 1) * (high - m + 1) * 2,
+                high - m + 1, Step((double)(high - m + 1) * (high - m + 1) * 2),
                 [&](int j0, int j1) { orthesAccumulate(m, m + j0, m + j1, H, ort, V); }, 4);
         }
     }

@@ -193,8 +193,8 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
     // About 5 multiply-adds a step for each column right of the block
     // start and each row of H and V; a synchronisation for each window.
     const int windows = (last - sweepStart + passWindow - 1) / passWindow;
-    const int threads = threadsFor((double)(last - sweepStart) *
-                                   ((columns - sweepStart) + last + vectorRows) * 5 / (windows + 1));
+    const int threads = threadsFor(
+        Step((double)(last - sweepStart) * ((columns - sweepStart) + last + vectorRows) * 5, windows + 1));
     sweepAndUpdate(threads, blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, V, steps, applied,
                    columns, vectorRows);
     return true;

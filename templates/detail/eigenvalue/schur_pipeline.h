@@ -104,7 +104,7 @@ int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool s
             }
             const WindowShare share = {a, end, last, farStart, columns, a, end, vectorRows};
             const int items = share.items();
-            const int chunks = chunkCount(items, (double)items * 32 * 5, threadCount());
+            const int chunks = chunkCount(items, Step((double)items * 32 * 5), threadCount());
             ZELKOR_OMP(for schedule(dynamic, 1))
             for (int c = 0; c < chunks; c++) {
                 int b0, b1;

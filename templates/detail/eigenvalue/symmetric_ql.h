@@ -163,7 +163,7 @@ int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T
                     rotations[2 * i + 1] = s;
                 }
                 if (vectors)
-                    forChunks(n, (double)n * (m - l) * 2,
+                    forChunks(n, Step((double)n * (m - l) * 2),
                               [&](int k0, int k1) { applyRotations(l, m, k0, k1, rotations, V); });
                 p = -s * s2 * c3 * el1 * e[l] / dl1;
                 e[l] = s * p;

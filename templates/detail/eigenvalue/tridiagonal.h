@@ -126,7 +126,7 @@ bool tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, const EigenObserver& observ
                 e[j] = 0;
                 W[i][j] = d[j];
             }
-            forChunks(i, (double)i * i, [&](int k0, int k1) { tred2Product(i, k0, k1, W, d, e); });
+            forChunks(i, Step((double)i * i), [&](int k0, int k1) { tred2Product(i, k0, k1, W, d, e); });
             f = 0;
             for (int j = 0; j < i; j++) {
                 e[j] = e[j] / h;
@@ -136,7 +136,7 @@ bool tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, const EigenObserver& observ
             for (int j = 0; j < i; j++) e[j] = e[j] - hh * d[j];
             // Rank-two update of the rows, each on its own; every row
             // reads d and e as they stand before any row's d[j] changes.
-            const int threads = threadsFor((double)i * i);
+            const int threads = threadsFor(Step((double)i * i));
             if (threads > 1) {
                 ZELKOR_OMP(parallel for num_threads(threads) schedule(dynamic, 8))
                 for (int j = 0; j < i; j++) tred2Update(i, j, W, d, e);
@@ -163,7 +163,7 @@ bool tred2(Matrix<T>& W, Vector<T>& d, Vector<T>& e, const EigenObserver& observ
         T h = d[i + 1];
         if (h != T(0)) {
             for (int k = 0; k <= i; k++) d[k] = W[i + 1][k] / h;
-            forChunks(i + 1, (double)(i + 1) * (i + 1) * 2,
+            forChunks(i + 1, Step((double)(i + 1) * (i + 1) * 2),
                       [&](int j0, int j1) { tred2Accumulate(i, j0, j1, W, d); });
         }
         for (int k = 0; k <= i; k++) W[i + 1][k] = 0;
