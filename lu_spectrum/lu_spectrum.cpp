@@ -7,11 +7,12 @@
 #include <vector>
 
 #include <zelkor/cmat_zelkor>
-#include "datafile.h"
-#include "decompose.h"
+#include "input/datafile.h"
+#include "eigen/decompose.h"
 #include <zelkor/lu>
-#include "svg.h"
-#include "translate.h"
+#include "eigen/complex_plane.h"
+#include "shell/output_file.h"
+#include "shell/translate.h"
 #include <zelkor/vec_zelkor>
 
 using namespace ZELKOR;
@@ -80,7 +81,7 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];
     std::vector<Real>().swap(values);
-    if (checkChartPath(svgFile, voice) != 0) return 1;
+    if (checkWritable(svgFile, voice) != 0) return 1;
 
     // Each stage keeps its matrices of order N only while it needs them: at
     // most five at once (A, the LU factors, L, U and L·U).

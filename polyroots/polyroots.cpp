@@ -8,11 +8,12 @@
 #include <vector>
 
 #include <zelkor/cmat_zelkor>
-#include "datafile.h"
-#include "decompose.h"
+#include "input/datafile.h"
+#include "eigen/decompose.h"
 #include <zelkor/roots>
-#include "svg.h"
-#include "translate.h"
+#include "eigen/complex_plane.h"
+#include "shell/output_file.h"
+#include "shell/translate.h"
 
 using namespace ZELKOR;
 using std::endl;
@@ -67,7 +68,7 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
     };
     if (!readDataFile(data, voice, read, leftover)) return 1;
-    if (checkChartPath(svgFile, voice) != 0) return 1;
+    if (checkWritable(svgFile, voice) != 0) return 1;
 
     // The roots as the eigenvalues alone of the companion matrix, balanced
     // when it is badly scaled or when the roots' backward error asks for it

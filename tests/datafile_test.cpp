@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "datafile.h"
+#include "input/datafile.h"
 #include "program_run.h"
 
 namespace {

@@ -1,17 +1,23 @@
 // SPDX-License-Identifier: MIT
 // The command line shared by the four programs:
 //     PROGRAM [OPTION]... [DATA_FILE]
-// with --svg FILE, --digits N, --help and --version (jacobi_rot also
-// --max-rotations N); `--` ends the options.  Without DATA_FILE a program
-// reads its fixed file in the current folder.
+// with --svg FILE, --digits N, --help and --version, and a whole-number
+// option of the program's own when it has one; `--` ends the options.
+// Without DATA_FILE a program reads its fixed file in the current folder.
 #ifndef ZELKOR_COMMAND_LINE_H
 #define ZELKOR_COMMAND_LINE_H
 
-#include <functional>
 #include <iosfwd>
 #include <string>
 
-class Voice;
+// A whole-number option of one program: --<name> N, N from minimum to
+// maximum, `initial` when not given.  `help` is its text in --help, marked
+// with N_(), with %1 to %3 for the minimum, the maximum and the default.
+struct NumberOption {
+    const char* name;  // "max-rotations"
+    const char* help;
+    int minimum, maximum, initial;
+};
 
 // What a program says about itself in --help and in its messages, and the
 // options it takes.  The texts from `summary` on are English, marked with
@@ -27,7 +33,8 @@ struct ProgramInfo {
     const char* written;   // that file, in the current folder: "res.dat" ("" if none)
     const char* picture;   // what --svg draws
     int maxDigits;         // the largest --digits: 21 in long double, 17 in double
-    bool rotations;        // takes --max-rotations (jacobi_rot)
+    const NumberOption* option = nullptr;  // the program's own option, if any
+    const char* exitStatus = nullptr;      // its exit statuses in --help, if not the usual ones
 };
 
 // The choices of one run.
@@ -35,7 +42,7 @@ struct Options {
     std::string dataFile;    // as given on the command line, or the fixed name
     std::string svgFile;     // empty: no picture
     int digits = 6;          // significant digits of the report's numbers (the stream's default)
-    int maxRotations = 100;  // jacobi_rot's limit on the rotations
+    int own = 0;             // the value of the program's own option (ProgramInfo::option)
     bool progress = false;   // a progress line may be shown (standard error is a terminal)
 };
 
@@ -53,12 +60,5 @@ struct CommandLine {
 // file, or that the program writes besides (sameFile), is a usage error.
 CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std::ostream& out,
                              std::ostream& err);
-
-// The whole main of a program: parses the command line, then has
-// runOnDataFile open the data file and run `run` on it with the run's voice
-// (the program, the data file as given, standard error).  Returns the exit
-// status.
-int programMain(int argc, char** argv, const ProgramInfo& info,
-                const std::function<int(std::istream&, const Voice&, const Options&)>& run);
 
 #endif

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "decompose.h"
+#include "eigen/decompose.h"
 
-#include "progress.h"
-#include "translate.h"
+#include "shell/progress.h"
+#include "shell/translate.h"
 
 using namespace ZELKOR;
 
@@ -55,15 +55,4 @@ std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& 
                        eigen))
         return nullptr;
     return E;
-}
-
-int drawComplexPlane(const std::string& titlePattern, const std::string& dataFile, const Vector<Real>& re,
-                     const Vector<Real>& im, PlanePoints what, bool unitCircle, const std::string& svgFile,
-                     const Voice& voice) {
-    std::vector<double> x(re.dim()), y(re.dim());
-    for (int i = 0; i < re.dim(); i++) {
-        x[i] = static_cast<double>(re[i]);
-        y[i] = static_cast<double>(im[i]);
-    }
-    return writeChart(complexPlaneChart(titlePattern, dataFile, x, y, what, unitCircle), svgFile, voice);
 }

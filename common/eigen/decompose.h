@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The eigen-decomposition step of lu_spectrum and polyroots: the
-// decomposition of their matrix with a progress line, what is said of it
-// on standard error, and the picture of its eigenvalues.
+// decomposition of their matrix with a progress line and what is said of
+// it on standard error; the picture of its eigenvalues is in
+// eigen/complex_plane.h.
 #ifndef ZELKOR_DECOMPOSE_H
 #define ZELKOR_DECOMPOSE_H
 
@@ -11,9 +12,9 @@
 
 #include <zelkor/cmat_zelkor>
 #include <zelkor/eigenvalue>
-#include "svg.h"
+#include "eigen/complex_plane.h"
 #include <zelkor/vec_zelkor>
-#include "voice.h"
+#include "shell/voice.h"
 
 // What the voice says of the matrix when the iteration does not converge,
 // and when it was balanced.
@@ -48,11 +49,5 @@ std::unique_ptr<ZELKOR::Eigenvalue<ZELKOR::Real>> decompose(const ZELKOR::Matrix
                                                             const Voice& voice, bool progress,
                                                             const std::string& leftover,
                                                             const DecompositionWords& words);
-
-// The complex-plane picture (complexPlaneChart) of re[k] + i·im[k], each
-// rounded to double, written to svgFile.  Returns writeChart's status.
-int drawComplexPlane(const std::string& titlePattern, const std::string& dataFile,
-                     const ZELKOR::Vector<ZELKOR::Real>& re, const ZELKOR::Vector<ZELKOR::Real>& im,
-                     PlanePoints what, bool unitCircle, const std::string& svgFile, const Voice& voice);
 
 #endif
