@@ -216,11 +216,15 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     int n = 0;
     std::vector<double> values;
     std::string leftover;
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         n = in.readInt(_("the order n"), 2, maxOrder);
         values = in.readDoubles(static_cast<std::size_t>(n) * n, _("the n·n matrix"));
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
 
     // Both arrays exist before the result file is touched: running out of
     // memory leaves it as it was.

@@ -72,11 +72,15 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
     int N = 0;
     std::vector<Real> values;
     std::string leftover;
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         N = in.readInt(_("the order N"), 1, maxOrder);
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, _("the N·N matrix"));
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
     Matrix<Real> A(N, N, 0);
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];

@@ -208,15 +208,19 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     std::vector<double> values;
     std::string leftover;
     bool augmented = false;
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         n = in.readInt(_("the order n"), 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         AugmentedLayout layout(n);
         values = in.readDoubles(count, _("the n·n matrix and the n right-hand-side values"),
                                 [&](long line) { layout.number(line); });
         augmented = layout.found();
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
     voice.line(leftover);
     if (augmented)
         voice.aboutFile(

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "eigen/decompose.h"
 
-#include "shell/progress.h"
 #include "shell/translate.h"
 
 using namespace ZELKOR;
@@ -22,37 +21,39 @@ void rootsFound(void* context, int found) {
 
 }  // namespace
 
-bool decomposeWith(int order, PlanePoints counted, const Voice& voice, bool progress,
-                   const std::string& leftover, const char* diverged,
-                   const std::function<DecompositionOutcome(const EigenObserver&)>& compute) {
-    DecompositionOutcome outcome{false, ""};
-    {
-        const bool roots = counted == PlanePoints::Roots;
-        ProgressLine line(voice.program(), order, roots ? _("roots") : _("eigenvalues"), progress,
-                          voice.stream());
-        line.show(_("reduction"));
-        outcome = compute(EigenObserver{roots ? &rootsFound : &eigenvaluesFound, &line});
-    }
-    if (!outcome.converged) {
+DecompositionProgress::DecompositionProgress(int order, PlanePoints counted, const Voice& voice, bool enabled)
+    : line_(voice.program(), order, counted == PlanePoints::Roots ? _("roots") : _("eigenvalues"), enabled,
+            voice.stream()),
+      roots_(counted == PlanePoints::Roots) {
+    line_.show(_("reduction"));
+}
+
+EigenObserver DecompositionProgress::observer() {
+    return EigenObserver{roots_ ? &rootsFound : &eigenvaluesFound, &line_};
+}
+
+bool decompositionSaid(bool converged, const Voice& voice, const std::string& leftover, const char* diverged,
+                       const std::string& balancedNote) {
+    if (!converged) {
         voice.aboutFile(diverged);
         return false;
     }
     voice.line(leftover);
-    if (!outcome.balancedNote.empty()) voice.aboutFile(outcome.balancedNote);
+    if (!balancedNote.empty()) voice.aboutFile(balancedNote);
     return true;
 }
 
 std::unique_ptr<Eigenvalue<Real>> decompose(const Matrix<Real>& A, const Voice& voice, bool progress,
                                             const std::string& leftover, const DecompositionWords& words) {
     std::unique_ptr<Eigenvalue<Real>> E;
-    auto eigen = [&](const EigenObserver& observer) {
+    {
+        DecompositionProgress shown(A.num_rows(), PlanePoints::Eigenvalues, voice, progress);
         EigenOptions options;
-        options.observer = observer;
+        options.observer = shown.observer();
         E = std::make_unique<Eigenvalue<Real>>(A, options);
-        return DecompositionOutcome{E->isConverged() != 0, E->isBalanced() ? words.balanced : ""};
-    };
-    if (!decomposeWith(A.num_rows(), PlanePoints::Eigenvalues, voice, progress, leftover, words.diverged,
-                       eigen))
+    }
+    if (!decompositionSaid(E->isConverged() != 0, voice, leftover, words.diverged,
+                           E->isBalanced() ? words.balanced : ""))
         return nullptr;
     return E;
 }

@@ -6,14 +6,13 @@
 #ifndef ZELKOR_DECOMPOSE_H
 #define ZELKOR_DECOMPOSE_H
 
-#include <functional>
 #include <memory>
 #include <string>
 
 #include <zelkor/cmat_zelkor>
 #include <zelkor/eigenvalue>
 #include "eigen/complex_plane.h"
-#include <zelkor/vec_zelkor>
+#include "shell/progress.h"
 #include "shell/voice.h"
 
 // What the voice says of the matrix when the iteration does not converge,
@@ -23,22 +22,26 @@ struct DecompositionWords {
     const char* balanced;
 };
 
-// What a decomposition came to: whether it converged, and what the voice
-// says of its balancing (nothing when empty).
-struct DecompositionOutcome {
-    bool converged;
-    std::string balancedNote;
+// The progress line of a decomposition over `order` eigenvalues (the roots
+// of a polynomial when `counted` says so: no eigenvectors follow) on the
+// voice's stream when `enabled`: "reduction" from the start, then what
+// observer() is told; erased when it goes out of scope.
+class DecompositionProgress {
+public:
+    DecompositionProgress(int order, PlanePoints counted, const Voice& voice, bool enabled);
+    ZELKOR::EigenObserver observer();
+
+private:
+    ProgressLine line_;
+    bool roots_;
 };
 
-// Runs compute(observer) with a progress line over `order` eigenvalues (the
-// roots of a polynomial when `counted` says so: no eigenvectors follow) on
-// the voice's stream when `progress` (the observer draws it; the line is
-// erased when compute returns).  When the outcome did not converge the
-// voice says `diverged` about the file and the result is false; otherwise
-// it says the left-over warning (if any) and the outcome's balanced note.
-bool decomposeWith(int order, PlanePoints counted, const Voice& voice, bool progress,
-                   const std::string& leftover, const char* diverged,
-                   const std::function<DecompositionOutcome(const ZELKOR::EigenObserver&)>& compute);
+// What is said once a decomposition has ended: when it did not converge
+// the voice says `diverged` about the file and the result is false;
+// otherwise it says the left-over warning (if any) and `balancedNote`
+// (unless it is empty).
+bool decompositionSaid(bool converged, const Voice& voice, const std::string& leftover, const char* diverged,
+                       const std::string& balancedNote);
 
 // Decomposes A, balanced when badly scaled, with a progress line over its
 // eigenvalues on the voice's stream when `progress`.  When the iteration

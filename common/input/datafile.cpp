@@ -25,14 +25,14 @@ const std::string utf16Big = "\xFE\xFF";
 
 }  // namespace
 
-DataFile::DataFile(std::istream& in, std::string program, std::string file)
-    : in_(in), program_(std::move(program)), file_(std::move(file)) {}
+DataFile::DataFile(std::istream& in, const Voice& voice) : in_(in), voice_(voice) {}
 
-void DataFile::fail(const std::string& problem) const { throw InputError(prefix(program_, file_) + problem); }
+void DataFile::fail(const std::string& problem) const { throw InputError(prefix(voice_.program(), voice_.file()) + problem); }
 
 void DataFile::failAtToken(const std::string& problem) const {
     // TRANSLATORS: where a message points to: the data file %1, its line %2.
-    throw InputError(prefix(program_, fill(_("%1 line %2"), {file_, std::to_string(tokenLine_)})) + problem);
+    throw InputError(
+        prefix(voice_.program(), fill(_("%1 line %2"), {voice_.file(), std::to_string(tokenLine_)})) + problem);
 }
 
 // Counts line ends: "\n", "\r\n" and a lone "\r" (old Mac files) each end
@@ -146,7 +146,7 @@ std::string DataFile::leftoverWarning() {
         // a token too long to be a number, or a read error: count no further
     }
     if (numbers == 0) return "";
-    return prefix(program_, file_) +
+    return prefix(voice_.program(), voice_.file()) +
            fill(trn("%1 number after the data was not read; is the order right?",
                     "%1 numbers after the data were not read; is the order right?", numbers),
                 {std::to_string(numbers)});
@@ -171,17 +171,3 @@ std::vector<double> DataFile::readDoubles(std::size_t count, const std::string& 
 std::vector<long double> DataFile::readLongDoubles(std::size_t count, const std::string& what) {
     return readMany<long double>(count, what, toLongDouble, nullptr);
 }
-
-bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
-                  std::string& leftover) {
-    try {
-        DataFile in(data, voice.program(), voice.file());
-        read(in);
-        leftover = in.leftoverWarning();
-        return true;
-    } catch (const InputError& e) {
-        voice.line(e.what());
-        return false;
-    }
-}
-

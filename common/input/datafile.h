@@ -34,7 +34,8 @@ public:
 
 class DataFile {
 public:
-    DataFile(std::istream& in, std::string program, std::string file);
+    // Messages name the voice's program and data file.
+    DataFile(std::istream& in, const Voice& voice);
 
     // A whole number in minimum ... maximum; `what` names it in messages
     // ("the order N", translated by the caller: _("the order N")).
@@ -74,23 +75,13 @@ private:
                             const std::function<void(long)>& onLine);
 
     std::istream& in_;
-    std::string program_;
-    std::string file_;
+    const Voice& voice_;
     std::string token_;     // the last token read
     long line_ = 1;         // line of the next character
     long tokenLine_ = 1;    // line of the last token
     bool afterCR_ = false;  // the last character read was '\r'
     bool atStart_ = true;   // no token read yet (a byte-order mark may come)
 };
-
-// The opening of a program's run: `read` takes the data from the file,
-// through a DataFile that names the voice's program and file, then the
-// rest is looked through for numbers left over.  False after the voice has
-// said the line of an InputError; otherwise `leftover` holds the left-over
-// warning ("" when there is none), for the program to say once its data
-// are known to be good.
-bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
-                  std::string& leftover);
 
 // The largest order a program reads: the n·n elements of a Matrix, which
 // counts them in int, and of the programs' row arrays stay indexable.
