@@ -49,7 +49,6 @@ SvgChart complexPlaneChart(const std::string& titlePattern, const std::string& d
     return chart;
 }
 
-
 int drawComplexPlane(const std::string& titlePattern, const std::string& dataFile,
                      const ZELKOR::Vector<ZELKOR::Real>& re, const ZELKOR::Vector<ZELKOR::Real>& im,
                      PlanePoints what, bool unitCircle, const std::string& svgFile, const Voice& voice) {

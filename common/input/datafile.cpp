@@ -27,12 +27,15 @@ const std::string utf16Big = "\xFE\xFF";
 
 DataFile::DataFile(std::istream& in, const Voice& voice) : in_(in), voice_(voice) {}
 
-void DataFile::fail(const std::string& problem) const { throw InputError(prefix(voice_.program(), voice_.file()) + problem); }
+void DataFile::fail(const std::string& problem) const {
+    throw InputError(prefix(voice_.program(), voice_.file()) + problem);
+}
 
 void DataFile::failAtToken(const std::string& problem) const {
     // TRANSLATORS: where a message points to: the data file %1, its line %2.
     throw InputError(
-        prefix(voice_.program(), fill(_("%1 line %2"), {voice_.file(), std::to_string(tokenLine_)})) + problem);
+        prefix(voice_.program(), fill(_("%1 line %2"), {voice_.file(), std::to_string(tokenLine_)})) +
+        problem);
 }
 
 // Counts line ends: "\n", "\r\n" and a lone "\r" (old Mac files) each end

@@ -55,4 +55,3 @@ std::string similarFile(const std::string& file) {
     if (best.empty()) return "";
     return folder.empty() ? best : (folder / best).string();
 }
-

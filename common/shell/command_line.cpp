@@ -62,8 +62,9 @@ void printHelp(const ProgramInfo& p, std::ostream& out) {
     out << _("  -h, --help   show this help and exit") << "\n"
         << _("  --version    show the version and exit") << "\n"
         << _("  --           end of the options (for a DATA_FILE that starts with '-')") << "\n\n"
-        << (p.exitStatus ? tr(p.exitStatus)
-                         : _("Exit status: 0 report written, 1 bad data or no convergence, 2 wrong command line."))
+        << (p.exitStatus
+                ? tr(p.exitStatus)
+                : _("Exit status: 0 report written, 1 bad data or no convergence, 2 wrong command line."))
         << "\n";
 }
 

@@ -24,26 +24,26 @@ struct NumberOption {
 // N_() where they are written and looked up with tr() where printed (an
 // empty `writes` is not: gettext keeps its header under "").
 struct ProgramInfo {
-    const char* name;      // "lu_spectrum"
-    const char* dataFile;  // the fixed data file, "datos4.dat"
-    const char* summary;   // one sentence: what the program computes
-    const char* layout;    // the data file's layout, one phrase
-    const char* example;   // a three-line example of the data file
-    const char* writes;    // files written besides the picture ("" if none)
-    const char* written;   // that file, in the current folder: "res.dat" ("" if none)
-    const char* picture;   // what --svg draws
-    int maxDigits;         // the largest --digits: 21 in long double, 17 in double
+    const char* name;                      // "lu_spectrum"
+    const char* dataFile;                  // the fixed data file, "datos4.dat"
+    const char* summary;                   // one sentence: what the program computes
+    const char* layout;                    // the data file's layout, one phrase
+    const char* example;                   // a three-line example of the data file
+    const char* writes;                    // files written besides the picture ("" if none)
+    const char* written;                   // that file, in the current folder: "res.dat" ("" if none)
+    const char* picture;                   // what --svg draws
+    int maxDigits;                         // the largest --digits: 21 in long double, 17 in double
     const NumberOption* option = nullptr;  // the program's own option, if any
     const char* exitStatus = nullptr;      // its exit statuses in --help, if not the usual ones
 };
 
 // The choices of one run.
 struct Options {
-    std::string dataFile;    // as given on the command line, or the fixed name
-    std::string svgFile;     // empty: no picture
-    int digits = 6;          // significant digits of the report's numbers (the stream's default)
-    int own = 0;             // the value of the program's own option (ProgramInfo::option)
-    bool progress = false;   // a progress line may be shown (standard error is a terminal)
+    std::string dataFile;   // as given on the command line, or the fixed name
+    std::string svgFile;    // empty: no picture
+    int digits = 6;         // significant digits of the report's numbers (the stream's default)
+    int own = 0;            // the value of the program's own option (ProgramInfo::option)
+    bool progress = false;  // a progress line may be shown (standard error is a terminal)
 };
 
 // Result of parsing: either run with `options`, or end at once with `status`

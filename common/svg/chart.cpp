@@ -162,4 +162,3 @@ void SvgChart::writeItems(std::ostream& out, const Frame& f) const {
         }
     }
 }
-

@@ -59,7 +59,6 @@ void writeSwatch(std::ostream& out, const LegendEntry& e, double x, double y) {
     }
 }
 
-
 }  // namespace
 
 Rows legendRows(const std::vector<LegendEntry>& entries, double room) {
@@ -76,7 +75,6 @@ Rows legendRows(const std::vector<LegendEntry>& entries, double room) {
     }
     return rows;
 }
-
 
 // The legend's rows, each centred in the picture's width, from `top` down.
 void writeLegend(std::ostream& out, const std::vector<LegendEntry>& entries, const Rows& rows, double width,
@@ -100,6 +98,5 @@ void writeLegend(std::ostream& out, const std::vector<LegendEntry>& entries, con
     }
     out << "</g>\n";
 }
-
 
 }  // namespace svg

@@ -26,7 +26,8 @@ double nearest(double x0, double y0, double x1, double y1, double x, double y) {
     return std::hypot(std::fmax(0, std::fmax(x0 - x, x - x1)), std::fmax(0, std::fmax(y0 - y, y - y1)));
 }
 double farthest(double x0, double y0, double x1, double y1, double x, double y) {
-    return std::hypot(std::fmax(std::fabs(x - x0), std::fabs(x - x1)), std::fmax(std::fabs(y - y0), std::fabs(y - y1)));
+    return std::hypot(std::fmax(std::fabs(x - x0), std::fabs(x - x1)),
+                      std::fmax(std::fabs(y - y0), std::fabs(y - y1)));
 }
 
 }  // namespace
@@ -95,7 +96,8 @@ std::vector<SvgChart::Marker> SvgChart::markers(const Frame& f) const {
     return drawn;
 }
 
-std::vector<std::size_t> SvgChart::markerOf(const std::vector<double>& xs, const std::vector<double>& ys) const {
+std::vector<std::size_t> SvgChart::markerOf(const std::vector<double>& xs,
+                                            const std::vector<double>& ys) const {
     SvgChart probe = *this;
     probe.points(xs, ys, "", "", true);
     const Frame f = probe.frame();
@@ -118,7 +120,6 @@ std::vector<double> SvgChart::lineYs(const Frame& f) const {
 }
 
 // The plot's scales and place in the picture, the markers' radius; the
-
 
 // The box of each marker's label "×k" (empty for a marker of one point):
 // the first of eight places around the marker, above right first, that
@@ -149,17 +150,24 @@ std::vector<SvgChart::Box> SvgChart::labelBoxes(const Frame& f, const std::vecto
                 return false;
         }
         return std::all_of(boxes.begin(), boxes.end(), [&](const Box& o) {
-            return o.x0 > o.x1 || b.x1 + gap <= o.x0 || o.x1 + gap <= b.x0 || b.y1 + gap <= o.y0 || o.y1 + gap <= b.y0;
+            return o.x0 > o.x1 || b.x1 + gap <= o.x0 || o.x1 + gap <= b.x0 || b.y1 + gap <= o.y0 ||
+                   o.y1 + gap <= b.y0;
         });
     };
     for (std::size_t k : order) {
         const Marker& m = marks[k];
         const double w = textWidth(countText(m.count), countSize);
         const double xr = m.x + m.r + 1.5, xl = m.x - m.r - 1.5 - w, xm = m.x - w / 2;
-        const double above = m.y - m.r - 1, level = m.y + (ascent - descent) / 2, below = m.y + m.r + 1 + ascent;
-        const double places[8][2] = {{xr, above}, {xr, level}, {xr, below},
-                                     {xl, above}, {xl, level}, {xl, below},
-                                     {xm, above - 0.5 - descent}, {xm, below + 0.5}};
+        const double above = m.y - m.r - 1, level = m.y + (ascent - descent) / 2,
+                     below = m.y + m.r + 1 + ascent;
+        const double places[8][2] = {{xr, above},
+                                     {xr, level},
+                                     {xr, below},
+                                     {xl, above},
+                                     {xl, level},
+                                     {xl, below},
+                                     {xm, above - 0.5 - descent},
+                                     {xm, below + 0.5}};
         for (const auto& [x, baseline] : places) {
             const Box b{x, baseline - ascent, x + w, baseline + descent, baseline};
             if (clear(b)) {
@@ -189,8 +197,7 @@ void SvgChart::writeMarkers(std::ostream& out, const Frame& f, const std::vector
     }
     for (std::size_t k = 0; k < marks.size(); ++k)
         if (marks[k].count > 1 && boxes[k].x0 <= boxes[k].x1)
-            out << "<text class=\"count\" x=\"" << num(boxes[k].x0) << "\" y=\""
-                << num(boxes[k].baseline) << "\" font-size=\"" << num(countSize) << "\" fill=\""
-                << items_[marks[k].item].colour << "\">" << escaped(countText(marks[k].count)) << "</text>\n";
+            out << "<text class=\"count\" x=\"" << num(boxes[k].x0) << "\" y=\"" << num(boxes[k].baseline)
+                << "\" font-size=\"" << num(countSize) << "\" fill=\"" << items_[marks[k].item].colour
+                << "\">" << escaped(countText(marks[k].count)) << "</text>\n";
 }
-

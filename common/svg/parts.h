@@ -26,7 +26,6 @@ constexpr double swatchWidth = 30, swatchGap = 6, entryGap = 20, margin = 10;
 // this high in font size.
 constexpr double lineWidth = 1.5, countSize = 12;
 
-
 // Text (text.cpp).
 std::size_t utf8Length(const std::string& s, std::size_t i);
 std::string escaped(const std::string& s);
