@@ -85,9 +85,9 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
                                        {"svg", required_argument, nullptr, 's'},
                                        {"digits", required_argument, nullptr, 'd'}};
     if (info.option) longOptions.push_back({info.option->name, required_argument, nullptr, 'r'});
+    longOptions.push_back({nullptr, 0, nullptr, 0});
     CommandLine result;
     if (info.option) result.options.own = info.option->initial;
-    longOptions.push_back({nullptr, 0, nullptr, 0});
     auto usageError = [&](const std::string& problem) {
         err << prefix(info.name) << fill(_("%1; try '%2 --help'"), {problem, info.name}) << std::endl;
         result.status = 2;

@@ -10,9 +10,10 @@
 #include <iosfwd>
 #include <string>
 
-// A whole-number option of one program: --<name> N, N from minimum to
-// maximum, `initial` when not given.  `help` is its text in --help, marked
-// with N_(), with %1 to %3 for the minimum, the maximum and the default.
+// A whole-number option of one program: --<name> N, N from minimum (at
+// least 0) to maximum, `initial` when not given.  `help` is its text in
+// --help, marked with N_(), with %1 to %3 for the minimum, the maximum and
+// the default.
 struct NumberOption {
     const char* name;  // "max-rotations"
     const char* help;
