@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "jacobi_rot.h"
 
-#include <cerrno>
 #include <cmath>
 #include <fstream>
 #include <iomanip>
@@ -10,10 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "datafile.h"
+#include "input/datafile.h"
 #include "row_arrays.h"
-#include "svg.h"
-#include "translate.h"
+#include "shell/output_file.h"
+#include "svg/chart.h"
+#include "shell/translate.h"
 
 namespace {
 
@@ -216,11 +216,15 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     int n = 0;
     std::vector<double> values;
     std::string leftover;
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         n = in.readInt(_("the order n"), 2, maxOrder);
         values = in.readDoubles(static_cast<std::size_t>(n) * n, _("the n·n matrix"));
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
 
     // Both arrays exist before the result file is touched: running out of
     // memory leaves it as it was.
@@ -241,13 +245,9 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
     voice.line(leftover);
     RowArrays v(n);
 
-    if (checkChartPath(svgFile, voice) != 0) return 1;
-    errno = 0;
-    std::ofstream res(resPath, std::ios::out | std::ios::trunc);
-    if (!res) {
-        voice.cannotWrite(resPath, systemReason(errno, ""));
-        return 1;
-    }
+    if (checkWritable(svgFile, voice) != 0) return 1;
+    std::ofstream res;
+    if (!openOutput(res, resPath, voice)) return 1;
     if (!symmetric) {
         voice.aboutFile(_("the matrix is not symmetric; its upper triangle was used"));
     }
@@ -296,11 +296,7 @@ int jacobiRot(std::istream& data, const std::string& resPath, std::ostream& out,
 
     // Each line of res.dat was flushed as written: errno still holds the
     // reason of a failed write.
-    res.close();
-    if (!res) {
-        voice.cannotWrite(resPath, systemReason(errno, _("write error")));
-        return 1;
-    }
+    if (!closeOutput(res, resPath, voice, true)) return 1;
     if (svgFile.empty()) return 0;
     return writeChart(convergenceChart(file, deltas, tol, converged, maxRotations), svgFile, voice);
 }

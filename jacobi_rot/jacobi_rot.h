@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "voice.h"
+#include "shell/voice.h"
 
 // Diagonalises the symmetric n×n matrix a (n >= 2; rows a[0..n-1]) in
 // place and fills v (contents on entry ignored).  Only the diagonal and the

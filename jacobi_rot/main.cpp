@@ -1,11 +1,20 @@
 // SPDX-License-Identifier: MIT
 #include <iostream>
 
-#include "command_line.h"
+#include "shell/program_main.h"
 #include "jacobi_rot.h"
-#include "translate.h"
+#include "shell/translate.h"
 
 namespace {
+
+// --max-rotations N: the limit on the rotations.
+const NumberOption maxRotations = {
+    "max-rotations",
+    N_("  --max-rotations N\n"
+       "               stop after at most N rotations, %1 to %2 (default %3)"),
+    1,
+    1000000,
+    100};
 
 const ProgramInfo info = {
     "jacobi_rot",
@@ -18,12 +27,14 @@ const ProgramInfo info = {
     "res.dat",
     N_("the off-diagonal sum of squares after each rotation (log scale)"),
     17,
-    true};
+    &maxRotations,
+    N_("Exit status: 0 report written (without convergence too, with a note), 1 bad data\n"
+       "or a file that cannot be written, 2 wrong command line.")};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     return programMain(argc, argv, info, [](std::istream& data, const Voice& voice, const Options& options) {
-        return jacobiRot(data, info.written, std::cout, voice, options.svgFile, options.maxRotations);
+        return jacobiRot(data, info.written, std::cout, voice, options.svgFile, options.own);
     });
 }

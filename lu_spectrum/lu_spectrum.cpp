@@ -7,11 +7,12 @@
 #include <vector>
 
 #include <zelkor/cmat_zelkor>
-#include "datafile.h"
-#include "decompose.h"
+#include "input/datafile.h"
+#include "eigen/decompose.h"
 #include <zelkor/lu>
-#include "svg.h"
-#include "translate.h"
+#include "eigen/complex_plane.h"
+#include "shell/output_file.h"
+#include "shell/translate.h"
 #include <zelkor/vec_zelkor>
 
 using namespace ZELKOR;
@@ -71,16 +72,20 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
     int N = 0;
     std::vector<Real> values;
     std::string leftover;
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         N = in.readInt(_("the order N"), 1, maxOrder);
         values = in.readLongDoubles(static_cast<std::size_t>(N) * N, _("the N·N matrix"));
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
     Matrix<Real> A(N, N, 0);
     for (int i = 0; i < N; i++)
         for (int j = 0; j < N; j++) A[i][j] = values[static_cast<std::size_t>(i) * N + j];
     std::vector<Real>().swap(values);
-    if (checkChartPath(svgFile, voice) != 0) return 1;
+    if (checkWritable(svgFile, voice) != 0) return 1;
 
     // Each stage keeps its matrices of order N only while it needs them: at
     // most five at once (A, the LU factors, L, U and L·U).

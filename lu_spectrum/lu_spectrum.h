@@ -6,7 +6,7 @@
 
 #include <iosfwd>
 
-#include "voice.h"
+#include "shell/voice.h"
 
 // A whole run on the text of the voice's data file: the report goes to
 // out, messages to the voice and, when `progress` allows it (standard error

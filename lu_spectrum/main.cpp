@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <iostream>
 
-#include "command_line.h"
+#include "shell/program_main.h"
 #include "lu_spectrum.h"
-#include "translate.h"
+#include "shell/translate.h"
 
 namespace {
 
@@ -18,8 +18,7 @@ const ProgramInfo info = {
     "",
     "",
     N_("the eigenvalues in the complex plane"),
-    21,
-    false};
+    21};
 
 }  // namespace
 

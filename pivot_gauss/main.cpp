@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <iostream>
 
-#include "command_line.h"
+#include "shell/program_main.h"
 #include "pivot_gauss.h"
-#include "translate.h"
+#include "shell/translate.h"
 
 namespace {
 
@@ -17,8 +17,7 @@ const ProgramInfo info = {
     "",
     "",
     N_("the largest magnitude in the active submatrix after each step (log scale)"),
-    17,
-    false};
+    17};
 
 }  // namespace
 

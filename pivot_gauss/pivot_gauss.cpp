@@ -8,11 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "datafile.h"
+#include "input/datafile.h"
 #include <zelkor/norm_estimate>
 #include "row_arrays.h"
-#include "svg.h"
-#include "translate.h"
+#include "shell/output_file.h"
+#include "svg/chart.h"
+#include "shell/translate.h"
 
 namespace {
 
@@ -93,8 +94,9 @@ int conditionScale(int n, double** a) {
 // x·2^k in two exact steps (2^k alone may not be a double).
 double scaled(double x, double half1, double half2) { return x * half1 * half2; }
 
-// ‖2^k·A‖₁, the largest column sum of magnitudes.
-double norm1(int n, double** a, int k) {
+// ‖2^k·A‖₁ of the row arrays, the largest column sum of magnitudes of the
+// entries scaled by 2^k (the library's norm1 is ‖A‖₁ of a Matrix).
+double scaledNorm1(int n, double** a, int k) {
     const double h1 = std::ldexp(1.0, k / 2), h2 = std::ldexp(1.0, k - k / 2);
     std::vector<double> sums(n, 0);
     for (int i = 0; i < n; ++i)
@@ -206,15 +208,19 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     std::vector<double> values;
     std::string leftover;
     bool augmented = false;
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         n = in.readInt(_("the order n"), 1, maxOrder);
         std::size_t count = static_cast<std::size_t>(n) * n + n;
         AugmentedLayout layout(n);
         values = in.readDoubles(count, _("the n·n matrix and the n right-hand-side values"),
                                 [&](long line) { layout.number(line); });
         augmented = layout.found();
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
     voice.line(leftover);
     if (augmented)
         voice.aboutFile(
@@ -228,7 +234,7 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
         for (int j = 0; j < n; ++j) a.rows()[i][j] = values[static_cast<std::size_t>(i) * n + j];
     for (int i = 0; i < n; ++i) b[i] = values[static_cast<std::size_t>(n) * n + i];
     std::vector<double>().swap(values);
-    if (checkChartPath(svgFile, voice) != 0) return 1;
+    if (checkWritable(svgFile, voice) != 0) return 1;
 
     out << "Datos leidos" << std::endl;
     printMatrix(out, n, a.rows());
@@ -241,7 +247,7 @@ int pivotGauss(std::istream& data, std::ostream& out, const Voice& voice, const 
     // report's arithmetic: ‖A‖₁ (scaled) before the elimination, its pivot
     // rows.
     const int scale = conditionScale(n, a.rows());
-    const double normA = norm1(n, a.rows(), scale);
+    const double normA = scaledNorm1(n, a.rows(), scale);
     std::vector<int> pivots;
     pivots.reserve(n);
     int stop =

@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <vector>
 
-#include "voice.h"
+#include "shell/voice.h"
 
 // Reduces a (n×n, rows a[0..n-1]) and b in place to an upper-triangular
 // system, storing the multiplier of row j in column i at l[j][i] (rows of

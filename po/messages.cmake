@@ -5,7 +5,7 @@
 #                keeps one they no longer have, or when a .po leaves one
 #                untranslated or fuzzy.
 file(GLOB sources RELATIVE ${SOURCE_DIR}
-     ${SOURCE_DIR}/common/*.cpp ${SOURCE_DIR}/pivot_gauss/*.cpp ${SOURCE_DIR}/jacobi_rot/*.cpp
+     ${SOURCE_DIR}/common/*/*.cpp ${SOURCE_DIR}/pivot_gauss/*.cpp ${SOURCE_DIR}/jacobi_rot/*.cpp
      ${SOURCE_DIR}/lu_spectrum/*.cpp ${SOURCE_DIR}/polyroots/*.cpp)
 list(SORT sources)
 set(pot ${SOURCE_DIR}/po/zelkor.pot)

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include <iostream>
 
-#include "command_line.h"
+#include "shell/program_main.h"
 #include "polyroots.h"
-#include "translate.h"
+#include "shell/translate.h"
 
 namespace {
 
@@ -17,8 +17,7 @@ const ProgramInfo info = {
     "",
     "",
     N_("the roots in the complex plane with the unit circle"),
-    21,
-    false};
+    21};
 
 }  // namespace
 

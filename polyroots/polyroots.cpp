@@ -8,11 +8,12 @@
 #include <vector>
 
 #include <zelkor/cmat_zelkor>
-#include "datafile.h"
-#include "decompose.h"
+#include "input/datafile.h"
+#include "eigen/decompose.h"
 #include <zelkor/roots>
-#include "svg.h"
-#include "translate.h"
+#include "eigen/complex_plane.h"
+#include "shell/output_file.h"
+#include "shell/translate.h"
 
 using namespace ZELKOR;
 using std::endl;
@@ -54,7 +55,8 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
     Vector<Real> a;
     std::string leftover;
     const DecompositionWords words = decompositionWords();
-    auto read = [&](DataFile& in) {
+    try {
+        DataFile in(data, voice);
         N = in.readInt(_("the degree N"), 1, maxOrder);
         int count = in.readInt(_("the coefficient count"), INT_MIN, INT_MAX);
         if (count != N + 1) {
@@ -65,30 +67,31 @@ int polyroots(std::istream& data, std::ostream& out, const Voice& voice, const s
         if (coefficients[N] == 0) in.fail(_("the leading coefficient a[N] is zero"));
         a = Vector<Real>(N + 1, 0);
         for (int k = 0; k <= N; k++) a[k] = coefficients[k];
-    };
-    if (!readDataFile(data, voice, read, leftover)) return 1;
-    if (checkChartPath(svgFile, voice) != 0) return 1;
+        leftover = in.leftoverWarning();
+    } catch (const InputError& e) {
+        voice.line(e.what());
+        return 1;
+    }
+    if (checkWritable(svgFile, voice) != 0) return 1;
 
     // The roots as the eigenvalues alone of the companion matrix, balanced
     // when it is badly scaled or when the roots' backward error asks for it
     // (see templates/roots).
     PolynomialRoots<Real> roots;
-    auto find = [&](const EigenObserver& observer) {
+    {
+        DecompositionProgress shown(N, PlanePoints::Roots, voice, progress && N >= progressFrom);
         EigenOptions options;
-        options.observer = observer;
+        options.observer = shown.observer();
         roots = polynomialRoots(a, options);
-        std::string note;
-        if (roots.retried)
-            note = fill(_("the roots had a large backward error (about %1) without balancing, so the companion "
-                          "matrix was balanced before the eigenvalue iteration, which lowered it to about %2"),
-                        {twoDigits(roots.firstBackwardError), twoDigits(roots.backwardError)});
-        else if (roots.balanced)
-            note = words.balanced;
-        return DecompositionOutcome{roots.converged != 0, note};
-    };
-    if (!decomposeWith(N, PlanePoints::Roots, voice, progress && N >= progressFrom, leftover, words.diverged,
-                       find))
-        return 1;
+    }
+    std::string note;
+    if (roots.retried)
+        note = fill(_("the roots had a large backward error (about %1) without balancing, so the companion "
+                      "matrix was balanced before the eigenvalue iteration, which lowered it to about %2"),
+                    {twoDigits(roots.firstBackwardError), twoDigits(roots.backwardError)});
+    else if (roots.balanced)
+        note = words.balanced;
+    if (!decompositionSaid(roots.converged != 0, voice, leftover, words.diverged, note)) return 1;
     const Vector<Real>& re = roots.re;
     const Vector<Real>& im = roots.im;
 

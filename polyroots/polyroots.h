@@ -5,7 +5,7 @@
 
 #include <iosfwd>
 
-#include "voice.h"
+#include "shell/voice.h"
 
 #include <zelkor/vec_zelkor>
 

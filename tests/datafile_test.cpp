@@ -4,15 +4,19 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iostream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "datafile.h"
+#include "input/datafile.h"
+#include "shell/voice.h"
 #include "program_run.h"
 
 namespace {
+
+const Voice p("p", "f", std::cerr);
 
 // Long double compares on its 10 significant bytes.  The smallest normal
 // numbers of both types, and exact zeros, are read; below them (a
@@ -23,7 +27,7 @@ TEST(DataFile, ConversionsMatchFormattedExtraction) {
           "3.14159265358979323846264338327950288", "+7", ".5", "5.", "1.18973149535723176502e+4932",
           "123456789012345678901234567890", "1.7976931348623157e308", "1e5"}) {
         std::istringstream a(t), b(t), c(t), d(t);
-        DataFile f(a, "p", "f"), g(c, "p", "f");
+        DataFile f(a, p), g(c, p);
         long double mine = f.readLongDouble("x"), theirs;
         double theirsD;
         EXPECT_TRUE(b >> theirs) << t;
@@ -34,16 +38,16 @@ TEST(DataFile, ConversionsMatchFormattedExtraction) {
     }
     for (const char* t : {"1e-400", "2.2250738585072009e-308", "-4.9406564584124654e-324", "1e-320"}) {
         std::istringstream in(t);
-        EXPECT_THROW(DataFile(in, "p", "f").readDouble("x"), InputError) << t;
+        EXPECT_THROW(DataFile(in, p).readDouble("x"), InputError) << t;
     }
     // A byte-order mark at the start is skipped, even as a token of its own.
     std::istringstream in("\xEF\xBB\xBF 3\r\n\t1 2\v\f3 trailing words 4 5 1e");
-    DataFile f(in, "p", "f");
+    DataFile f(in, p);
     EXPECT_EQ(f.readInt("n", 1, 10), 3);
     EXPECT_EQ(f.readDoubles(3, "v"), (std::vector<double>{1, 2, 3}));
     EXPECT_EQ(f.leftoverWarning(), "p: f: 2 numbers after the data were not read; is the order right?");
     std::istringstream one("1 2 3");
-    DataFile g(one, "p", "f");
+    DataFile g(one, p);
     g.readDoubles(2, "v");
     EXPECT_EQ(g.leftoverWarning(), "p: f: 1 number after the data was not read; is the order right?");
 }
@@ -51,6 +55,7 @@ TEST(DataFile, ConversionsMatchFormattedExtraction) {
 // An order in 1 … 100, then three numbers: the whole message of each problem.
 // (What the programs ask beyond this is in messages_test.)
 TEST(DataFile, ProblemsNameLineAndToken) {
+    const Voice voice("prog", "data.dat", std::cerr);
     const std::string at = "prog: data.dat line ";
     const std::string utf16 = "prog: data.dat: the file is UTF-16 text; save it as UTF-8 or as plain text";
     const std::pair<std::string, std::string> cases[] = {
@@ -103,7 +108,7 @@ TEST(DataFile, ProblemsNameLineAndToken) {
     };
     for (const auto& c : cases) {
         std::istringstream in(c.first);
-        DataFile f(in, "prog", "data.dat");
+        DataFile f(in, voice);
         try {
             f.readInt("the order N", 1, 100);
             f.readLongDoubles(3, "the matrix");

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "command_line.h"
+#include "shell/command_line.h"
 
 #include <getopt.h>
 #include <unistd.h>
@@ -10,22 +10,21 @@
 #include <string>
 #include <vector>
 
-#include <zelkor/threads>
-
-#include "datafile.h"
-#include "translate.h"
-#include "voice.h"
+#include "shell/output_file.h"
+#include "shell/translate.h"
 
 namespace {
 
-// The values a number option takes: --digits ('d') and --max-rotations ('r').
+// The values a number option takes: --digits ('d') and the program's own
+// ('r').
 struct Range {
-    const char* option;
+    std::string option;
     int minimum, maximum;
 };
 
 Range rangeOf(int c, const ProgramInfo& p) {
-    return c == 'd' ? Range{"--digits", 1, p.maxDigits} : Range{"--max-rotations", 1, 1000000};
+    return c == 'd' ? Range{"--digits", 1, p.maxDigits}
+                    : Range{std::string("--") + p.option->name, p.option->minimum, p.option->maximum};
 }
 
 void printHelp(const ProgramInfo& p, std::ostream& out) {
@@ -40,7 +39,7 @@ void printHelp(const ProgramInfo& p, std::ostream& out) {
              "error, and the picture to the file of --svg.")
         << "\n";
     if (*p.writes) out << tr(p.writes) << "\n";
-    const Range digits = rangeOf('d', p), rotations = rangeOf('r', p);
+    const Range digits = rangeOf('d', p);
     out << "\n"
         << _("Options:") << "\n"
         << fill(_("  --svg FILE   after the report, write to FILE an SVG picture of\n"
@@ -55,19 +54,16 @@ void printHelp(const ProgramInfo& p, std::ostream& out) {
                 {std::to_string(digits.minimum), std::to_string(digits.maximum),
                  std::to_string(Options().digits)})
         << "\n";
-    if (p.rotations) {
-        out << fill(_("  --max-rotations N\n"
-                      "               stop after at most N rotations, %1 to %2 (default %3)"),
-                    {std::to_string(rotations.minimum), std::to_string(rotations.maximum),
-                     std::to_string(Options().maxRotations)})
+    if (p.option) {
+        out << fill(tr(p.option->help), {std::to_string(p.option->minimum), std::to_string(p.option->maximum),
+                                         std::to_string(p.option->initial)})
             << "\n";
     }
     out << _("  -h, --help   show this help and exit") << "\n"
         << _("  --version    show the version and exit") << "\n"
         << _("  --           end of the options (for a DATA_FILE that starts with '-')") << "\n\n"
-        << (p.rotations
-                ? _("Exit status: 0 report written (without convergence too, with a note), 1 bad data\n"
-                    "or a file that cannot be written, 2 wrong command line.")
+        << (p.exitStatus
+                ? tr(p.exitStatus)
                 : _("Exit status: 0 report written, 1 bad data or no convergence, 2 wrong command line."))
         << "\n";
 }
@@ -88,9 +84,10 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
                                        {"version", no_argument, nullptr, 'V'},
                                        {"svg", required_argument, nullptr, 's'},
                                        {"digits", required_argument, nullptr, 'd'}};
-    if (info.rotations) longOptions.push_back({"max-rotations", required_argument, nullptr, 'r'});
+    if (info.option) longOptions.push_back({info.option->name, required_argument, nullptr, 'r'});
     longOptions.push_back({nullptr, 0, nullptr, 0});
     CommandLine result;
+    if (info.option) result.options.own = info.option->initial;
     auto usageError = [&](const std::string& problem) {
         err << prefix(info.name) << fill(_("%1; try '%2 --help'"), {problem, info.name}) << std::endl;
         result.status = 2;
@@ -128,7 +125,7 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
                 if ((result.options.digits = number(c, optarg)) < 0) return result;
                 break;
             case 'r':
-                if ((result.options.maxRotations = number(c, optarg)) < 0) return result;
+                if ((result.options.own = number(c, optarg)) < 0) return result;
                 break;
             case ':':
                 if (optopt == 's')
@@ -159,17 +156,4 @@ CommandLine parseCommandLine(int argc, char** argv, const ProgramInfo& info, std
     result.options.progress = isatty(STDERR_FILENO) == 1;
     result.run = true;
     return result;
-}
-
-int programMain(int argc, char** argv, const ProgramInfo& info,
-                const std::function<int(std::istream&, const Voice&, const Options&)>& run) {
-    startTranslation();
-    ZELKOR::useMachineGovernor();
-    CommandLine line = parseCommandLine(argc, argv, info, std::cout, std::cerr);
-    if (!line.run) return line.status;
-    const Options& options = line.options;
-    const Voice voice(info.name, options.dataFile, std::cerr);
-    std::cout.precision(options.digits);  // every number of the report (6: the stream's default)
-    return runOnDataFile(voice, info.layout,
-                         [&](std::istream& data) { return run(data, voice, options); });
 }

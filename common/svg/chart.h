@@ -7,9 +7,9 @@
 // positive on a logarithmic axis) are clamped to the bottom edge if zero or
 // negative, and left out if not finite.
 //
-// Every word is given already translated (translate.h).  The title names
-// the data file by its base name, shortened in the middle ("…") when the
-// title would not fit the picture's width.  Markers shrink with their
+// Every word is given already translated.  The title names a file by its
+// base name, shortened in the middle ("…") when the title would not fit
+// the picture's width.  Markers shrink with their
 // number (a radius from 4.5 picture units for 16 points or fewer down to
 // 1.5 from 144 on), outlined in white; one centred on a horizontal line is
 // at least 1.5 times the line's width in radius, over a white rim as wide
@@ -24,16 +24,12 @@
 // and other label; otherwise the label is the marker's tooltip (title).
 // The legend is a group of class "legend", one group of class
 // "legend-entry" per entry with its kind in data-kind.
-#ifndef ZELKOR_SVG_H
-#define ZELKOR_SVG_H
+#ifndef ZELKOR_SVG_CHART_H
+#define ZELKOR_SVG_CHART_H
 
 #include <iosfwd>
 #include <string>
 #include <vector>
-
-#include "translate.h"
-
-class Voice;
 
 struct Axis {
     std::string label;
@@ -115,30 +111,5 @@ private:
     std::vector<LegendEntry> legend_;
     std::string mergedLegend_;
 };
-
-// What the points of a complex-plane picture are, for its legend.
-enum class PlanePoints { Eigenvalues, Roots };
-
-// The values re[k] + i·im[k] in the complex plane, one scale on both axes,
-// the real axis drawn; real ones in one colour, each conjugate pair in
-// another, joined by a dashed line (up to 24 pairs); coinciding values
-// drawn once with their number.  A pair whose two values fall on one
-// marker is on the real axis on the picture: it is drawn and counted as
-// two real values.  unitCircle adds |z| = 1.  The legend counts each kind.
-SvgChart complexPlaneChart(const std::string& titlePattern, const std::string& dataFile,
-                           const std::vector<double>& re, const std::vector<double>& im, PlanePoints what,
-                           bool unitCircle);
-
-// Empty when a file may be created or replaced at `path`, otherwise the
-// reason (the system's message).  Creates nothing.
-std::string unwritableReason(const std::string& path);
-
-// Writes the chart to `path`; on failure the voice says "cannot write
-// <path>[: reason]".  Returns the exit status, 0 or 1.
-int writeChart(const SvgChart& chart, const std::string& path, const Voice& voice);
-
-// The check before a report: 0 when `path` is empty or writable, otherwise
-// 1 after the same line.
-int checkChartPath(const std::string& path, const Voice& voice);
 
 #endif

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "translate.h"
+#include "shell/translate.h"
 
 #include <libintl.h>
 #include <unistd.h>

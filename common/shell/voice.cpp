@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "voice.h"
+#include "shell/voice.h"
 
 #include <cstring>
 #include <iomanip>
@@ -7,7 +7,7 @@
 #include <sstream>
 #include <utility>
 
-#include "translate.h"
+#include "shell/translate.h"
 
 std::string prefix(const std::string& program) { return program + ": "; }
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "progress.h"
+#include "shell/progress.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>
@@ -7,8 +7,8 @@
 #include <ostream>
 #include <utility>
 
-#include "translate.h"
-#include "voice.h"
+#include "shell/translate.h"
+#include "shell/voice.h"
 
 namespace {
 

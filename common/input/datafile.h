@@ -11,7 +11,8 @@
 //     "<program>: <file> line <k>: <problem>"
 // A token's problem says what the token suggests: a character outside
 // ASCII, a decimal comma ("the decimal separator is a point, as in
-// "1.5""), commas between numbers.  Messages go through translate.h.
+// "1.5""), commas between numbers (input/tokens.h).  Messages go through
+// shell/translate.h.
 // Nothing is allocated in proportion to a number read from the file: a
 // count only limits how far the reading goes.
 #ifndef ZELKOR_DATAFILE_H
@@ -33,7 +34,8 @@ public:
 
 class DataFile {
 public:
-    DataFile(std::istream& in, std::string program, std::string file);
+    // Messages name the voice's program and data file.
+    DataFile(std::istream& in, const Voice& voice);
 
     // A whole number in minimum ... maximum; `what` names it in messages
     // ("the order N", translated by the caller: _("the order N")).
@@ -64,8 +66,6 @@ private:
     bool next(std::string& token);  // false at the end of the file
     void count(int c);              // line ends among the characters read
     [[noreturn]] void failAtToken(const std::string& problem) const;
-    std::string withHint(const std::string& problem, const std::string& token, bool decimal) const;
-    std::string quoted(const std::string& token) const;
     template <class T>
     T number(T (*convert)(const char*, char**)) const;
     template <class T>
@@ -75,8 +75,7 @@ private:
                             const std::function<void(long)>& onLine);
 
     std::istream& in_;
-    std::string program_;
-    std::string file_;
+    const Voice& voice_;
     std::string token_;     // the last token read
     long line_ = 1;         // line of the next character
     long tokenLine_ = 1;    // line of the last token
@@ -84,41 +83,8 @@ private:
     bool atStart_ = true;   // no token read yet (a byte-order mark may come)
 };
 
-// The opening of a program's run: `read` takes the data from the file,
-// through a DataFile that names the voice's program and file, then the
-// rest is looked through for numbers left over.  False after the voice has
-// said the line of an InputError; otherwise `leftover` holds the left-over
-// warning ("" when there is none), for the program to say once its data
-// are known to be good.
-bool readDataFile(std::istream& data, const Voice& voice, const std::function<void(DataFile&)>& read,
-                  std::string& leftover);
-
-// True when the paths `a` and `b` name one file: the same device and inode
-// when both exist; when neither does, the same name in the same folder
-// once the folders and a dangling symbolic link are resolved (what writing
-// to them would create).  Programs refuse an output that is their input.
-bool sameFile(const std::string& a, const std::string& b);
-
-// Largest order whose n·n elements a Matrix (int element count) can index.
+// The largest order a program reads: the n·n elements of a Matrix, which
+// counts them in int, and of the programs' row arrays stay indexable.
 constexpr int maxOrder = 46340;
-
-// True when everything written to standard output reached it; otherwise
-// the voice says "cannot write the report to standard output: <reason>".
-bool reportWritten(const Voice& voice);
-
-// Opens the voice's file (a path, relative to the current folder unless
-// absolute), runs `run` on it and returns its exit status.  A missing file
-// gets "<program>: cannot open <file> in the current folder (expected:
-// <expected>)", without "in the current folder" when the name holds a '/',
-// and "; found <similar>: rename it?" when the folder where it was looked
-// for holds a regular file of a similar name (other case, an added
-// extension, another extension: "gausslu.dat.txt"; the first in byte
-// order; at most 10000 entries are looked at); `expected` is looked up
-// with tr();
-// one that exists but cannot be read "<program>: cannot read <file>:
-// <reason>" (a folder: "Is a directory"); exhausted memory and a report
-// that could not be written completely get one line as well.  Status 1 for
-// all of them.
-int runOnDataFile(const Voice& voice, const char* expected, const std::function<int(std::istream&)>& run);
 
 #endif
