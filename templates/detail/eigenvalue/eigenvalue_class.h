@@ -326,8 +326,8 @@ private:
             converged_ = 0;
             return;
         }
-        if (!detail::schurIteration(eps, detail::maxIterations(n_), hess_, V_, realPart_, imagPart_,
-                                    reflectors_, applied_, observer_, vectors_)) {
+        const detail::SchurWork<T> work{hess_, V_, realPart_, imagPart_, reflectors_, applied_, vectors_};
+        if (!detail::schurIteration(work, eps, detail::maxIterations(n_), observer_)) {
             converged_ = 0;
             return;
         }
