@@ -195,6 +195,15 @@ public:
     // back: A·V = V·D holds for A as given).
     int isBalanced() const { return balanced_; }
 
+    // The results as values, or into the caller's out by assignment.
+    Vector<T> getRealEigenvalues() const { return realPart_; }
+    Vector<T> getImagEigenvalues() const { return imagPart_; }
+    Matrix<T> getV() const { return V_; }
+    Matrix<T> getD() const {
+        Matrix<T> D;
+        getD(D);
+        return D;
+    }
     void getRealEigenvalues(Vector<T>& out) const { out = realPart_; }
     void getImagEigenvalues(Vector<T>& out) const { out = imagPart_; }
     void getV(Matrix<T>& out) const { out = V_; }
