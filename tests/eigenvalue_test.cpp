@@ -180,9 +180,8 @@ TEST(Eigen, DivisionAndHypotByHand) {
         {1, 2, 3, 4, {0.44L, 0.08L}},  // (11 + 2i)/25
     };
     for (const Div& d : divs) {
-        Real re, im;
-        ZELKOR::cdiv(d.xr, d.xi, d.yr, d.yi, re, im);
-        EXPECT_EQ(Cplx(re, im), d.want);
+        const auto q = ZELKOR::detail::Complex<Real>{d.xr, d.xi} / ZELKOR::detail::Complex<Real>{d.yr, d.yi};
+        EXPECT_EQ(Cplx(q.re, q.im), d.want);
     }
 
     struct Hyp {

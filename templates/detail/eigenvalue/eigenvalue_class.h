@@ -27,7 +27,7 @@
 // isBalanced() are then the same bits as with the vectors; getV and getD
 // are not to be used (getV gives an empty matrix).
 //
-// A badly scaled nonsymmetric A (see isBadlyScaled) is balanced first,
+// A badly scaled nonsymmetric A (see detail::isBadlyScaled) is balanced first,
 // by default: without it the iteration's accuracy is relative to A's
 // largest entries and small eigenvalues are lost.  The constructor's second
 // argument asks for balancing always or never; isBalanced() tells whether
@@ -304,8 +304,8 @@ private:
         for (int j = 0; j < n_; j++)
             for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
         if (balancing != Balancing::never) {
-            balanceInPlace(hess_, scale_);
-            balanced_ = balancing == Balancing::always || isBadlyScaled(A, hess_);
+            detail::balanceInPlace(hess_, scale_);
+            balanced_ = balancing == Balancing::always || detail::isBadlyScaled(A, hess_);
             if (!balanced_)
                 for (int j = 0; j < n_; j++)
                     for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
