@@ -118,15 +118,17 @@ void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, 
                 if (detRe == T(0) && detIm == T(0))
                     detRe =
                         (eps * hNorm) * (std::abs(w) + std::abs(q) + std::abs(x) + std::abs(y) + std::abs(z));
-                const Complex<T> h = Complex<T>{x * r - z * sumRe + q * sumIm, x * s - z * sumIm - q * sumRe} /
-                                     Complex<T>{detRe, detIm};
+                const Complex<T> h =
+                    Complex<T>{x * r - z * sumRe + q * sumIm, x * s - z * sumIm - q * sumRe} /
+                    Complex<T>{detRe, detIm};
                 H[i][n - 1] = h.re;
                 H[i][n] = h.im;
                 if (std::abs(x) > (std::abs(z) + std::abs(q))) {
                     H[i + 1][n - 1] = (-sumRe - w * H[i][n - 1] + q * H[i][n]) / x;
                     H[i + 1][n] = (-sumIm - w * H[i][n] - q * H[i][n - 1]) / x;
                 } else {
-                    const Complex<T> h1 = Complex<T>{-r - y * H[i][n - 1], -s - y * H[i][n]} / Complex<T>{z, q};
+                    const Complex<T> h1 =
+                        Complex<T>{-r - y * H[i][n - 1], -s - y * H[i][n]} / Complex<T>{z, q};
                     H[i + 1][n - 1] = h1.re;
                     H[i + 1][n] = h1.im;
                 }
