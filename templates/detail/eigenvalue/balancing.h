@@ -86,19 +86,19 @@ T offDiagonalNorm(const Matrix<T>& A) {
     return s;
 }
 
-// A is badly scaled when balancing shrinks its off-diagonal 1-norm (B
-// is A balanced) by more than 2²⁰.  Diagonal similarities leave the
+// A is badly scaled when balancing shrinks its off-diagonal 1-norm to
+// balancedNorm (that of A balanced) by more than a factor of 2²⁰.  Diagonal similarities leave the
 // diagonal alone, so the off-diagonal norm is the part of A's size that
 // is owed to scaling, and the QR iteration's rounding and negligibility
-// test are relative to that size: on A, eigenvalues of the size of B's
-// entries lose about log₂(ratio) of the 52 bits the iteration resolves.
+// test are relative to that size: on A, eigenvalues of the size of the
+// balanced matrix's entries lose about log₂(ratio) of the 52 bits the iteration resolves.
 // Below 2²⁰ at least 32 bits (9 digits) stay, more than the 6 the
 // programs print; so ordinary input keeps the unbalanced iteration and
 // its results exactly.  (The ratios of sample inputs: docs/benchmarks.md.)
 template <class T>
-int isBadlyScaled(const Matrix<T>& A, const Matrix<T>& B) {
+int isBadlyScaled(const Matrix<T>& A, const T balancedNorm) {
     const T before = offDiagonalNorm(A);
-    return std::isfinite(before) && before > std::ldexp(offDiagonalNorm(B), 20);
+    return std::isfinite(before) && before > std::ldexp(balancedNorm, 20);
 }
 
 }  // namespace detail

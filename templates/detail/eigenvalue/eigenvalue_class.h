@@ -305,7 +305,8 @@ private:
             for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
         if (balancing != Balancing::never) {
             detail::balanceInPlace(hess_, scale_);
-            balanced_ = balancing == Balancing::always || detail::isBadlyScaled(A, hess_);
+            balanced_ =
+                balancing == Balancing::always || detail::isBadlyScaled(A, detail::offDiagonalNorm(hess_));
             if (!balanced_)
                 for (int j = 0; j < n_; j++)
                     for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
