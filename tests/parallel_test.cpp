@@ -120,8 +120,8 @@ TEST(Parallel, PipelinedSweepStopsWhereTheSerialSweepStops) {
             Matrix<Real> v = randomMatrix(n, g);
             Vector<Real> steps(5 * n, 0);
             Vector<int> applied(n, 0);
-            const int end = ZELKOR::detail::sweepAndUpdate<Real>(threads, 0, 0, n - 1, false, 0.6L, 0.8L, 0,
-                                                                 1, h, v, steps, applied, n, n);
+            const int end = ZELKOR::detail::sweepAndUpdate<Real>(
+                threads, {0, 0, n - 1, n, n}, {0.6L, 0.8L, 0, 1, false}, {h, v, steps, applied});
             EXPECT_EQ(end, m) << threads << " threads";
             hv.insert(hv.end(), {h, v});
         }

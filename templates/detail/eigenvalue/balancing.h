@@ -17,6 +17,8 @@
 
 namespace ZELKOR {
 
+namespace detail {
+
 // Balancing: B = D⁻¹·A·D with D = diag(2^k[0], ..., 2^k[n−1]), the powers
 // of two chosen so that row i and column i of B have off-diagonal 1-norms
 // within a factor of about 2 of each other.  Each sweep takes i = 0 ... n−1
@@ -73,14 +75,6 @@ void balanceInPlace(Matrix<T>& B, Vector<int>& k) {
     }
 }
 
-// A balanced as balanceInPlace does it, into a new matrix; k as there.
-template <class T>
-Matrix<T> balance(const Matrix<T>& A, Vector<int>& k) {
-    Matrix<T> B = A;
-    balanceInPlace(B, k);
-    return B;
-}
-
 // Σ|A[i][j]| over i ≠ j: the part of A's size that a diagonal similarity
 // can change.
 template <class T>
@@ -92,24 +86,35 @@ T offDiagonalNorm(const Matrix<T>& A) {
     return s;
 }
 
-// When the nonsymmetric path balances A: never (the iteration on A as
-// given), always, or only when A is badly scaled.
-enum class Balancing { never, always, whenBadlyScaled };
-
-// A is badly scaled when balancing shrinks its off-diagonal 1-norm (B
-// is A balanced) by more than 2²⁰.  Diagonal similarities leave the
+// A is badly scaled when balancing shrinks its off-diagonal 1-norm to
+// balancedNorm (that of A balanced) by more than a factor of 2²⁰.  Diagonal similarities leave the
 // diagonal alone, so the off-diagonal norm is the part of A's size that
 // is owed to scaling, and the QR iteration's rounding and negligibility
-// test are relative to that size: on A, eigenvalues of the size of B's
-// entries lose about log₂(ratio) of the 52 bits the iteration resolves.
+// test are relative to that size: on A, eigenvalues of the size of the
+// balanced matrix's entries lose about log₂(ratio) of the 52 bits the iteration resolves.
 // Below 2²⁰ at least 32 bits (9 digits) stay, more than the 6 the
 // programs print; so ordinary input keeps the unbalanced iteration and
 // its results exactly.  (The ratios of sample inputs: docs/benchmarks.md.)
 template <class T>
-int isBadlyScaled(const Matrix<T>& A, const Matrix<T>& B) {
+int isBadlyScaled(const Matrix<T>& A, const T balancedNorm) {
     const T before = offDiagonalNorm(A);
-    return std::isfinite(before) && before > std::ldexp(offDiagonalNorm(B), 20);
+    return std::isfinite(before) && before > std::ldexp(balancedNorm, 20);
 }
+
+}  // namespace detail
+
+// A balanced as detail::balanceInPlace does it, into a new matrix; k as
+// there.
+template <class T>
+Matrix<T> balance(const Matrix<T>& A, Vector<int>& k) {
+    Matrix<T> B = A;
+    detail::balanceInPlace(B, k);
+    return B;
+}
+
+// When the nonsymmetric path balances A: never (the iteration on A as
+// given), always, or only when A is badly scaled.
+enum class Balancing { never, always, whenBadlyScaled };
 
 }  // namespace ZELKOR
 

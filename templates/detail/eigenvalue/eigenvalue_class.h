@@ -27,7 +27,7 @@
 // isBalanced() are then the same bits as with the vectors; getV and getD
 // are not to be used (getV gives an empty matrix).
 //
-// A badly scaled nonsymmetric A (see isBadlyScaled) is balanced first,
+// A badly scaled nonsymmetric A (see detail::isBadlyScaled) is balanced first,
 // by default: without it the iteration's accuracy is relative to A's
 // largest entries and small eigenvalues are lost.  The constructor's second
 // argument asks for balancing always or never; isBalanced() tells whether
@@ -195,6 +195,15 @@ public:
     // back: A·V = V·D holds for A as given).
     int isBalanced() const { return balanced_; }
 
+    // The results as values, or into the caller's out by assignment.
+    Vector<T> getRealEigenvalues() const { return realPart_; }
+    Vector<T> getImagEigenvalues() const { return imagPart_; }
+    Matrix<T> getV() const { return V_; }
+    Matrix<T> getD() const {
+        Matrix<T> D;
+        getD(D);
+        return D;
+    }
     void getRealEigenvalues(Vector<T>& out) const { out = realPart_; }
     void getImagEigenvalues(Vector<T>& out) const { out = imagPart_; }
     void getV(Matrix<T>& out) const { out = V_; }
@@ -295,8 +304,9 @@ private:
         for (int j = 0; j < n_; j++)
             for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
         if (balancing != Balancing::never) {
-            balanceInPlace(hess_, scale_);
-            balanced_ = balancing == Balancing::always || isBadlyScaled(A, hess_);
+            detail::balanceInPlace(hess_, scale_);
+            balanced_ =
+                balancing == Balancing::always || detail::isBadlyScaled(A, detail::offDiagonalNorm(hess_));
             if (!balanced_)
                 for (int j = 0; j < n_; j++)
                     for (int i = 0; i < n_; i++) hess_[i][j] = A[i][j];
@@ -326,8 +336,8 @@ private:
             converged_ = 0;
             return;
         }
-        if (!detail::schurIteration(eps, detail::maxIterations(n_), hess_, V_, realPart_, imagPart_,
-                                    reflectors_, applied_, observer_, vectors_)) {
+        const detail::SchurWork<T> work{hess_, V_, realPart_, imagPart_, reflectors_, applied_, vectors_};
+        if (!detail::schurIteration(work, eps, detail::maxIterations(n_), observer_)) {
             converged_ = 0;
             return;
         }

@@ -86,7 +86,9 @@ void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, 
         H[n - 1][n - 1] = q / S[n][n - 1];
         H[n - 1][n] = -(S[n][n] - p) / S[n][n - 1];
     } else {
-        ZELKOR::cdiv(T(0), -S[n - 1][n], S[n - 1][n - 1] - p, q, H[n - 1][n - 1], H[n - 1][n]);
+        const Complex<T> h = Complex<T>{T(0), -S[n - 1][n]} / Complex<T>{S[n - 1][n - 1] - p, q};
+        H[n - 1][n - 1] = h.re;
+        H[n - 1][n] = h.im;
     }
     H[n][n - 1] = 0;
     H[n][n] = 1;
@@ -105,7 +107,9 @@ void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, 
         } else {
             l = i;
             if (e[i] == T(0)) {
-                ZELKOR::cdiv(-sumRe, -sumIm, w, q, H[i][n - 1], H[i][n]);
+                const Complex<T> h = Complex<T>{-sumRe, -sumIm} / Complex<T>{w, q};
+                H[i][n - 1] = h.re;
+                H[i][n] = h.im;
             } else {
                 x = S[i][i + 1];
                 y = S[i + 1][i];
@@ -114,13 +118,19 @@ void complexVector(const int n, const T eps, const T hNorm, const Matrix<T>& S, 
                 if (detRe == T(0) && detIm == T(0))
                     detRe =
                         (eps * hNorm) * (std::abs(w) + std::abs(q) + std::abs(x) + std::abs(y) + std::abs(z));
-                ZELKOR::cdiv(x * r - z * sumRe + q * sumIm, x * s - z * sumIm - q * sumRe, detRe, detIm,
-                             H[i][n - 1], H[i][n]);
+                const Complex<T> h =
+                    Complex<T>{x * r - z * sumRe + q * sumIm, x * s - z * sumIm - q * sumRe} /
+                    Complex<T>{detRe, detIm};
+                H[i][n - 1] = h.re;
+                H[i][n] = h.im;
                 if (std::abs(x) > (std::abs(z) + std::abs(q))) {
                     H[i + 1][n - 1] = (-sumRe - w * H[i][n - 1] + q * H[i][n]) / x;
                     H[i + 1][n] = (-sumIm - w * H[i][n] - q * H[i][n - 1]) / x;
                 } else {
-                    ZELKOR::cdiv(-r - y * H[i][n - 1], -s - y * H[i][n], z, q, H[i + 1][n - 1], H[i + 1][n]);
+                    const Complex<T> h1 =
+                        Complex<T>{-r - y * H[i][n - 1], -s - y * H[i][n]} / Complex<T>{z, q};
+                    H[i + 1][n - 1] = h1.re;
+                    H[i + 1][n] = h1.im;
                 }
             }
             // Overflow control

@@ -75,14 +75,13 @@ void rowUpdate(int k, bool threeRows, int j0, int j1, Matrix<T>& H, const Vector
     }
 }
 
-// The row updates of steps kFrom ... kTo − 1 of a pass ending at row
-// `last` (those with applied[k]) on columns j0 ... j1 − 1 of H, in
-// increasing k.
+// The row updates of steps k0 ... k1 − 1 of a pass ending at row `last`
+// (those with applied[k]) on columns j0 ... j1 − 1 of H, in increasing k.
 template <class T>
-void rowUpdates(int kFrom, int kTo, int last, int j0, int j1, Matrix<T>& H, const Vector<T>& steps,
+void rowUpdates(int k0, int k1, int last, int j0, int j1, Matrix<T>& H, const Vector<T>& steps,
                 const Vector<int>& applied) {
     if (j0 >= j1) return;
-    for (int k = kFrom; k < kTo; k++)
+    for (int k = k0; k < k1; k++)
         if (applied[k]) rowUpdate(k, k != last - 1, j0, j1, H, steps);
 }
 

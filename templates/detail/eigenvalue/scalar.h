@@ -1,7 +1,7 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
 // Scalar helpers of the eigen-decomposition: hypot, a length without
-// spurious overflow, and cdiv, the complex division of the eigenvector
+// spurious overflow, and the complex division of the eigenvector
 // back-substitution.  Neither checks its arguments for being finite: they
 // give what the formulas give.
 #ifndef ZELKOR_DETAIL_EIGENVALUE_SCALAR_H
@@ -28,27 +28,38 @@ T hypot(const T& a, const T& b) {
     return std::abs(b) * std::sqrt(q * q + 1);
 }
 
-// (xr + i·xi) / (yr + i·yi) into re, im, dividing by the larger
-// component of the divisor.  The quotient goes to the caller's own
-// variables: eigenvectors are computed by several threads at once.  A zero
-// divisor gives what the division by zero gives.
+namespace detail {
+
+// A complex number as the eigenvector back-substitution forms it.
 template <class T>
-void cdiv(T xr, T xi, T yr, T yi, T& re, T& im) {
+struct Complex {
+    T re;
+    T im;
+};
+
+// The complex division x / y, dividing by the larger component of the
+// divisor.  The quotient is a value: eigenvectors are computed by several
+// threads at once.  A zero divisor gives what the division by zero gives.
+template <class T>
+Complex<T> operator/(const Complex<T>& x, const Complex<T>& y) {
     T ratio;
     T den;
-    if (std::abs(yr) > std::abs(yi)) {
-        ratio = yi / yr;
-        den = yr + ratio * yi;
-        re = (xr + ratio * xi) / den;
-        im = (xi - ratio * xr) / den;
+    Complex<T> quotient;
+    if (std::abs(y.re) > std::abs(y.im)) {
+        ratio = y.im / y.re;
+        den = y.re + ratio * y.im;
+        quotient.re = (x.re + ratio * x.im) / den;
+        quotient.im = (x.im - ratio * x.re) / den;
     } else {
-        ratio = yr / yi;
-        den = yi + ratio * yr;
-        re = (ratio * xr + xi) / den;
-        im = (ratio * xi - xr) / den;
+        ratio = y.re / y.im;
+        den = y.im + ratio * y.re;
+        quotient.re = (ratio * x.re + x.im) / den;
+        quotient.im = (ratio * x.im - x.re) / den;
     }
+    return quotient;
 }
 
+}  // namespace detail
 }  // namespace ZELKOR
 
 #endif

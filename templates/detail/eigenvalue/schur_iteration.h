@@ -29,6 +29,29 @@
 namespace ZELKOR {
 namespace detail {
 
+// The Schur iteration's buffers (sizes: see the top of this file), the
+// eigenvalues' real parts d and imaginary parts e, and `vectors`.
+template <class T>
+struct SchurWork {
+    Matrix<T>& H;
+    Matrix<T>& V;
+    Vector<T>& d;
+    Vector<T>& e;
+    Vector<T>& steps;
+    Vector<int>& applied;
+    bool vectors;
+    PassBuffers<T> passBuffers() const { return PassBuffers<T>{H, V, steps, applied}; }
+};
+
+// What the iteration carries from pass to pass: the passes spent on the
+// block at the bottom, and the sum of the exceptional shifts taken off H's
+// diagonal so far (added back to each eigenvalue as it deflates).
+template <class T>
+struct ShiftState {
+    int passes;
+    T shiftSum;
+};
+
 // The first row of the unreduced block that ends at row `last`: the
 // search goes up from `last` to the first negligible subdiagonal entry,
 // one below eps times its two diagonal neighbours.  When both are
@@ -56,8 +79,11 @@ int blockStartOf(int last, const T eps, const Matrix<T>& H) {
 // complex pair, +μ first (the block stays); the eigenvalues into d, e.
 // Without `vectors` a real pair is not rotated (nothing reads it again).
 template <class T>
-void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matrix<T>& V, Vector<T>& d,
-                 Vector<T>& e, bool vectors = true) {
+void deflatePair(const int a, const int b, const T shiftSum, const SchurWork<T>& work) {
+    Matrix<T>& H = work.H;
+    Matrix<T>& V = work.V;
+    Vector<T>& d = work.d;
+    Vector<T>& e = work.e;
     const int nn = H.num_cols();
     const int low = 0;
     const int high = nn - 1;
@@ -81,7 +107,7 @@ void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matri
         if (z != T(0)) d[b] = x - w / z;
         e[a] = 0;
         e[b] = 0;
-        if (!vectors) return;
+        if (!work.vectors) return;
         x = H[b][a];
         s = std::abs(x) + std::abs(z);
         p = x / s;
@@ -114,15 +140,16 @@ void deflatePair(const int a, const int b, const T shiftSum, Matrix<T>& H, Matri
 
 // One pass of the double-shift QR iteration on the unreduced block
 // blockStart ... last (at least 3 rows), with the exceptional shifts at
-// passes 10 and 30; its transformations applied to H and V, steps and
-// applied its work space.  false when the iteration gives up: after
-// maxPasses passes on this block, or once H[last][last − 1] is NaN.
+// passes 10 and 30, counted in state.passes; its transformations applied
+// to H and V, steps and applied its work space.  false when the iteration
+// gives up: after maxPasses passes on this block, or once
+// H[last][last − 1] is NaN.
 template <class T>
-bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftSum, const T eps,
-                 const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied,
-                 bool vectors = true) {
+bool francisPass(const int blockStart, const int last, ShiftState<T>& state, const T eps, const int maxPasses,
+                 const SchurWork<T>& work) {
+    Matrix<T>& H = work.H;
     const int nn = H.num_cols();
-    const int columns = vectors ? nn : last + 1;  // of H, updated by the row updates
+    const int columns = work.vectors ? nn : last + 1;  // of H, updated by the row updates
     const int low = 0;
     const int high = nn - 1;
     T p = 0, q = 0, r = 0, s = 0, z = 0;
@@ -130,20 +157,20 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
     // No step assigns H[last][last-1] afresh; each only subtracts
     // from it.  Once it is NaN the block can never deflate as one
     // root, and as a pair it yields a NaN eigenvalue: give up now.
-    if (iterCount >= maxPasses || std::isnan(H[last][last - 1])) return false;
+    if (state.passes >= maxPasses || std::isnan(H[last][last - 1])) return false;
     x = H[last][last];
     y = H[last - 1][last - 1];
     w = H[last][last - 1] * H[last - 1][last];
 
-    if (iterCount == 10) {  // first exceptional shift
-        shiftSum = shiftSum + x;
+    if (state.passes == 10) {  // first exceptional shift
+        state.shiftSum = state.shiftSum + x;
         for (int i = low; i <= last; i++) H[i][i] = H[i][i] - x;
         s = std::abs(H[last][last - 1]) + std::abs(H[last - 1][last - 2]);
         x = 0.75 * s;
         y = x;
         w = (s * (-0.4375)) * s;
     }
-    if (iterCount == 30) {  // second exceptional shift
+    if (state.passes == 30) {  // second exceptional shift
         s = (y - x) / T(2);
         s = s * s + w;
         if (s > 0) {
@@ -151,15 +178,15 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
             if (y < x) s = -s;
             s = x - w / ((y - x) / T(2) + s);
             for (int i = low; i <= last; i++) H[i][i] = H[i][i] - s;
-            shiftSum = shiftSum + s;
+            state.shiftSum = state.shiftSum + s;
             x = y = w = T(0.964);
         }
     }
     // A pass that cannot start its sweep (shift x exactly 0) once
     // both exceptional shifts are spent would repeat unchanged for
     // ever; such a pass sweeps from the first column's p, q, r.
-    const bool sweepOnZeroShift = iterCount >= 30;
-    iterCount = iterCount + 1;
+    const bool sweepOnZeroShift = state.passes >= 30;
+    state.passes = state.passes + 1;
 
     // Look for two consecutive small subdiagonal entries.
     int m = last - 2;
@@ -189,14 +216,14 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
 
     // Double QR step on rows and columns sweepStart ... last and its
     // deferred updates (sweepAndUpdate), on threads when the pass is large.
-    const int vectorRows = vectors ? high - low + 1 : 0;
+    const int vectorRows = work.vectors ? high - low + 1 : 0;
     // About 5 multiply-adds a step for each column right of the block
     // start and each row of H and V; a synchronisation for each window.
     const int windows = (last - sweepStart + passWindow - 1) / passWindow;
     const int threads = threadsFor(
         Step((double)(last - sweepStart) * ((columns - sweepStart) + last + vectorRows) * 5, windows + 1));
-    sweepAndUpdate(threads, blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, V, steps, applied,
-                   columns, vectorRows);
+    sweepAndUpdate(threads, PassBounds{blockStart, sweepStart, last, columns, vectorRows},
+                   Bulge<T>{p, q, r, x, sweepOnZeroShift}, work.passBuffers());
     return true;
 }
 
@@ -206,32 +233,31 @@ bool francisPass(const int blockStart, const int last, int& iterCount, T& shiftS
 // subdiagonal are left over) and V is multiplied by the transformations.
 // steps and applied are the passes' work space.  observer.notify(k) once
 // k eigenvalues are found.  false when the iteration gave up (see
-// francisPass) or the observer asked to stop (before a pass).  `vectors`: see the top of this file.
+// francisPass) or the observer asked to stop (before a pass).
 template <class T>
-bool schurIteration(const T eps, const int maxPasses, Matrix<T>& H, Matrix<T>& V, Vector<T>& d, Vector<T>& e,
-                    Vector<T>& steps, Vector<int>& applied, const EigenObserver& observer,
-                    bool vectors = true) {
+bool schurIteration(const SchurWork<T>& work, const T eps, const int maxPasses,
+                    const EigenObserver& observer) {
+    Matrix<T>& H = work.H;
+    Vector<T>& d = work.d;
+    Vector<T>& e = work.e;
     const int n = H.num_cols();
-    T shiftSum = 0;
+    ShiftState<T> state{0, 0};
     int last = n - 1;
-    int iterCount = 0;
     while (last >= 0) {
         const int blockStart = blockStartOf(last, eps, H);
         if (blockStart == last) {  // one root
-            H[last][last] = H[last][last] + shiftSum;
+            H[last][last] = H[last][last] + state.shiftSum;
             d[last] = H[last][last];
             e[last] = 0;
             last--;
-            iterCount = 0;
+            state.passes = 0;
             observer.notify(n - 1 - last);
         } else if (blockStart == last - 1) {  // two roots
-            deflatePair(last - 1, last, shiftSum, H, V, d, e, vectors);
+            deflatePair(last - 1, last, state.shiftSum, work);
             last = last - 2;
-            iterCount = 0;
+            state.passes = 0;
             observer.notify(n - 1 - last);
-        } else if (observer.stopRequested() ||
-                   !francisPass(blockStart, last, iterCount, shiftSum, eps, maxPasses, H, V, steps, applied,
-                                vectors)) {
+        } else if (observer.stopRequested() || !francisPass(blockStart, last, state, eps, maxPasses, work)) {
             return false;
         }
     }

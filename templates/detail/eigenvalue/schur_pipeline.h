@@ -52,8 +52,10 @@ struct WindowShare {
 
 // Items begin ... finish − 1 of the share.
 template <class T>
-void shareItems(const WindowShare& w, int begin, int finish, Matrix<T>& H, Matrix<T>& V,
-                const Vector<T>& steps, const Vector<int>& applied) {
+void shareItems(const WindowShare& w, int begin, int finish, PassBuffers<T> buffers) {
+    Matrix<T>& H = buffers.H;
+    const Vector<T>& steps = buffers.steps;
+    const Vector<int>& applied = buffers.applied;
     const int columnItems = w.columnItems();
     int i = begin;
     if (i < columnItems) {
@@ -66,20 +68,21 @@ void shareItems(const WindowShare& w, int begin, int finish, Matrix<T>& H, Matri
         applyReflectors(H[t], t > w.rowFrom ? t : w.rowFrom, w.rowTo, w.last, steps, applied);
     }
     for (; i < finish; i++)
-        applyReflectors(V[i - columnItems - w.rowTo], w.rowFrom, w.rowTo, w.last, steps, applied);
+        applyReflectors(buffers.V[i - columnItems - w.rowTo], w.rowFrom, w.rowTo, w.last, steps, applied);
 }
 
-// The pass's sweep and all its updates on `threads` threads (arguments as
-// for sweep; vectorRows rows of V, 0 without vectors).  Returns sweepEnd.
+// The pass's sweep and all its updates on `threads` threads.  Returns
+// sweepEnd.
 // Window i is planned as steps sweepStart + i·passWindow ... up to last;
 // its row updates in the sweep reach column nearEnd = planned end + 2.
 // ends[] holds the end of the window last swept and of the one before:
 // thread 0 writes one while the others read the other.
 template <class T>
-int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, T q,
-                   T r, T x, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, int columns,
-                   int vectorRows) {
+int pipelinedSweep(int threads, const PassBounds& pass, const Bulge<T>& bulge, PassBuffers<T> buffers) {
     (void)threads;  // only OpenMP reads it
+    const int sweepStart = pass.sweepStart;
+    const int last = pass.last;
+    const int columns = pass.columns;
     int ends[2] = {sweepStart, sweepStart};
     int sweepEnd = sweepStart;
     ZELKOR_OMP(parallel num_threads(threads)) {
@@ -87,9 +90,7 @@ int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool s
         int a = sweepStart;
         int planned = last < a + passWindow ? last : a + passWindow;
         int nearEnd = columns < planned + 2 ? columns : planned + 2;
-        if (sweeper)
-            ends[0] = sweepSteps(blockStart, sweepStart, a, planned, last, sweepOnZeroShift, p, q, r, x, H,
-                                 steps, applied, nearEnd);
+        if (sweeper) ends[0] = sweepSteps(pass, bulge, SweepWindow{a, planned, nearEnd}, buffers);
         ZELKOR_OMP(barrier)
         for (int i = 1;; i++) {
             const int end = ends[(i - 1) % 2];
@@ -98,18 +99,17 @@ int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool s
                 !next ? planned : (last < planned + passWindow ? last : planned + passWindow);
             const int farStart = !next ? nearEnd : (columns < nextPlanned + 2 ? columns : nextPlanned + 2);
             if (sweeper && next) {
-                rowUpdates(a, end, last, nearEnd, farStart, H, steps, applied);
-                ends[i % 2] = sweepSteps(blockStart, sweepStart, planned, nextPlanned, last, sweepOnZeroShift,
-                                         p, q, r, x, H, steps, applied, farStart);
+                rowUpdates(a, end, last, nearEnd, farStart, buffers.H, buffers.steps, buffers.applied);
+                ends[i % 2] = sweepSteps(pass, bulge, SweepWindow{planned, nextPlanned, farStart}, buffers);
             }
-            const WindowShare share = {a, end, last, farStart, columns, a, end, vectorRows};
+            const WindowShare share = {a, end, last, farStart, columns, a, end, pass.vectorRows};
             const int items = share.items();
             const int chunks = chunkCount(items, Step((double)items * 32 * 5), threadCount());
             ZELKOR_OMP(for schedule(dynamic, 1))
             for (int c = 0; c < chunks; c++) {
                 int b0, b1;
                 evenBlock(items, c, chunks, b0, b1);
-                shareItems(share, b0, b1, H, V, steps, applied);
+                shareItems(share, b0, b1, buffers);
             }
             if (!next) {
                 if (sweeper) sweepEnd = end;
@@ -127,17 +127,17 @@ int pipelinedSweep(int threads, int blockStart, int sweepStart, int last, bool s
 // each step k, and the vectorRows rows of V, every row on its own): on one
 // thread in the serial order, on more by pipelinedSweep.  Returns sweepEnd.
 template <class T>
-int sweepAndUpdate(int threads, int blockStart, int sweepStart, int last, bool sweepOnZeroShift, T p, T q,
-                   T r, T x, Matrix<T>& H, Matrix<T>& V, Vector<T>& steps, Vector<int>& applied, int columns,
-                   int vectorRows) {
-    if (threads > 1)
-        return pipelinedSweep(threads, blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, V,
-                              steps, applied, columns, vectorRows);
-    const int sweepEnd =
-        sweep(blockStart, sweepStart, last, sweepOnZeroShift, p, q, r, x, H, steps, applied, columns);
+int sweepAndUpdate(int threads, const PassBounds& pass, const Bulge<T>& bulge, PassBuffers<T> buffers) {
+    if (threads > 1) return pipelinedSweep(threads, pass, bulge, buffers);
+    const int sweepStart = pass.sweepStart;
+    const int last = pass.last;
+    const Vector<T>& steps = buffers.steps;
+    const Vector<int>& applied = buffers.applied;
+    const int sweepEnd = sweep(pass, bulge, buffers);
     for (int i = 0; i < sweepEnd; i++)
-        applyReflectors(H[i], i > sweepStart ? i : sweepStart, sweepEnd, last, steps, applied);
-    for (int i = 0; i < vectorRows; i++) applyReflectors(V[i], sweepStart, sweepEnd, last, steps, applied);
+        applyReflectors(buffers.H[i], i > sweepStart ? i : sweepStart, sweepEnd, last, steps, applied);
+    for (int i = 0; i < pass.vectorRows; i++)
+        applyReflectors(buffers.V[i], sweepStart, sweepEnd, last, steps, applied);
     return sweepEnd;
 }
 
