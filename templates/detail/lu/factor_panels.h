@@ -136,7 +136,8 @@ void panelColumns(int j0, int j1, Matrix<T>& F, Matrix<T>& S, Vector<int>& perm,
 // panel.  stop is asked on the calling thread before each panel: false
 // when it ended the work there.
 template <class T>
-bool factorPanels(int threads, Matrix<T>& F, Vector<int>& perm, int& sign, int& firstZero, const StopQuery& stop) {
+bool factorPanels(int threads, Matrix<T>& F, Vector<int>& perm, int& sign, int& firstZero,
+                  const StopQuery& stop) {
     (void)threads;  // only OpenMP reads it
     const int n = F.num_rows();
     Matrix<T> S(n, luPanelWidth, 0);
