@@ -128,15 +128,10 @@ int luSpectrum(std::istream& data, std::ostream& out, const Voice& voice, const 
         out << L << endl;
         Matrix<Real> U = lu.getU();
         out << U << endl;
-        for (int j = 0; j < N; j++) {
-            if (U[j][j] == 0) {
-                voice.aboutFile(
-                    fill(_("the matrix is singular (no nonzero pivot in column %1): the inverse and "
-                           "the solutions are empty"),
-                         {std::to_string(j + 1)}));
-                break;
-            }
-        }
+        if (lu.firstZeroPivot() >= 0)
+            voice.aboutFile(fill(_("the matrix is singular (no nonzero pivot in column %1): the inverse and "
+                                   "the solutions are empty"),
+                                 {std::to_string(lu.firstZeroPivot() + 1)}));
         singularToWorkingPrecision(lu, N, voice);
         out << "det=" << lu.det() << endl;
         out << "L*U= " << L * U << endl;

@@ -17,20 +17,24 @@ using ZELKOR::LU;
 
 // In (1, 2; −1, 3) |1| = |−1|: the first row keeps the pivot.  In
 // (1, 3, 1; 2, 2, 1; 4, 4, 0) column 0 takes row 2, column 1 the former
-// row 0 (|3 − 0.25·4| = 2 > |2 − 0.5·4| = 0).  (1, 1; 2, 2): rows exchanged,
-// second pivot exactly 0, det = (−1)·2·0.
+// row 0 (|3 − 0.25·4| = 2 > |2 − 0.5·4| = 0): two exchanges.  (1, 1; 2, 2):
+// rows exchanged, second pivot exactly 0, det = (−1)·2·0.  The sign and
+// log |det| against the determinant.
 TEST(LUSmall, WorkedFactorisations) {
     struct Case {
         Matrix<Real> A, L, U;
         Real det;
+        int permutationSign, firstZeroPivot;
     } cases[] = {
-        {{{1, 2}, {-1, 3}}, {{1, 0}, {-1, 1}}, {{1, 2}, {0, 5}}, 5},
-        {{{0, 1}, {1, 0}}, identity(2), identity(2), -1},
+        {{{1, 2}, {-1, 3}}, {{1, 0}, {-1, 1}}, {{1, 2}, {0, 5}}, 5, 1, -1},
+        {{{0, 1}, {1, 0}}, identity(2), identity(2), -1, -1, -1},
         {{{1, 3, 1}, {2, 2, 1}, {4, 4, 0}},
          {{1, 0, 0}, {0.25L, 1, 0}, {0.5L, 0, 1}},
          {{4, 4, 0}, {0, 2, 1}, {0, 0, 1}},
-         8},
-        {{{1, 1}, {2, 2}}, {{1, 0}, {0.5L, 1}}, {{2, 2}, {0, 0}}, -0.0L},
+         8,
+         1,
+         -1},
+        {{{1, 1}, {2, 2}}, {{1, 0}, {0.5L, 1}}, {{2, 2}, {0, 0}}, -0.0L, -1, 1},
     };
     for (const Case& c : cases) {
         LU<Real> lu(c.A);
@@ -38,9 +42,50 @@ TEST(LUSmall, WorkedFactorisations) {
         expectNear(lu.getU(), c.U);
         EXPECT_TRUE(lu.det() == c.det && std::signbit(lu.det()) == std::signbit(c.det)) << lu.det();
         EXPECT_EQ(lu.isNonsingular(), c.det != 0);
+        EXPECT_EQ(lu.permutationSign(), c.permutationSign);
+        EXPECT_EQ(lu.firstZeroPivot(), c.firstZeroPivot);
+        const ZELKOR::LogDeterminant<Real> d = lu.logDeterminant();
+        EXPECT_EQ(d.sign, (c.det > 0) - (c.det < 0));
+        EXPECT_CLOSE(std::exp(d.logAbs), std::abs(c.det), 32 * LDBL_EPSILON);
     }
     // The multiplier is 9/10 rounded once, not 9 times a rounded 1/10.
     EXPECT_EQ(LU<Real>({{10, 1}, {9, 2}}).getL()[1][0], Real(9) / Real(10));
+}
+
+// The first of two zero pivots: (0, 0, 1, 0; 0, 0, 0, 0; 2, 1, 0, 0; 0, 0, 0, 0)
+// takes row 2 in column 0, then columns 1 and 3 have zero pivots.  Order
+// 128 with column 70 zero, at one and two threads (by columns and by
+// panels): the pivot of column 70 is exactly zero.
+TEST(LUSmall, FirstZeroPivot) {
+    const Matrix<Real> B{{0, 0, 1, 0}, {0, 0, 0, 0}, {2, 1, 0, 0}, {0, 0, 0, 0}};
+    EXPECT_EQ(LU<Real>(B).firstZeroPivot(), 1);
+    std::mt19937 g(71);
+    Matrix<Real> A = randomMatrix(128, g);
+    for (int i = 0; i < 128; i++) A[i][70] = 0;
+    for (int threads : {1, 2, 0}) {  // 0: back to the default
+        ZELKOR::setThreadCount(threads);
+        EXPECT_EQ(LU<Real>(A).firstZeroPivot(), 70) << threads << " threads";
+    }
+}
+
+// det = −1·(−3·2⁶⁰)·(3·2⁶⁰)²⁹⁹ overflows T; its sign and log |det| =
+// 300·log 3 + 18000·log 2 (mpmath) do not.  A is an upper triangular U
+// with its rows shifted cyclically by one (a permutation of sign −1):
+// every multiplier is 0, so U comes back exactly.
+TEST(LUSmall, LogDeterminantPastOverflow) {
+    const int n = 300;
+    std::mt19937 g(300);
+    Matrix<Real> A(n, n, 0);
+    for (int r = 0; r < n; r++) {
+        Real* row = A[(r + n - 1) % n];
+        row[r] = std::ldexp(Real(r == 7 ? -3 : 3), 60);
+        for (int j = r + 1; j < n; j++) row[j] = std::ldexp(uniform(g), 60);
+    }
+    LU<Real> lu(A);
+    EXPECT_EQ(lu.permutationSign(), -1);
+    const ZELKOR::LogDeterminant<Real> d = lu.logDeterminant();
+    EXPECT_EQ(d.sign, 1);
+    EXPECT_CLOSE(d.logAbs, 12806.23293667944847692875175732393593675L, 6e-15L);  // 7 ulps
 }
 
 // Right-hand sides of the wrong length, and singular factors, give empty

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "../../cmat_zelkor"
+#include "../kernels.h"
 #include "../threads.h"
 #include "../../vec_zelkor"
 #include "iteration.h"
@@ -162,20 +163,12 @@ void backTransform(int i0, int i1, const Matrix<T>& X, Matrix<T>& V) {
         for (; i + 1 < i1; i += 2) {
             const T* v0 = V[i];
             const T* v1 = V[i + 1];
+            // Columns j − 1, j of H: zX0 is row X's sum for column j.
             T z00 = 0;
             T z01 = 0;
             T z10 = 0;
             T z11 = 0;
-            for (int k = 0; k < j; k++) {
-                T a = v0[k];
-                T b = v1[k];
-                T hj = H[k][j];
-                T hj1 = H[k][j - 1];
-                z00 = z00 + a * hj;
-                z01 = z01 + a * hj1;
-                z10 = z10 + b * hj;
-                z11 = z11 + b * hj1;
-            }
+            sums2x2<SumPlusRowCol>(v0, v1, H, j - 1, 0, j, z01, z00, z11, z10);
             z00 = z00 + v0[j] * H[j][j];
             z10 = z10 + v1[j] * H[j][j];
             V[i][j] = z00;
@@ -184,13 +177,8 @@ void backTransform(int i0, int i1, const Matrix<T>& X, Matrix<T>& V) {
             V[i + 1][j - 1] = z11;
         }
         if (i < i1) {
-            T z0 = 0;
-            T z1 = 0;
-            for (int k = 0; k < j; k++) {
-                T a = V[i][k];
-                z0 = z0 + a * H[k][j];
-                z1 = z1 + a * H[k][j - 1];
-            }
+            T z0 = sum1<SumPlusRowCol>(V[i], columnOf(H, j), 0, j, T(0));
+            const T z1 = sum1<SumPlusRowCol>(V[i], columnOf(H, j - 1), 0, j, T(0));
             z0 = z0 + V[i][j] * H[j][j];
             V[i][j] = z0;
             V[i][j - 1] = z1;

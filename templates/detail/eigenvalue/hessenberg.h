@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "../../cmat_zelkor"
+#include "../kernels.h"
 #include "../threads.h"
 #include "../../vec_zelkor"
 #include "iteration.h"
@@ -32,14 +33,7 @@ void orthesColumns(int m, T h, int j0, int j1, Matrix<T>& H, const Vector<T>& or
         T f1 = 0;
         T f2 = 0;
         T f3 = 0;
-        for (int i = high; i >= m; i--) {
-            const T* hi = H[i] + j;
-            T o = ort[i];
-            f0 = f0 + o * hi[0];
-            f1 = f1 + o * hi[1];
-            f2 = f2 + o * hi[2];
-            f3 = f3 + o * hi[3];
-        }
+        sums1x4<SumPlusRowCol, -1>(ort, H, j, high, m - 1, f0, f1, f2, f3);
         f0 = f0 / h;
         f1 = f1 / h;
         f2 = f2 / h;
@@ -54,8 +48,7 @@ void orthesColumns(int m, T h, int j0, int j1, Matrix<T>& H, const Vector<T>& or
         }
     }
     for (; j < j1; j++) {
-        T f = 0;
-        for (int i = high; i >= m; i--) f = f + ort[i] * H[i][j];
+        T f = sum1<SumPlusRowCol, -1>(ort, columnOf(H, j), high, m - 1, T(0));
         f = f / h;
         for (int i = m; i <= high; i++) H[i][j] = H[i][j] - f * ort[i];
     }
@@ -72,11 +65,7 @@ void orthesRows(int m, T h, int i0, int i1, Matrix<T>& H, const Vector<T>& ort) 
         T* h1 = H[i + 1];
         T f0 = 0;
         T f1 = 0;
-        for (int jj = high; jj >= m; jj--) {
-            T o = ort[jj];
-            f0 = f0 + o * h0[jj];
-            f1 = f1 + o * h1[jj];
-        }
+        sums2x1<SumPlusColRow, -1>(h0, h1, ort, high, m - 1, f0, f1);
         f0 = f0 / h;
         f1 = f1 / h;
         for (int jj = m; jj <= high; jj++) {
@@ -86,8 +75,7 @@ void orthesRows(int m, T h, int i0, int i1, Matrix<T>& H, const Vector<T>& ort) 
         }
     }
     for (; i < i1; i++) {
-        T f = 0;
-        for (int jj = high; jj >= m; jj--) f = f + ort[jj] * H[i][jj];
+        T f = sum1<SumPlusColRow, -1>(H[i], ort, high, m - 1, T(0));
         f = f / h;
         for (int jj = m; jj <= high; jj++) H[i][jj] = H[i][jj] - f * ort[jj];
     }
@@ -106,14 +94,7 @@ void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>
         T g1 = 0;
         T g2 = 0;
         T g3 = 0;
-        for (int i = m; i <= high; i++) {
-            const T* vi = V[i] + j;
-            T o = ort[i];
-            g0 = g0 + o * vi[0];
-            g1 = g1 + o * vi[1];
-            g2 = g2 + o * vi[2];
-            g3 = g3 + o * vi[3];
-        }
+        sums1x4<SumPlusRowCol>(ort, V, j, m, high + 1, g0, g1, g2, g3);
         g0 = (g0 / ort[m]) / hm;
         g1 = (g1 / ort[m]) / hm;
         g2 = (g2 / ort[m]) / hm;
@@ -128,8 +109,7 @@ void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>
         }
     }
     for (; j < j1; j++) {
-        T g = 0;
-        for (int i = m; i <= high; i++) g = g + ort[i] * V[i][j];
+        T g = sum1<SumPlusRowCol>(ort, columnOf(V, j), m, high + 1, T(0));
         g = (g / ort[m]) / H[m][m - 1];
         for (int i = m; i <= high; i++) V[i][j] = V[i][j] + g * ort[i];
     }

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "../../cmat_zelkor"
+#include "../kernels.h"
 #include "../threads.h"
 #include "../../vec_zelkor"
 #include "iteration.h"
@@ -68,11 +69,7 @@ void tred2Accumulate(int i, int j0, int j1, Matrix<T>& W, const Vector<T>& d) {
         T* w1 = W[j + 1];
         T g0 = 0;
         T g1 = 0;
-        for (int k = 0; k <= i; k++) {
-            T a = wi[k];
-            g0 = g0 + a * w0[k];
-            g1 = g1 + a * w1[k];
-        }
+        sums2x1<SumPlusColRow>(w0, w1, wi, 0, i + 1, g0, g1);
         for (int k = 0; k <= i; k++) {
             T dk = d[k];
             w0[k] = w0[k] - g0 * dk;
@@ -80,8 +77,7 @@ void tred2Accumulate(int i, int j0, int j1, Matrix<T>& W, const Vector<T>& d) {
         }
     }
     for (; j < j1; j++) {
-        T g = 0;
-        for (int k = 0; k <= i; k++) g = g + W[i + 1][k] * W[j][k];
+        const T g = sum1<SumPlusColRow>(W[j], W[i + 1], 0, i + 1, T(0));
         for (int k = 0; k <= i; k++) W[j][k] = W[j][k] - g * d[k];
     }
 }

@@ -1,0 +1,81 @@
+// -*- C++ -*-
+// SPDX-License-Identifier: MIT
+// What the factors F of P·A = L·U tell without a solve: the logarithm of
+// |det A| with its sign, and the reciprocal condition number estimate.
+// F is the caller's to have square; no entry is checked for being finite
+// except where a function says so.
+#ifndef ZELKOR_DETAIL_LU_RESULTS_H
+#define ZELKOR_DETAIL_LU_RESULTS_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/lu/results.h> is internal to the library: include <zelkor/lu> instead"
+#endif
+
+#include <cmath>
+#include <limits>
+
+#include "../../cmat_zelkor"
+#include "../../norm_estimate"
+
+namespace ZELKOR {
+
+// det A = sign·e^logAbs: sign is +1 or −1 (0 with logAbs = −∞ when
+// A is singular; NaN with logAbs NaN when a pivot is NaN or an infinite
+// pivot meets a zero one).
+template <class T>
+struct LogDeterminant {
+    T sign;
+    T logAbs;
+};
+
+namespace detail {
+
+// The sign and log |det| from U's diagonal and the permutation's sign:
+// |Π U[j][j]| is held as a mantissa in [½, 1) times 2^exponent (std::frexp
+// after each factor), so no product over- or underflows; logAbs is
+// log(mantissa) + exponent·log 2.  An infinite pivot gives logAbs = +∞.
+template <class T>
+LogDeterminant<T> logDeterminant(const Matrix<T>& F, int permSign) {
+    const int n = F.num_cols();
+    const T nan = std::numeric_limits<T>::quiet_NaN();
+    const T inf = std::numeric_limits<T>::infinity();
+    T sign = T(permSign);
+    T mantissa = 1;
+    long long exponent = 0;
+    bool zero = false, infinite = false;
+    for (int j = 0; j < n; j++) {
+        const T u = F[j][j];
+        if (u != u) return {nan, nan};
+        if (u < 0) sign = -sign;
+        if (u == T(0)) {
+            zero = true;
+        } else if (std::isinf(u)) {
+            infinite = true;
+        } else {
+            int e1 = 0;
+            int e2 = 0;
+            const T f = std::frexp(std::abs(u), &e1);
+            mantissa = std::frexp(mantissa * f, &e2);
+            exponent += (long long)e1 + e2;
+        }
+    }
+    if (zero) return infinite ? LogDeterminant<T>{nan, nan} : LogDeterminant<T>{T(0), -inf};
+    if (infinite) return {sign, inf};
+    return {sign, std::log(mantissa) + T(exponent) * std::log(T(2))};
+}
+
+// 1 / (‖A‖₁·‖A⁻¹‖₁) estimated in O(n²): estimateNorm1 on A⁻¹ through
+// solve(x) (x = A⁻¹·x) and solveT(x) (x = A⁻ᵀ·x).  1 for n = 0; 0 when
+// norm1 or the estimate is 0 or not finite.
+template <class T, class Solve, class SolveT>
+T reciprocalCondition(int n, T norm1, const Solve& solve, const SolveT& solveT) {
+    if (n == 0) return T(1);
+    if (!(norm1 > 0) || !std::isfinite(norm1)) return T(0);
+    const T inverseNorm = estimateNorm1<T>(n, solve, solveT);
+    if (!(inverseNorm > 0) || !std::isfinite(inverseNorm)) return T(0);
+    return (T(1) / norm1) / inverseNorm;
+}
+
+}  // namespace detail
+}  // namespace ZELKOR
+
+#endif
