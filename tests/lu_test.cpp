@@ -9,6 +9,7 @@
 #include <random>
 
 #include <zelkor/lu>
+#include <zelkor/threads>
 #include "matrix_builders.h"
 
 namespace {
