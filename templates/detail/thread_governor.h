@@ -96,11 +96,21 @@ inline std::vector<std::string> split(const std::string& line, char separator) {
     }
 }
 
-// The mount point and root of the hierarchy of type `type` ("cgroup2", or
-// "cgroup" with the option `option` among its super options); false when
-// there is none.
-inline bool findMount(const std::string& mountinfo, const std::string& type, const std::string& option,
-                      std::string& mountPoint, std::string& root) {
+// A cgroup hierarchy: its file-system type ("cgroup2", or "cgroup" with
+// `option` among its super options), and where it is mounted.
+struct Hierarchy {
+    const char* type;
+    const char* option;
+};
+
+struct Mount {
+    std::string point;
+    std::string root;
+};
+
+// The mount of hierarchy h in `mountinfo`; false when there is none.
+inline bool findMount(const std::string& mountinfo, const Hierarchy& h, Mount& mount) {
+    const std::string type = h.type, option = h.option;
     for (const std::string& line : split(mountinfo, '\n')) {
         const std::vector<std::string> fields = split(line, ' ');
         std::size_t dash = 0;
@@ -112,8 +122,8 @@ inline bool findMount(const std::string& mountinfo, const std::string& type, con
                 if (o == option) found = true;
             if (!found) continue;
         }
-        root = fields[3];
-        mountPoint = fields[4];
+        mount.root = fields[3];
+        mount.point = fields[4];
         return true;
     }
     return false;
@@ -141,14 +151,14 @@ inline std::vector<QuotaFolder> quotaFolders(const std::string& cgroup, const st
         const std::string controllers = line.substr(first + 1, second - first - 1);
         const std::string path = line.substr(second + 1);
         if (path.empty() || path[0] != '/') continue;
-        std::string mountPoint, root;
+        Mount mount;
         if (line.compare(0, first, "0") == 0 && controllers.empty()) {
-            if (findMount(mountinfo, "cgroup2", "", mountPoint, root))
-                addFolders(mountPoint, root, path, true, folders);
+            if (findMount(mountinfo, Hierarchy{"cgroup2", ""}, mount))
+                addFolders(mount.point, mount.root, path, true, folders);
         } else {
             for (const std::string& c : split(controllers, ','))
-                if (c == "cpu" && findMount(mountinfo, "cgroup", "cpu", mountPoint, root))
-                    addFolders(mountPoint, root, path, false, folders);
+                if (c == "cpu" && findMount(mountinfo, Hierarchy{"cgroup", "cpu"}, mount))
+                    addFolders(mount.point, mount.root, path, false, folders);
         }
     }
     return folders;

@@ -110,7 +110,7 @@ void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>
     }
     for (; j < j1; j++) {
         T g = sum1<SumPlusRowCol>(ort, columnOf(V, j), m, high + 1, T(0));
-        g = (g / ort[m]) / H[m][m - 1];
+        g = (g / ort[m]) / hm;
         for (int i = m; i <= high; i++) V[i][j] = V[i][j] + g * ort[i];
     }
 }

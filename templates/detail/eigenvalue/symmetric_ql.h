@@ -26,10 +26,12 @@ namespace detail {
 // that order:
 //     t = v[i + 1];  v[i + 1] = s·v[i] + c·t;  v[i] = c·v[i] − s·t.
 // Entry i + 1 is final after rotation i; the entry carried to the next
-// rotation stays in a register.  Rows k0 ... k1 − 1, two together.
+// rotation stays in a register.  Rows rows.first ... rows.last − 1, two
+// together.
 template <class T>
-void applyRotations(int l, int m, int k0, int k1, const Vector<T>& rotations, Matrix<T>& V) {
-    const int n = k1;
+void applyRotations(Span block, Span rows, const Vector<T>& rotations, Matrix<T>& V) {
+    const int l = block.first, m = block.last;
+    const int k0 = rows.first, n = rows.last;
     const T* rot = &rotations[0];
     int k = k0;
     for (; k + 1 < n; k += 2) {
@@ -164,7 +166,7 @@ int tql2(Vector<T>& d, Vector<T>& e, Matrix<T>& V, Vector<T>& rotations, const T
                 }
                 if (vectors)
                     forChunks(n, Step((double)n * (m - l) * 2),
-                              [&](int k0, int k1) { applyRotations(l, m, k0, k1, rotations, V); });
+                              [&](int k0, int k1) { applyRotations(Span{l, m}, Span{k0, k1}, rotations, V); });
                 p = -s * s2 * c3 * el1 * e[l] / dl1;
                 e[l] = s * p;
                 d[l] = c * p;
