@@ -161,26 +161,22 @@ py::tuple lu(const RealArray& a) {
     return py::make_tuple(piv, L, U);
 }
 
-// X with A·X = B for each pair of the stacks, B of shape (k, n, m).
-RealArray solve(const RealArray& a, const RealArray& b) {
-    const Stack s = squareStack(a, "solve");
-    const Stack r = stackOf(b, "solve");
-    if (r.count != s.count || r.rows != s.rows) throw std::invalid_argument("solve: the shapes of a and b differ");
-    checkSize("solve", s.rows, s.rows);
-    checkSize("solve", r.rows, r.cols);
-    RealArray X({r.count, r.rows, r.cols});
-    const Real* ain = a.data();
-    const Real* bin = b.data();
+// Each matrix of the stack a factored, and result(f, k) of its factor f
+// stored as matrix k of a (count, rows, cols) array; an empty result (a
+// singular factor) stops the work and raises "Singular matrix".
+template <class Result>
+RealArray eachFactored(const RealArray& a, const Stack& s, const Stack& shape, const Result& result) {
+    RealArray X({s.count, shape.rows, shape.cols});
+    const Real* in = a.data();
     Real* out = X.mutable_data();
     const char* failure = nullptr;
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
         for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
-            ZELKOR::LU<Real> f(matrixAt(ain, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
-            const Matrix<Real> x =
-                f.isNonsingular() ? f.solve(matrixAt(bin, k, r.rows, r.cols)) : Matrix<Real>();
-            if (x.num_rows() != r.rows || x.num_cols() != r.cols)
+            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
+            const Matrix<Real> x = f.isNonsingular() ? result(f, k) : Matrix<Real>();
+            if (x.num_rows() != shape.rows || x.num_cols() != shape.cols)
                 failure = "Singular matrix";
             else
                 store(x, out, k);
@@ -190,27 +186,23 @@ RealArray solve(const RealArray& a, const RealArray& b) {
     return X;
 }
 
+// X with A·X = B for each pair of the stacks, B of shape (k, n, m).
+RealArray solve(const RealArray& a, const RealArray& b) {
+    const Stack s = squareStack(a, "solve");
+    const Stack r = stackOf(b, "solve");
+    if (r.count != s.count || r.rows != s.rows) throw std::invalid_argument("solve: the shapes of a and b differ");
+    checkSize("solve", s.rows, s.rows);
+    checkSize("solve", r.rows, r.cols);
+    const Real* bin = b.data();
+    return eachFactored(a, s, r, [&](const ZELKOR::LU<Real>& f, py::ssize_t k) {
+        return f.solve(matrixAt(bin, k, r.rows, r.cols));
+    });
+}
+
 RealArray inv(const RealArray& a) {
     const Stack s = squareStack(a, "inv");
     checkSize("inv", s.rows, s.rows);
-    RealArray X({s.count, s.rows, s.rows});
-    const Real* in = a.data();
-    Real* out = X.mutable_data();
-    const char* failure = nullptr;
-    Interrupt interrupt;
-    {
-        py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
-            const Matrix<Real> x = f.isNonsingular() ? f.inv() : Matrix<Real>();
-            if (x.num_rows() != s.rows || x.num_cols() != s.rows)
-                failure = "Singular matrix";
-            else
-                store(x, out, k);
-        }
-    }
-    interrupt.finish(failure);
-    return X;
+    return eachFactored(a, s, s, [](const ZELKOR::LU<Real>& f, py::ssize_t) { return f.inv(); });
 }
 
 // The determinant of each matrix (LU::det: 0 for a singular one, 1 for a
