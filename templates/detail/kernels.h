@@ -1,8 +1,9 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
 // Register-blocked sums of products, the inner loops of the matrix
-// product, the LU factorisation and solves, the Hessenberg reduction and
-// the eigenvectors' back-transformation.
+// product, the LU factorisation and solves, the Hessenberg and
+// tridiagonal reductions and the eigenvectors' back-transformation, and
+// the rank-one row updates of the two reductions.
 //
 // Each kernel runs, for every output element of its block, that element's
 // own chain of operations s = Op::step(s, r[k], c[k]) over k = first,
@@ -16,9 +17,8 @@
 //
 // Nothing is checked: the rows, columns and the index range are the
 // caller's to keep inside the buffers; a sum starts from the value passed.
-// The running sums are locals of the kernel (sums passed by reference
-// are read before the loop and written after it), so that they stay in
-// registers whatever the buffers may alias.
+// The running sums are passed and returned by value, locals of the
+// kernel, so that they stay in registers whatever the buffers may alias.
 #ifndef ZELKOR_DETAIL_KERNELS_H
 #define ZELKOR_DETAIL_KERNELS_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
@@ -82,65 +82,97 @@ T sum1(const R& r, const C& c, int first, int end, T s) {
     return s;
 }
 
-// Two rows r0, r1 against one column c: s0 over r0, s1 over r1.
+// The two running sums of two rows against one column, sX over row X;
+// {} starts them from zero.  load and store move them from and to entry
+// j of rows x0, x1.
+template <class T>
+struct Sums2x1 {
+    T s0, s1;
+    static Sums2x1 load(const T* x0, const T* x1, int j) { return {x0[j], x1[j]}; }
+    void store(T* x0, T* x1, int j) const {
+        x0[j] = s0;
+        x1[j] = s1;
+    }
+};
+
+// Two rows r0, r1 against one column c, continuing the sums s.
 template <class Op, int Step = 1, class R, class C, class T>
-void sums2x1(const R& r0, const R& r1, const C& c, int first, int end, T& s0, T& s1) {
-    T t0 = s0;
-    T t1 = s1;
+Sums2x1<T> sums2x1(const R& r0, const R& r1, const C& c, int first, int end, Sums2x1<T> s) {
     for (int k = first; before<Step>(k, end); k += Step) {
         const T ck = c[k];
-        t0 = Op::step(t0, T(r0[k]), ck);
-        t1 = Op::step(t1, T(r1[k]), ck);
+        s.s0 = Op::step(s.s0, T(r0[k]), ck);
+        s.s1 = Op::step(s.s1, T(r1[k]), ck);
     }
-    s0 = t0;
-    s1 = t1;
+    return s;
 }
 
-// Two rows r0, r1 against columns j, j + 1 of B: sXY over row X and
-// column j + Y.
+// The four running sums of a 2 × 2 block, sXY over row X and column
+// j + Y; {} starts them from zero.  load and store move them from and to
+// entries j, j + 1 of rows x0, x1.
+template <class T>
+struct Sums2x2 {
+    T s00, s01, s10, s11;
+    static Sums2x2 load(const T* x0, const T* x1, int j) { return {x0[j], x0[j + 1], x1[j], x1[j + 1]}; }
+    void store(T* x0, T* x1, int j) const {
+        x0[j] = s00;
+        x0[j + 1] = s01;
+        x1[j] = s10;
+        x1[j + 1] = s11;
+    }
+};
+
+// The four running sums of one row against columns j ... j + 3, sY over
+// column j + Y; {} starts them from zero.
+template <class T>
+struct Sums1x4 {
+    T s0, s1, s2, s3;
+};
+
+// Two rows r0, r1 against columns j, j + 1 of B, continuing the sums s.
 template <class Op, int Step = 1, class R, class T>
-void sums2x2(const R& r0, const R& r1, const Matrix<T>& B, int j, int first, int end, T& s00, T& s01, T& s10,
-             T& s11) {
-    T t00 = s00;
-    T t01 = s01;
-    T t10 = s10;
-    T t11 = s11;
+Sums2x2<T> sums2x2(const R& r0, const R& r1, const Matrix<T>& B, int j, int first, int end, Sums2x2<T> s) {
     for (int k = first; before<Step>(k, end); k += Step) {
         const T* b = B[k] + j;
         const T b0 = b[0];
         const T b1 = b[1];
         const T f0 = r0[k];
         const T f1 = r1[k];
-        t00 = Op::step(t00, f0, b0);
-        t01 = Op::step(t01, f0, b1);
-        t10 = Op::step(t10, f1, b0);
-        t11 = Op::step(t11, f1, b1);
+        s.s00 = Op::step(s.s00, f0, b0);
+        s.s01 = Op::step(s.s01, f0, b1);
+        s.s10 = Op::step(s.s10, f1, b0);
+        s.s11 = Op::step(s.s11, f1, b1);
     }
-    s00 = t00;
-    s01 = t01;
-    s10 = t10;
-    s11 = t11;
+    return s;
 }
 
-// One row r against columns j ... j + 3 of B: sY over column j + Y.
+// One row r against columns j ... j + 3 of B, continuing the sums s.
 template <class Op, int Step = 1, class R, class T>
-void sums1x4(const R& r, const Matrix<T>& B, int j, int first, int end, T& s0, T& s1, T& s2, T& s3) {
-    T t0 = s0;
-    T t1 = s1;
-    T t2 = s2;
-    T t3 = s3;
+Sums1x4<T> sums1x4(const R& r, const Matrix<T>& B, int j, int first, int end, Sums1x4<T> s) {
     for (int k = first; before<Step>(k, end); k += Step) {
         const T* b = B[k] + j;
         const T f = r[k];
-        t0 = Op::step(t0, f, b[0]);
-        t1 = Op::step(t1, f, b[1]);
-        t2 = Op::step(t2, f, b[2]);
-        t3 = Op::step(t3, f, b[3]);
+        s.s0 = Op::step(s.s0, f, b[0]);
+        s.s1 = Op::step(s.s1, f, b[1]);
+        s.s2 = Op::step(s.s2, f, b[2]);
+        s.s3 = Op::step(s.s3, f, b[3]);
     }
-    s0 = t0;
-    s1 = t1;
-    s2 = t2;
-    s3 = t3;
+    return s;
+}
+
+// The rank-one updates that follow such sums: x[k] = x[k] − f·v[k] for
+// k = first ... end − 1 in increasing k, on row x or rows x0, x1 (with
+// f.s0, f.s1), each element on its own.
+template <class T, class V>
+void subtractScaled(T* x, const T& f, const V& v, int first, int end) {
+    for (int k = first; k < end; k++) x[k] = x[k] - f * v[k];
+}
+template <class T, class V>
+void subtractScaled2(T* x0, T* x1, const Sums2x1<T>& f, const V& v, int first, int end) {
+    for (int k = first; k < end; k++) {
+        const T vk = v[k];
+        x0[k] = x0[k] - f.s0 * vk;
+        x1[k] = x1[k] - f.s1 * vk;
+    }
 }
 
 }  // namespace detail

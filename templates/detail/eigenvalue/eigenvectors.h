@@ -163,18 +163,11 @@ void backTransform(int i0, int i1, const Matrix<T>& X, Matrix<T>& V) {
         for (; i + 1 < i1; i += 2) {
             const T* v0 = V[i];
             const T* v1 = V[i + 1];
-            // Columns j − 1, j of H: zX0 is row X's sum for column j.
-            T z00 = 0;
-            T z01 = 0;
-            T z10 = 0;
-            T z11 = 0;
-            sums2x2<SumPlusRowCol>(v0, v1, H, j - 1, 0, j, z01, z00, z11, z10);
-            z00 = z00 + v0[j] * H[j][j];
-            z10 = z10 + v1[j] * H[j][j];
-            V[i][j] = z00;
-            V[i][j - 1] = z01;
-            V[i + 1][j] = z10;
-            V[i + 1][j - 1] = z11;
+            // Columns j − 1, j of H: z.sX1 is row X's sum for column j.
+            Sums2x2<T> z = sums2x2<SumPlusRowCol>(v0, v1, H, j - 1, 0, j, Sums2x2<T>{});
+            z.s01 = z.s01 + v0[j] * H[j][j];
+            z.s11 = z.s11 + v1[j] * H[j][j];
+            z.store(V[i], V[i + 1], j - 1);
         }
         if (i < i1) {
             T z0 = sum1<SumPlusRowCol>(V[i], columnOf(H, j), 0, j, T(0));

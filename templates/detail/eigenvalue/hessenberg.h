@@ -29,22 +29,18 @@ void orthesColumns(int m, T h, int j0, int j1, Matrix<T>& H, const Vector<T>& or
     const int high = H.num_cols() - 1;
     int j = j0;
     for (; j + 3 < j1; j += 4) {
-        T f0 = 0;
-        T f1 = 0;
-        T f2 = 0;
-        T f3 = 0;
-        sums1x4<SumPlusRowCol, -1>(ort, H, j, high, m - 1, f0, f1, f2, f3);
-        f0 = f0 / h;
-        f1 = f1 / h;
-        f2 = f2 / h;
-        f3 = f3 / h;
+        Sums1x4<T> f = sums1x4<SumPlusRowCol, -1>(ort, H, j, high, m - 1, Sums1x4<T>{});
+        f.s0 = f.s0 / h;
+        f.s1 = f.s1 / h;
+        f.s2 = f.s2 / h;
+        f.s3 = f.s3 / h;
         for (int i = m; i <= high; i++) {
             T* hi = H[i] + j;
             T o = ort[i];
-            hi[0] = hi[0] - f0 * o;
-            hi[1] = hi[1] - f1 * o;
-            hi[2] = hi[2] - f2 * o;
-            hi[3] = hi[3] - f3 * o;
+            hi[0] = hi[0] - f.s0 * o;
+            hi[1] = hi[1] - f.s1 * o;
+            hi[2] = hi[2] - f.s2 * o;
+            hi[3] = hi[3] - f.s3 * o;
         }
     }
     for (; j < j1; j++) {
@@ -63,21 +59,15 @@ void orthesRows(int m, T h, int i0, int i1, Matrix<T>& H, const Vector<T>& ort) 
     for (; i + 1 < i1; i += 2) {
         T* h0 = H[i];
         T* h1 = H[i + 1];
-        T f0 = 0;
-        T f1 = 0;
-        sums2x1<SumPlusColRow, -1>(h0, h1, ort, high, m - 1, f0, f1);
-        f0 = f0 / h;
-        f1 = f1 / h;
-        for (int jj = m; jj <= high; jj++) {
-            T o = ort[jj];
-            h0[jj] = h0[jj] - f0 * o;
-            h1[jj] = h1[jj] - f1 * o;
-        }
+        Sums2x1<T> f = sums2x1<SumPlusColRow, -1>(h0, h1, ort, high, m - 1, Sums2x1<T>{});
+        f.s0 = f.s0 / h;
+        f.s1 = f.s1 / h;
+        subtractScaled2(h0, h1, f, ort, m, high + 1);
     }
     for (; i < i1; i++) {
         T f = sum1<SumPlusColRow, -1>(H[i], ort, high, m - 1, T(0));
         f = f / h;
-        for (int jj = m; jj <= high; jj++) H[i][jj] = H[i][jj] - f * ort[jj];
+        subtractScaled(H[i], f, ort, m, high + 1);
     }
 }
 
@@ -90,22 +80,18 @@ void orthesAccumulate(int m, int j0, int j1, const Matrix<T>& H, const Vector<T>
     const T hm = H[m][m - 1];
     int j = j0;
     for (; j + 3 < j1; j += 4) {
-        T g0 = 0;
-        T g1 = 0;
-        T g2 = 0;
-        T g3 = 0;
-        sums1x4<SumPlusRowCol>(ort, V, j, m, high + 1, g0, g1, g2, g3);
-        g0 = (g0 / ort[m]) / hm;
-        g1 = (g1 / ort[m]) / hm;
-        g2 = (g2 / ort[m]) / hm;
-        g3 = (g3 / ort[m]) / hm;
+        Sums1x4<T> g = sums1x4<SumPlusRowCol>(ort, V, j, m, high + 1, Sums1x4<T>{});
+        g.s0 = (g.s0 / ort[m]) / hm;
+        g.s1 = (g.s1 / ort[m]) / hm;
+        g.s2 = (g.s2 / ort[m]) / hm;
+        g.s3 = (g.s3 / ort[m]) / hm;
         for (int i = m; i <= high; i++) {
             T* vi = V[i] + j;
             T o = ort[i];
-            vi[0] = vi[0] + g0 * o;
-            vi[1] = vi[1] + g1 * o;
-            vi[2] = vi[2] + g2 * o;
-            vi[3] = vi[3] + g3 * o;
+            vi[0] = vi[0] + g.s0 * o;
+            vi[1] = vi[1] + g.s1 * o;
+            vi[2] = vi[2] + g.s2 * o;
+            vi[3] = vi[3] + g.s3 * o;
         }
     }
     for (; j < j1; j++) {

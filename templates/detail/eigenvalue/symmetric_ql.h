@@ -21,6 +21,15 @@
 namespace ZELKOR {
 namespace detail {
 
+// Rotation i on row v, w holding entry i + 1 as rotated so far: entry
+// i + 1 becomes s·v[i] + c·w (final) and w becomes c·v[i] − s·w.
+template <class T>
+inline void rotateEntry(T* v, int i, const T& c, const T& s, T& w) {
+    const T u = v[i];
+    v[i + 1] = s * u + c * w;
+    w = c * u - s * w;
+}
+
 // The rotations (c, s) of one QL pass, rot[2i], rot[2i + 1] for
 // i = m − 1 down to l, applied to columns i, i + 1 of every row v of V in
 // that order:
@@ -40,14 +49,10 @@ void applyRotations(Span block, Span rows, const Vector<T>& rotations, Matrix<T>
         T w0 = v0[m];
         T w1 = v1[m];
         for (int i = m - 1; i >= l; i--) {
-            T c = rot[2 * i];
-            T s = rot[2 * i + 1];
-            T u0 = v0[i];
-            v0[i + 1] = s * u0 + c * w0;
-            w0 = c * u0 - s * w0;
-            T u1 = v1[i];
-            v1[i + 1] = s * u1 + c * w1;
-            w1 = c * u1 - s * w1;
+            const T c = rot[2 * i];
+            const T s = rot[2 * i + 1];
+            rotateEntry(v0, i, c, s, w0);
+            rotateEntry(v1, i, c, s, w1);
         }
         v0[l] = w0;
         v1[l] = w1;
@@ -55,13 +60,7 @@ void applyRotations(Span block, Span rows, const Vector<T>& rotations, Matrix<T>
     if (k < n) {
         T* v0 = V[k];
         T w0 = v0[m];
-        for (int i = m - 1; i >= l; i--) {
-            T c = rot[2 * i];
-            T s = rot[2 * i + 1];
-            T u0 = v0[i];
-            v0[i + 1] = s * u0 + c * w0;
-            w0 = c * u0 - s * w0;
-        }
+        for (int i = m - 1; i >= l; i--) rotateEntry(v0, i, rot[2 * i], rot[2 * i + 1], w0);
         v0[l] = w0;
     }
 }

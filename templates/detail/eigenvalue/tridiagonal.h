@@ -67,18 +67,12 @@ void tred2Accumulate(int i, int j0, int j1, Matrix<T>& W, const Vector<T>& d) {
     for (; j + 1 < j1; j += 2) {
         T* w0 = W[j];
         T* w1 = W[j + 1];
-        T g0 = 0;
-        T g1 = 0;
-        sums2x1<SumPlusColRow>(w0, w1, wi, 0, i + 1, g0, g1);
-        for (int k = 0; k <= i; k++) {
-            T dk = d[k];
-            w0[k] = w0[k] - g0 * dk;
-            w1[k] = w1[k] - g1 * dk;
-        }
+        const Sums2x1<T> g = sums2x1<SumPlusColRow>(w0, w1, wi, 0, i + 1, Sums2x1<T>{});
+        subtractScaled2(w0, w1, g, d, 0, i + 1);
     }
     for (; j < j1; j++) {
         const T g = sum1<SumPlusColRow>(W[j], W[i + 1], 0, i + 1, T(0));
-        for (int k = 0; k <= i; k++) W[j][k] = W[j][k] - g * d[k];
+        subtractScaled(W[j], g, d, 0, i + 1);
     }
 }
 

@@ -34,13 +34,11 @@ void columnSums(int j, Matrix<T>& F, Vector<T>& c) {
         T* row0 = F[i];
         T* row1 = F[i + 1];
         const int kmax = i < j ? i : j;
-        T s0 = 0;
-        T s1 = 0;
-        sums2x1<Op>(row0, row1, c, 0, kmax, s0, s1);
-        c[i] = c[i] - s0;
+        Sums2x1<T> s = sums2x1<Op>(row0, row1, c, 0, kmax, Sums2x1<T>{});
+        c[i] = c[i] - s.s0;
         row0[j] = c[i];
-        if (i < j) s1 = Op::step(s1, row1[i], c[i]);
-        c[i + 1] = c[i + 1] - s1;
+        if (i < j) s.s1 = Op::step(s.s1, row1[i], c[i]);
+        c[i + 1] = c[i + 1] - s.s1;
         row1[j] = c[i + 1];
     }
     if (i < m) {

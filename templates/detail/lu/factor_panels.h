@@ -39,25 +39,19 @@ void upperRows(int r, int ca, int cb, Matrix<T>& F) {
         T* x1 = F[i + 1];
         int j = ca;
         for (; j + 1 < cb; j += 2) {
-            T s00 = 0;
-            T s01 = 0;
-            T s10 = 0;
-            T s11 = 0;
-            sums2x2<Op>(x0, x1, F, j, 0, i, s00, s01, s10, s11);
-            x0[j] = x0[j] - s00;
-            x0[j + 1] = x0[j + 1] - s01;
-            s10 = Op::step(s10, x1[i], x0[j]);
-            s11 = Op::step(s11, x1[i], x0[j + 1]);
-            x1[j] = x1[j] - s10;
-            x1[j + 1] = x1[j + 1] - s11;
+            Sums2x2<T> s = sums2x2<Op>(x0, x1, F, j, 0, i, Sums2x2<T>{});
+            x0[j] = x0[j] - s.s00;
+            x0[j + 1] = x0[j + 1] - s.s01;
+            s.s10 = Op::step(s.s10, x1[i], x0[j]);
+            s.s11 = Op::step(s.s11, x1[i], x0[j + 1]);
+            x1[j] = x1[j] - s.s10;
+            x1[j + 1] = x1[j + 1] - s.s11;
         }
         if (j < cb) {
-            T s0 = 0;
-            T s1 = 0;
-            sums2x1<Op>(x0, x1, columnOf(F, j), 0, i, s0, s1);
-            x0[j] = x0[j] - s0;
-            s1 = Op::step(s1, x1[i], x0[j]);
-            x1[j] = x1[j] - s1;
+            Sums2x1<T> s = sums2x1<Op>(x0, x1, columnOf(F, j), 0, i, Sums2x1<T>{});
+            x0[j] = x0[j] - s.s0;
+            s.s1 = Op::step(s.s1, x1[i], x0[j]);
+            x1[j] = x1[j] - s.s1;
         }
     }
     if (i < r) {
@@ -76,24 +70,8 @@ void lowerSums(int i0, int i1, int j0, int j1, const Matrix<T>& F, Matrix<T>& S)
     T* s0 = S[i0];
     T* s1 = S[i1 - 1];
     int j = j0;
-    for (; j + 1 < j1; j += 2) {
-        T s00 = 0;
-        T s01 = 0;
-        T s10 = 0;
-        T s11 = 0;
-        sums2x2<Op>(l0, l1, F, j, 0, j0, s00, s01, s10, s11);
-        s1[j - j0] = s10;
-        s1[j + 1 - j0] = s11;
-        s0[j - j0] = s00;
-        s0[j + 1 - j0] = s01;
-    }
-    if (j < j1) {
-        T s00 = 0;
-        T s10 = 0;
-        sums2x1<Op>(l0, l1, columnOf(F, j), 0, j0, s00, s10);
-        s1[j - j0] = s10;
-        s0[j - j0] = s00;
-    }
+    for (; j + 1 < j1; j += 2) sums2x2<Op>(l0, l1, F, j, 0, j0, Sums2x2<T>{}).store(s0, s1, j - j0);
+    if (j < j1) sums2x1<Op>(l0, l1, columnOf(F, j), 0, j0, Sums2x1<T>{}).store(s0, s1, j - j0);
 }
 
 // Rows i0 ... i1 − 1 of column j inside the panel from j0: each continues

@@ -36,26 +36,16 @@ void forwardColumns(int j0, int j1, const Matrix<T>& F, Matrix<T>& X) {
         T* x1 = X[i + 1];
         int j = j0;
         for (; j + 1 < j1; j += 2) {
-            T s00 = x0[j];
-            T s01 = x0[j + 1];
-            T s10 = x1[j];
-            T s11 = x1[j + 1];
-            sums2x2<Op>(l0, l1, X, j, 0, i, s00, s01, s10, s11);
+            Sums2x2<T> s = sums2x2<Op>(l0, l1, X, j, 0, i, Sums2x2<T>::load(x0, x1, j));
             const T f = l1[i];
-            s10 = Op::step(s10, f, s00);
-            s11 = Op::step(s11, f, s01);
-            x0[j] = s00;
-            x0[j + 1] = s01;
-            x1[j] = s10;
-            x1[j + 1] = s11;
+            s.s10 = Op::step(s.s10, f, s.s00);
+            s.s11 = Op::step(s.s11, f, s.s01);
+            s.store(x0, x1, j);
         }
         if (j < j1) {
-            T s0 = x0[j];
-            T s1 = x1[j];
-            sums2x1<Op>(l0, l1, columnOf(X, j), 0, i, s0, s1);
-            s1 = Op::step(s1, l1[i], s0);
-            x0[j] = s0;
-            x1[j] = s1;
+            Sums2x1<T> s = sums2x1<Op>(l0, l1, columnOf(X, j), 0, i, Sums2x1<T>::load(x0, x1, j));
+            s.s1 = Op::step(s.s1, l1[i], s.s0);
+            s.store(x0, x1, j);
         }
     }
     if (i < n) {
@@ -82,32 +72,22 @@ void backwardColumns(int j0, int j1, const Matrix<T>& F, Matrix<T>& X) {
         T* x1 = X[i - 1];
         int j = j0;
         for (; j + 1 < j1; j += 2) {
-            T s00 = x0[j];
-            T s01 = x0[j + 1];
-            T s10 = x1[j];
-            T s11 = x1[j + 1];
-            sums2x2<Op, -1>(u0, u1, X, j, n - 1, i, s00, s01, s10, s11);
-            s00 = s00 / u0[i];
-            s01 = s01 / u0[i];
+            Sums2x2<T> s = sums2x2<Op, -1>(u0, u1, X, j, n - 1, i, Sums2x2<T>::load(x0, x1, j));
+            s.s00 = s.s00 / u0[i];
+            s.s01 = s.s01 / u0[i];
             const T f = u1[i];
-            s10 = Op::step(s10, f, s00);
-            s11 = Op::step(s11, f, s01);
-            s10 = s10 / u1[i - 1];
-            s11 = s11 / u1[i - 1];
-            x0[j] = s00;
-            x0[j + 1] = s01;
-            x1[j] = s10;
-            x1[j + 1] = s11;
+            s.s10 = Op::step(s.s10, f, s.s00);
+            s.s11 = Op::step(s.s11, f, s.s01);
+            s.s10 = s.s10 / u1[i - 1];
+            s.s11 = s.s11 / u1[i - 1];
+            s.store(x0, x1, j);
         }
         if (j < j1) {
-            T s0 = x0[j];
-            T s1 = x1[j];
-            sums2x1<Op, -1>(u0, u1, columnOf(X, j), n - 1, i, s0, s1);
-            s0 = s0 / u0[i];
-            s1 = Op::step(s1, u1[i], s0);
-            s1 = s1 / u1[i - 1];
-            x0[j] = s0;
-            x1[j] = s1;
+            Sums2x1<T> s = sums2x1<Op, -1>(u0, u1, columnOf(X, j), n - 1, i, Sums2x1<T>::load(x0, x1, j));
+            s.s0 = s.s0 / u0[i];
+            s.s1 = Op::step(s.s1, u1[i], s.s0);
+            s.s1 = s.s1 / u1[i - 1];
+            s.store(x0, x1, j);
         }
     }
     if (i == 0) {
