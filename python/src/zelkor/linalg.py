@@ -11,6 +11,8 @@ they compute, and Ctrl-C interrupts them (KeyboardInterrupt).  A matrix of
 more than 2**31 - 1 elements is a MemoryError.
 """
 
+import collections
+
 import numpy as np
 from numpy.linalg import LinAlgError
 
@@ -25,6 +27,23 @@ _TOLERANCES = ("extended", "double")
 # subclass's __array_wrap__ where numpy 1 passes them to __array_prepare__.
 _NUMPY2 = int(np.__version__.split(".")[0]) >= 2
 _WRAP = "__array_wrap__" if _NUMPY2 else "__array_prepare__"
+
+
+def _result(name, fields):
+    """numpy 2's named tuple of a result (numpy.linalg's own where it has
+    it); the plain tuple on numpy 1, which returns tuples."""
+    if not _NUMPY2:
+        return lambda *values: tuple(values)
+    try:
+        from numpy.linalg import _linalg
+        return getattr(_linalg, name)
+    except (ImportError, AttributeError):
+        return collections.namedtuple(name, fields)
+
+
+_SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
+_EigResult = _result("EigResult", ["eigenvalues", "eigenvectors"])
+_EighResult = _result("EighResult", ["eigenvalues", "eigenvectors"])
 
 
 def _like(a, x):
@@ -247,6 +266,9 @@ def slogdet(a):
 
     Returns
     -------
+    On numpy 2, a named tuple ``SlogdetResult(sign, logabsdet)``; a tuple
+    on numpy 1, as numpy returns.
+
     sign : (...) np.longdouble or ndarray
         1, -1, or 0 for a singular matrix.
     logabsdet : (...) np.longdouble or ndarray
@@ -279,7 +301,7 @@ def slogdet(a):
         for log in np.log(np.fabs(pivots)).T:
             logabs = logabs + log
     logabs[zero] = -np.inf
-    return sign.reshape(lead)[()], logabs.reshape(lead)[()]
+    return _SlogdetResult(sign.reshape(lead)[()], logabs.reshape(lead)[()])
 
 
 def _permutation_sign(piv):
@@ -440,6 +462,9 @@ def eig(a, tolerance="extended"):
 
     Returns
     -------
+    On numpy 2, a named tuple ``EigResult(eigenvalues, eigenvectors)``; a
+    tuple on numpy 1, as numpy returns.
+
     w : (..., M) ndarray
         The eigenvalues, complex-conjugate pairs together (positive
         imaginary part first); ``np.longdouble`` when all are real,
@@ -470,8 +495,8 @@ def eig(a, tolerance="extended"):
     """
     re, im, v = _eig(a, True, tolerance)
     if not im.any():
-        return re, _like(a, np.ascontiguousarray(v.real))
-    return _values(re, im), _like(a, v)
+        return _EigResult(re, _like(a, np.ascontiguousarray(v.real)))
+    return _EigResult(_values(re, im), _like(a, v))
 
 
 def eigvals(a, tolerance="extended"):
@@ -539,6 +564,9 @@ def eigh(a, UPLO="L", tolerance="extended"):
 
     Returns
     -------
+    On numpy 2, a named tuple ``EighResult(eigenvalues, eigenvectors)``; a
+    tuple on numpy 1, as numpy returns.
+
     w : (..., M) ndarray of np.longdouble
         The eigenvalues in ascending order.
     v : (..., M, M) ndarray of np.longdouble
@@ -563,7 +591,7 @@ def eigh(a, UPLO="L", tolerance="extended"):
     (True, True)
     """
     re, _, v = _eig(a, True, tolerance, _uplo(UPLO))
-    return re, _like(a, np.ascontiguousarray(v.real))
+    return _EighResult(re, _like(a, np.ascontiguousarray(v.real)))
 
 
 def eigvalsh(a, UPLO="L", tolerance="extended"):
