@@ -5,6 +5,7 @@
 #define NDEBUG  // as in a consumer's release build; this file alone
 #include <gtest/gtest.h>
 
+#include <zelkor/cholesky>
 #include <zelkor/eigenvalue>
 #include <zelkor/lu>
 #include "matrix_builders.h"
@@ -36,6 +37,12 @@ TEST(ShapesWithoutAssertions, EmptyResults) {
         expectEmpty(lu.solve(Matrix<Real>(A.num_rows(), 2, 1)));
         expectEmpty(lu.inv());
         if (A.num_rows() == 2) expectNear(lu.getL() * lu.getU(), {{4, 5, 6}, {1, 2, 3}});
+    }
+    // Not SPD, though every pivot the rows or columns hold is 1.
+    for (const Matrix<Real>& A : {Matrix<Real>{{1, 0}, {0, 1}, {0, 0}}, Matrix<Real>{{1, 0, 0}, {0, 1, 0}}}) {
+        ZELKOR::Cholesky<Real> c(A);
+        EXPECT_EQ(c.isSPD() + c.solve(Vector<Real>(A.num_rows(), 1)).dim() + c.getL().num_rows(), 0);
+        expectEmpty(c.inv());
     }
 }
 

@@ -256,3 +256,26 @@ def test_input_kinds_keep_every_bit():
     f32 = np.array([[1.1, 0], [0, 3]], dtype=np.float32)
     assert zl.eigvalsh(f32)[0] == np.longdouble(f32[0, 0])
     assert zl.solve([[True, False], [False, True]], [1, 2]).tolist() == [1, 2]
+
+
+def test_cholesky():
+    # Hilbert 6 (κ₂ ≈ 1.5e7) against mpmath's factor of the same long
+    # doubles; upper=True from the upper triangle; a stack of B·Bᵀ + I.
+    h = np.array([[1 / np.longdouble(i + j + 1) for j in range(6)] for i in range(6)])
+    ref = mpmath.cholesky(mp_matrix(h))
+    l = zl.cholesky(h)
+    assert l.dtype == np.longdouble and np.all(np.triu(l, 1) == 0)
+    err = max(abs(mp(l[i, j]) - ref[i, j]) for i in range(6) for j in range(6))
+    assert float(err) <= 6 * np.linalg.cond(h.astype(float)) * float(EPS)
+    assert np.array_equal(zl.cholesky(np.triu(h), upper=True), l.T)
+    b = random((3, 20, 20), 7)
+    a = b @ np.swapaxes(b, -1, -2) + np.eye(20, dtype=np.longdouble)
+    s = zl.cholesky(a)
+    assert s.shape == (3, 20, 20)
+    assert np.all(fro(s @ np.swapaxes(s, -1, -2) - a) <= 20 * EPS * fro(a))
+    with pytest.raises(np.linalg.LinAlgError, match="^Matrix is not positive definite$"):
+        zl.cholesky([[1, 2], [2, 1]])
+    with pytest.raises(np.linalg.LinAlgError, match="^Array must not contain infs or NaNs$"):
+        zl.cholesky([[1, 0], [np.nan, 1]])
+    with pytest.raises(TypeError):
+        zl.cholesky([[1j]])

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// zelkor._core: the library's LU factorisation and eigen-decomposition on
+// zelkor._core: the library's LU and Cholesky factorisations and eigen-decomposition on
 // stacks of long double matrices, and its polynomial roots, for the Python
 // layer in linalg.py, which holds numpy.linalg's conventions.
 //
@@ -31,6 +31,7 @@
 #include <stdexcept>
 #include <string>
 
+#include <zelkor/cholesky>
 #include <zelkor/eigenvalue>
 #include <zelkor/lu>
 #include <zelkor/roots>
@@ -223,6 +224,30 @@ RealArray det(const RealArray& a) {
     return d;
 }
 
+// A = L·Lᵀ: L for each matrix of the stack, its lower triangle read; a
+// matrix that is not positive definite raises numpy's LinAlgError.
+RealArray cholesky(const RealArray& a) {
+    const Stack s = squareStack(a, "cholesky");
+    checkSize("cholesky", s.rows, s.rows);
+    RealArray L({s.count, s.rows, s.rows});
+    const Real* in = a.data();
+    Real* out = L.mutable_data();
+    const char* failure = nullptr;
+    Interrupt interrupt;
+    {
+        py::gil_scoped_release release;
+        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
+            const ZELKOR::Cholesky<Real> f(matrixAt(in, k, s.rows, s.rows));
+            if (f.isSPD())
+                store(f.getL(), out, k);
+            else
+                failure = "Matrix is not positive definite";
+        }
+    }
+    interrupt.finish(failure);
+    return L;
+}
+
 // Eigenvalues (real and imaginary parts) and, with `vectors`, the
 // eigenvector matrices as Eigenvalue::getV gives them (a complex pair's
 // real and imaginary parts in two columns; an empty array without).
@@ -317,6 +342,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("solve", &solve, py::arg("a").noconvert(), py::arg("b").noconvert());
     m.def("inv", &inv, py::arg("a").noconvert());
     m.def("det", &det, py::arg("a").noconvert());
+    m.def("cholesky", &cholesky, py::arg("a").noconvert());
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"));
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     m.def("set_num_threads", &setNumThreads, py::arg("n"));

@@ -18,7 +18,7 @@ from numpy.linalg import LinAlgError
 
 from . import _core
 
-__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "LinAlgError"]
+__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "LinAlgError"]
 
 _TOLERANCES = ("extended", "double")
 
@@ -696,3 +696,49 @@ def roots(p, tolerance="extended"):
     zeros = np.zeros(trailing, dtype=np.longdouble)
     w = _values(re, im)
     return np.concatenate((w, zeros.astype(w.dtype)))
+
+
+def cholesky(a, /, *, upper=False):
+    """Cholesky factorisation ``a = l @ l.T`` of symmetric positive definite
+    matrices, in long double.
+
+    As ``numpy.linalg.cholesky``: only the lower triangle of ``a`` is read
+    (the upper one with ``upper=True``); symmetry is not checked.
+
+    Parameters
+    ----------
+    a : (..., M, M) array_like
+        Real symmetric positive definite matrices.
+    upper : bool, optional
+        Return the upper triangular ``u = l.T`` (``a = u.T @ u``), from the
+        upper triangle of ``a``, instead of ``l``.
+
+    Returns
+    -------
+    l : (..., M, M) ndarray of np.longdouble
+        Lower triangular with a positive diagonal (upper triangular with
+        ``upper=True``); of ``a``'s class when ``a`` is an ndarray subclass.
+
+    Raises
+    ------
+    LinAlgError
+        If a matrix is not positive definite (a pivot that is not positive),
+        not square, or its triangle read contains infs or NaNs.
+    TypeError
+        If ``a`` is complex, object or string.
+
+    Examples
+    --------
+    >>> import zelkor
+    >>> zelkor.linalg.cholesky([[4, 12, -16], [12, 37, -43], [-16, -43, 98]]).tolist() == [
+    ...     [2.0, 0.0, 0.0], [6.0, 1.0, 0.0], [-8.0, 5.0, 3.0]]
+    True
+    """
+    stack, lead = _stacked_square(a)
+    if upper:
+        stack = np.ascontiguousarray(np.swapaxes(stack, -1, -2))
+    _assert_finite(np.tril(stack))
+    l = _core.cholesky(stack)
+    if upper:
+        l = np.swapaxes(l, -1, -2)
+    return _like(a, l.reshape(lead + stack.shape[1:]))

@@ -1,0 +1,70 @@
+// -*- C++ -*-
+// SPDX-License-Identifier: MIT
+// The Cholesky factorisation A = L·Lᵀ by columns (left-looking): column j
+// of L from the rows of L above it,
+//   L[j][j] = √(A[j][j] − Σₖ L[j][k]²),
+//   L[i][j] = (A[i][j] − Σₖ L[i][k]·L[j][k]) / L[j][j],  i > j, k < j,
+// every sum in increasing k.  The rows below the diagonal of a column are
+// independent: above the threshold the threads take blocks of them
+// (forChunks), each entry keeping its own chain of operations, so the
+// bits do not depend on the number of threads.  Nothing is checked: F is
+// the caller's to make square.
+#ifndef ZELKOR_DETAIL_CHOLESKY_FACTOR_H
+#define ZELKOR_DETAIL_CHOLESKY_FACTOR_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/cholesky/factor.h> is internal to the library: include <zelkor/cholesky> instead"
+#endif
+
+#include <cmath>
+#include <limits>
+
+#include "../../cmat_zelkor"
+#include "../kernels.h"
+#include "../threads.h"
+
+namespace ZELKOR {
+namespace detail {
+
+// Rows i0 ... i1 − 1 (all below j) of column j: the sums against row j of
+// L, two rows at a time so that each loaded L[j][k] serves two products,
+// then the division by the pivot L[j][j].
+template <class T>
+void choleskyColumnRows(int j, int i0, int i1, Matrix<T>& F) {
+    using Op = SumMinusColRow;
+    const T* lj = F[j];
+    const T d = lj[j];
+    int i = i0;
+    for (; i + 1 < i1; i += 2) {
+        T* l0 = F[i];
+        T* l1 = F[i + 1];
+        Sums2x1<T> s = sums2x1<Op>(l0, l1, lj, 0, j, Sums2x1<T>::load(l0, l1, j));
+        l0[j] = s.s0 / d;
+        l1[j] = s.s1 / d;
+    }
+    if (i < i1) F[i][j] = sum1<Op>(F[i], lj, 0, j, F[i][j]) / d;
+}
+
+// F holds A's lower triangle on entry (the strict upper triangle is not
+// read) and L's on return, up to the first pivot that is not positive and
+// finite: its column is returned (−1 when none), that column and the ones
+// after it left as they were.
+template <class T>
+int choleskyFactor(Matrix<T>& F) {
+    const int n = F.num_rows();
+    for (int j = 0; j < n; j++) {
+        T* lj = F[j];
+        const T d = sum1<SumMinusColRow>(lj, lj, 0, j, lj[j]);
+        if (!(d > 0) || !(d <= std::numeric_limits<T>::max())) return j;
+        lj[j] = std::sqrt(d);
+        const int rows = n - j - 1;
+        forChunks(rows, Step((double)rows * j, 1), [&](int r0, int r1) {
+            choleskyColumnRows(j, j + 1 + r0, j + 1 + r1, F);
+        });
+    }
+    return -1;
+}
+
+}  // namespace detail
+}  // namespace ZELKOR
+
+#endif
