@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 """zelkor: dense linear algebra in 80-bit extended precision for numpy.
 
-``zelkor.linalg`` has ``solve``, ``inv``, ``det``, ``slogdet``, ``lu``,
+``zelkor.linalg`` has ``solve``, ``inv``, ``det``, ``slogdet``, ``lu``, ``cholesky``,
 ``eig``, ``eigvals``, ``eigh`` and ``eigvalsh`` with numpy.linalg's
 conventions, computed in ``np.longdouble``; ``zelkor.roots`` is
 ``numpy.roots`` in long double, with the library's backward-error check of
