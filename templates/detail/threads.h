@@ -70,13 +70,6 @@ const double parallelThreshold = 32768.0;
 // as many chunks as threads.
 const double minimumChunkWork = 8192.0;
 
-// Indices first ... last of a range (whether last is inside is the
-// user's to say).
-struct Span {
-    int first;
-    int last;
-};
-
 // A kernel step for the choice of its team: `multiplyAdds` in all, cut by
 // the team's `synchronisations` (its join included) into stretches of
 // work() multiply-adds.

@@ -162,11 +162,13 @@ py::tuple lu(const RealArray& a) {
     return py::make_tuple(piv, L, U);
 }
 
-// Each matrix of the stack a factored, and result(f, k) of its factor f
-// stored as matrix k of a (count, rows, cols) array; an empty result (a
-// singular factor) stops the work and raises "Singular matrix".
-template <class Result>
-RealArray eachFactored(const RealArray& a, const Stack& s, const Stack& shape, const Result& result) {
+// compute(A, k, interrupt) for each matrix A (number k) of the stack a,
+// stored as matrix k of a (count, rows, cols) array; a result of another
+// shape (the empty result of a failed factorisation) stops the work and
+// raises LinAlgError(failureText).
+template <class Compute>
+RealArray eachMatrix(const RealArray& a, const Stack& s, const Stack& shape, const char* failureText,
+                     const Compute& compute) {
     RealArray X({s.count, shape.rows, shape.cols});
     const Real* in = a.data();
     Real* out = X.mutable_data();
@@ -175,10 +177,9 @@ RealArray eachFactored(const RealArray& a, const Stack& s, const Stack& shape, c
     {
         py::gil_scoped_release release;
         for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
-            const Matrix<Real> x = f.isNonsingular() ? result(f, k) : Matrix<Real>();
+            const Matrix<Real> x = compute(matrixAt(in, k, s.rows, s.rows), k, interrupt);
             if (x.num_rows() != shape.rows || x.num_cols() != shape.cols)
-                failure = "Singular matrix";
+                failure = failureText;
             else
                 store(x, out, k);
         }
@@ -195,15 +196,18 @@ RealArray solve(const RealArray& a, const RealArray& b) {
     checkSize("solve", s.rows, s.rows);
     checkSize("solve", r.rows, r.cols);
     const Real* bin = b.data();
-    return eachFactored(a, s, r, [&](const ZELKOR::LU<Real>& f, py::ssize_t k) {
-        return f.solve(matrixAt(bin, k, r.rows, r.cols));
+    return eachMatrix(a, s, r, "Singular matrix", [&](const Matrix<Real>& A, py::ssize_t k, Interrupt& interrupt) {
+        const ZELKOR::LU<Real> f(A, &Interrupt::asked, &interrupt);
+        return f.solve(matrixAt(bin, k, r.rows, r.cols));  // empty when f is singular
     });
 }
 
 RealArray inv(const RealArray& a) {
     const Stack s = squareStack(a, "inv");
     checkSize("inv", s.rows, s.rows);
-    return eachFactored(a, s, s, [](const ZELKOR::LU<Real>& f, py::ssize_t) { return f.inv(); });
+    return eachMatrix(a, s, s, "Singular matrix", [](const Matrix<Real>& A, py::ssize_t, Interrupt& interrupt) {
+        return ZELKOR::LU<Real>(A, &Interrupt::asked, &interrupt).inv();  // empty when singular
+    });
 }
 
 // The determinant of each matrix (LU::det: 0 for a singular one, 1 for a
@@ -229,23 +233,10 @@ RealArray det(const RealArray& a) {
 RealArray cholesky(const RealArray& a) {
     const Stack s = squareStack(a, "cholesky");
     checkSize("cholesky", s.rows, s.rows);
-    RealArray L({s.count, s.rows, s.rows});
-    const Real* in = a.data();
-    Real* out = L.mutable_data();
-    const char* failure = nullptr;
-    Interrupt interrupt;
-    {
-        py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
-            const ZELKOR::Cholesky<Real> f(matrixAt(in, k, s.rows, s.rows));
-            if (f.isSPD())
-                store(f.getL(), out, k);
-            else
-                failure = "Matrix is not positive definite";
-        }
-    }
-    interrupt.finish(failure);
-    return L;
+    return eachMatrix(a, s, s, "Matrix is not positive definite",
+                      [](const Matrix<Real>& A, py::ssize_t, Interrupt&) {
+                          return ZELKOR::Cholesky<Real>(A).getL();  // empty when not positive definite
+                      });
 }
 
 // Eigenvalues (real and imaginary parts) and, with `vectors`, the

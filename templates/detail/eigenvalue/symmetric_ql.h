@@ -30,6 +30,13 @@ inline void rotateEntry(T* v, int i, const T& c, const T& s, T& w) {
     w = c * u - s * w;
 }
 
+// Indices first ... last of a range (whether last is inside is the
+// user's to say).
+struct Span {
+    int first;
+    int last;
+};
+
 // The rotations (c, s) of one QL pass, rot[2i], rot[2i + 1] for
 // i = m − 1 down to l, applied to columns i, i + 1 of every row v of V in
 // that order:
