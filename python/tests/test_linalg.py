@@ -189,6 +189,8 @@ def test_as_numpy_on_the_same_calls():
     calls += [("solve", singular, [1, 2]), ("solve", np.ones((2, 3)), [1, 2]), ("solve", np.ones(3), [1, 2])]
     for name in ("inv", "det", "slogdet", "eig", "eigvals", "eigh", "eigvalsh"):
         calls += [(name, x) for x in (m, sub, singular, np.ones((2, 3)), np.ones(3), stack)]
+    for mode in ("reduced", "complete", "r", "raw", "x"):
+        calls += [("qr", x, mode) for x in (m, sub, np.ones((2, 3)), np.ones((3, 2)), np.ones(3), stack)]
     for name, *args in calls:
         try:
             expected = getattr(np.linalg, name)(*args)
@@ -279,3 +281,28 @@ def test_cholesky():
         zl.cholesky([[1, 0], [np.nan, 1]])
     with pytest.raises(TypeError):
         zl.cholesky([[1j]])
+
+
+def test_qr():
+    # Tall and wide stacks: Q orthonormal, A = Q·R, R upper; the modes
+    # agree; |R|'s diagonal of Hilbert 6 against mpmath's QR of the same
+    # long doubles.
+    for shape in ((3, 7, 4), (3, 4, 7)):
+        a = random(shape, 9)
+        k = min(shape[1:])
+        q, r = zl.qr(a)
+        assert q.dtype == r.dtype == np.longdouble and np.array_equal(r, np.triu(r))
+        assert np.all(fro(np.swapaxes(q, -1, -2) @ q - np.eye(k)) <= 7 * EPS)
+        assert np.all(fro(q @ r - a) <= 7 * EPS * fro(a))
+        qc, rc = zl.qr(a, "complete")
+        assert np.all(fro(np.swapaxes(qc, -1, -2) @ qc - np.eye(shape[1])) <= 7 * EPS)
+        assert np.array_equal(qc[..., :k], q) and np.array_equal(rc[..., :k, :], r)
+        h, tau = zl.qr(a, "raw")
+        assert np.array_equal(np.triu(np.swapaxes(h, -1, -2)[..., :k, :]), r) and tau.shape == (3, k)
+        assert np.array_equal(zl.qr(a, "r"), r)
+    h = np.array([[1 / np.longdouble(i + j + 1) for j in range(6)] for i in range(6)])
+    ref = mpmath.qr(mp_matrix(h))[1]
+    r = zl.qr(h, "r")
+    assert float(max(abs(abs(mp(r[i, i])) - abs(ref[i, i])) for i in range(6))) <= 6 * EPS * fro(h)
+    with pytest.raises(np.linalg.LinAlgError, match="^Array must not contain infs or NaNs$"):
+        zl.qr([[1, np.inf]])

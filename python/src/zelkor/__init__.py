@@ -2,7 +2,7 @@
 """zelkor: dense linear algebra in 80-bit extended precision for numpy.
 
 ``zelkor.linalg`` has ``solve``, ``inv``, ``det``, ``slogdet``, ``lu``, ``cholesky``,
-``eig``, ``eigvals``, ``eigh`` and ``eigvalsh`` with numpy.linalg's
+``qr``, ``eig``, ``eigvals``, ``eigh`` and ``eigvalsh`` with numpy.linalg's
 conventions, computed in ``np.longdouble``; ``zelkor.roots`` is
 ``numpy.roots`` in long double, with the library's backward-error check of
 the roots.  The computations run on the library's threads

@@ -8,6 +8,9 @@
 #include <pybind11/pybind11.h>
 
 namespace zelkor_python {
+
+void bindQR(pybind11::module_& m);  // _qr.cpp
+
 }  // namespace zelkor_python
 
 #endif

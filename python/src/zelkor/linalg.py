@@ -25,8 +25,9 @@ from ._arrays import (
     _stacked_square,
     _tolerance,
 )
+from ._qr import qr
 
-__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "LinAlgError"]
+__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "qr", "LinAlgError"]
 
 _SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
 _EigResult = _result("EigResult", ["eigenvalues", "eigenvectors"])
