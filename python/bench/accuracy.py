@@ -11,9 +11,12 @@ a few units.  For Frank 12 (eigenvalues), Wilkinson's (x-1)...(x-20) and
 Chebyshev's T20 (roots from the coefficients, as numpy.roots) it is the
 largest relative error (absolute for T20, whose roots lie in (-1, 1)).
 The row of eigh measures the symmetric path on the symmetric part of the
-same matrix (κ = 1).
+same matrix (κ = 1).  For qr the measures are the backward error
+‖A - Q·R‖_F / ‖A‖_F and ‖QᵀQ - I‖_F in the method's u, the products formed
+to about u² (Dekker's exact products, compensated sums); --qr prints
+only these.
 
-  PYTHONPATH=build/default/python /usr/bin/python3 python/bench/accuracy.py [--seeds 5] [--no-mpmath64]
+  PYTHONPATH=build/default/python /usr/bin/python3 python/bench/accuracy.py [--seeds 5] [--no-mpmath64] [--qr]
 """
 
 import argparse
@@ -167,11 +170,70 @@ def classic(use_mpmath64):
     return [c[0] for c in cases], table
 
 
+def accurate_product(x, y):
+    """x @ y in long double as s + c, within about u² of the exact product:
+    each x[i, k]·y[k, j] split exactly into two long doubles (Dekker, halves
+    of 32 bits), the terms added with TwoSum."""
+    split = np.longdouble(2**32 + 1)
+
+    def halves(v):
+        t = split * v
+        high = t - (t - v)
+        return high, v - high
+
+    s = np.zeros((x.shape[0], y.shape[1]), dtype=np.longdouble)
+    c = np.zeros_like(s)
+    for k in range(x.shape[1]):
+        a, b = x[:, k:k + 1], y[k:k + 1, :]
+        (ah, al), (bh, bl) = halves(a), halves(b)
+        p = a * b
+        e = ((ah * bh - p) + ah * bl + al * bh) + al * bl
+        t = s + p
+        z = t - s
+        c += (s - (t - z)) + (p - z) + e
+        s = t
+    return s, c
+
+
+def qr_measures(shapes, seeds):
+    """Largest backward error and loss of orthogonality of qr over the seeds,
+    in units of each method's u: {(m, n): {method: (backward, orthogonality)}}."""
+    table = {}
+    for m, n in shapes:
+        rows = table.setdefault((m, n), {})
+        for seed in range(seeds):
+            a = np.random.default_rng(seed).uniform(-1, 1, (m, n))
+            for name, u, (q, r) in (("zelkor", 2.0**-64, zl.qr(a)), ("numpy (double)", U_DOUBLE, np.linalg.qr(a))):
+                q, r = q.astype(np.longdouble), r.astype(np.longdouble)
+                s, c = accurate_product(q, r)
+                backward = np.linalg.norm(((a - s) - c).astype(float)) / np.linalg.norm(a) / u
+                s, c = accurate_product(q.T, q)
+                orthogonality = np.linalg.norm(((s - np.eye(q.shape[1])) + c).astype(float)) / u
+                old = rows.get(name, (0.0, 0.0))
+                rows[name] = (max(old[0], backward), max(old[1], orthogonality))
+    return table
+
+
+def print_qr(seeds):
+    print(f"qr: max over seeds 0 ... {seeds - 1} of ‖A - Q·R‖_F / ‖A‖_F and ‖QᵀQ - I‖_F, in u "
+          "(2**-64 for zelkor, 2**-53 for numpy)\n")
+    print("| m × n | method | backward error / u | orthogonality / u |")
+    print("|---|---|---|---|")
+    for (m, n), rows in qr_measures([(100, 100), (400, 400), (200, 50)], seeds).items():
+        for name, (backward, orthogonality) in rows.items():
+            print(f"| {m} × {n} | {name} | {backward:.3g} | {orthogonality:.3g} |")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--seeds", type=int, default=5)
     parser.add_argument("--no-mpmath64", action="store_true", help="leave out mpmath at 64 bits (slow)")
+    parser.add_argument("--qr", action="store_true", help="only the measures of qr")
     args = parser.parse_args()
+    print_qr(args.seeds)
+    if args.qr:
+        return
+    print()
     use64 = not args.no_mpmath64
     print("max |w - λ| / (κ · u · ‖A‖_F), seeds 0 ...", args.seeds - 1)
     for n in (30, 50):

@@ -59,6 +59,8 @@ def zelkor_cases(a, b, threads):
         f"eigvals, {threads} thr": run(zl.eigvals, a),
         f"solve, {threads} thr": run(zl.solve, a, b),
         f"inv, {threads} thr": run(zl.inv, a),
+        f"lu, {threads} thr": run(zl.lu, a),
+        f"qr, {threads} thr": run(zl.qr, a),
     }
 
 
@@ -91,7 +93,7 @@ def main():
     saved = zelkor.get_num_threads()
 
     print("| n | operation | numpy (double) | " + " | ".join(f"zelkor, {t} thread(s)" for t in args.threads)
-          + " | eig ÷ eigvals (zelkor) |")
+          + " | eig ÷ eigvals, qr ÷ lu (zelkor) |")
     print("|---" * (4 + len(args.threads)) + "|")
     for n in args.sizes:
         a = g.uniform(-1, 1, (n, n))
@@ -101,15 +103,18 @@ def main():
             "numpy eigvals": lambda: np.linalg.eigvals(a),
             "numpy solve": lambda: np.linalg.solve(a, b),
             "numpy inv": lambda: np.linalg.inv(a),
+            "numpy qr": lambda: np.linalg.qr(a),
         }
         for t in args.threads:
             cases.update(zelkor_cases(a, b, t))
         r = rounds(cases, args.rounds)
-        for op in ("eig", "eigvals", "solve", "inv"):
-            cells = [show(r[f"numpy {op}"])] + [show(r[f"{op}, {t} thr"]) for t in args.threads]
+        for op in ("eig", "eigvals", "solve", "inv", "lu", "qr"):
+            numpy = r.get(f"numpy {op}")  # numpy has no lu
+            cells = [show(numpy) if numpy else "—"] + [show(r[f"{op}, {t} thr"]) for t in args.threads]
             ratio = ""
-            if op == "eig":
-                ratio = " / ".join(f"{r[f'eig, {t} thr'][0] / r[f'eigvals, {t} thr'][0]:.2f}" for t in args.threads)
+            if op in ("eig", "qr"):
+                other = "eigvals" if op == "eig" else "lu"
+                ratio = " / ".join(f"{r[f'{op}, {t} thr'][0] / r[f'{other}, {t} thr'][0]:.2f}" for t in args.threads)
             print(f"| {n} | {op} | " + " | ".join(cells) + f" | {ratio} |")
 
     print("\nmpmath at 64 bits (one thread):\n")

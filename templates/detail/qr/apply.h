@@ -6,8 +6,9 @@
 // H₀, H₁, ... and Q in the order H_{k−1}, ..., H₀.  The rows are
 // independent: the threads take blocks of them (forChunks), each row
 // keeping its own chain of operations, so the bits do not depend on the
-// number of threads; inside a block the rows go in tiles of a few, each
-// reflector applied to the whole tile while it is in cache.  Nothing is
+// number of threads; inside a block the rows go in tiles of a few
+// (qrTileRows), each reflector applied to the whole tile while it is in
+// cache.  Nothing is
 // checked: X's rows must have H's length m.
 #ifndef ZELKOR_DETAIL_QR_APPLY_H
 #define ZELKOR_DETAIL_QR_APPLY_H
@@ -23,20 +24,6 @@
 
 namespace ZELKOR {
 namespace detail {
-
-// Rows in a tile of the products.
-const int qrTileRows = 16;
-
-// Rows r0 ... r1 − 1 of X ← Qᵀ·x, the reflectors in increasing order.
-template <class T>
-void applyQtRows(const Matrix<T>& H, const std::vector<T>& tau, Matrix<T>& X, int r0, int r1) {
-    const int m = H.num_cols(), k = (int)tau.size();
-    for (int t0 = r0; t0 < r1; t0 += qrTileRows) {
-        const int t1 = t0 + qrTileRows < r1 ? t0 + qrTileRows : r1;
-        for (int j = 0; j < k; j++)
-            if (tau[j] != 0) reflectRows(H[j], tau[j], j, m, X, t0, t1);
-    }
-}
 
 // Rows r0 ... r1 − 1 of X ← Q·x, the reflectors in decreasing order.
 // With `identity`, row r holds e_r on entry and takes only the reflectors
@@ -61,7 +48,7 @@ void applyReflectors(const Matrix<T>& H, const std::vector<T>& tau, Matrix<T>& X
     const Step step(2.0 * rows * H.num_cols() * (double)tau.size());
     forChunks(rows, step, [&](int r0, int r1) {
         if (transposed)
-            applyQtRows(H, tau, X, r0, r1);
+            reflectorsForward(H, tau, 0, (int)tau.size(), X, r0, r1);
         else
             applyQRows(H, tau, X, r0, r1, identity);
     });

@@ -17,10 +17,11 @@
 // recomputation.  A NaN norm is never larger than another, but a column
 // holding a NaN is factored in turn and its NaN spreads into R.
 //
-// Threads: the rows after j are independent; above the threshold the
-// threads take blocks of them (forChunks), each row keeping its own chain
-// of operations, its norm's downdate included, so the bits do not depend
-// on the number of threads.  Nothing is checked: tau must hold k entries
+// Without pivoting the reflectors go by panels (qrFactorPanels), with the
+// bits of one at a time.  Threads: the rows to update are independent;
+// above the threshold the threads take blocks of them (forChunks), each
+// row keeping its own chain of operations, its norm's downdate included,
+// so the bits do not depend on the number of threads.  Nothing is checked: tau must hold k entries
 // and perm, when given, n.
 #ifndef ZELKOR_DETAIL_QR_FACTOR_H
 #define ZELKOR_DETAIL_QR_FACTOR_H
@@ -75,34 +76,63 @@ void exchangeColumns(Matrix<T>& H, int j, int p, ColumnNorms<T>& nu, std::vector
     std::swap(nu.last[j], nu.last[p]);
 }
 
+// Reflectors in a panel of the factorisation without pivoting.
+const int qrPanel = 32;
+
+// Without pivoting, by panels of qrPanel rows: the reflectors of a panel
+// are made and applied to the panel's rows one at a time, then all of them
+// to the rows after the panel (reflectorsForward), a tile of rows at a
+// time.  Every row gets the same reflectors in the same order as one at a
+// time over the whole matrix, so the bits are those of that order.
+template <class T>
+void qrFactorPanels(Matrix<T>& H, std::vector<T>& tau) {
+    const int n = H.num_rows(), m = H.num_cols();
+    const int k = m < n ? m : n;
+    for (int j0 = 0; j0 < k; j0 += qrPanel) {
+        const int j1 = j0 + qrPanel < k ? j0 + qrPanel : k;
+        for (int j = j0; j < j1; j++) {
+            tau[j] = makeReflector(H[j], j, m);
+            const int rows = j1 - j - 1;
+            if (tau[j] == 0 || rows == 0) continue;
+            forChunks(rows, Step(2.0 * rows * (m - j)), [&](int r0, int r1) {
+                reflectRows(H[j], tau[j], j, m, H, j + 1 + r0, j + 1 + r1);
+            });
+        }
+        const int rows = n - j1;
+        forChunks(rows, Step(2.0 * rows * (m - j0) * (j1 - j0)), [&](int r0, int r1) {
+            reflectorsForward(H, tau, j0, j1, H, j1 + r0, j1 + r1);
+        });
+    }
+}
+
 // The factorisation of H = Aᵀ in place (see the top of this file); with
 // perm non-null, columns are pivoted and perm[j] is the column of A that
-// went to position j (perm holds the identity on entry).
+// went to position j (perm holds the identity on entry), one step at a
+// time, each step's trailing rows on threads.
 template <class T>
 void qrFactor(Matrix<T>& H, std::vector<T>& tau, std::vector<int>* perm) {
+    if (!perm) {
+        qrFactorPanels(H, tau);
+        return;
+    }
     const int n = H.num_rows(), m = H.num_cols();
     const int k = m < n ? m : n;
     ColumnNorms<T> nu;
-    if (perm) {
-        nu.norm.resize(n);
-        for (int c = 0; c < n; c++) nu.norm[c] = scaledNorm(H[c], 0, m);
-        nu.last = nu.norm;
-    }
+    nu.norm.resize(n);
+    for (int c = 0; c < n; c++) nu.norm[c] = scaledNorm(H[c], 0, m);
+    nu.last = nu.norm;
     for (int j = 0; j < k; j++) {
-        if (perm) {
-            int p = j;
-            for (int c = j + 1; c < n; c++)
-                if (nu.norm[c] > nu.norm[p]) p = c;
-            if (p != j) exchangeColumns(H, j, p, nu, *perm);
-        }
+        int p = j;
+        for (int c = j + 1; c < n; c++)
+            if (nu.norm[c] > nu.norm[p]) p = c;
+        if (p != j) exchangeColumns(H, j, p, nu, *perm);
         tau[j] = makeReflector(H[j], j, m);
         const int rows = n - j - 1;
         const T* v = H[j];
         const T t = tau[j];
         forChunks(rows, Step(2.0 * rows * (m - j)), [&](int r0, int r1) {
             if (t != 0) reflectRows(v, t, j, m, H, j + 1 + r0, j + 1 + r1);
-            if (perm)
-                for (int c = j + 1 + r0; c < j + 1 + r1; c++) downdateNorm(H, c, j, m, nu);
+            for (int c = j + 1 + r0; c < j + 1 + r1; c++) downdateNorm(H, c, j, m, nu);
         });
     }
 }

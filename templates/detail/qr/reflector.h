@@ -21,6 +21,7 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "../../cmat_zelkor"
 #include "../kernels.h"
@@ -103,6 +104,25 @@ void reflectRows(const T* v, const T& tau, int j, int m, Matrix<T>& X, int r0, i
         const T f = tau * sum1<Op>(x, v, j + 1, m, x[j]);
         x[j] = x[j] - f;
         subtractScaled(x, f, v, j + 1, m);
+    }
+}
+
+// Rows in a tile of reflectorsForward.
+const int qrTileRows = 16;
+
+// Rows r0 ... r1 − 1 of X ← H_{j1−1} ⋯ H_{j0}·x, the reflectors of rows
+// j0 ... j1 − 1 of H (their τ in tau) in increasing order, a tile of rows
+// at a time so that the tile stays in cache while the reflectors pass;
+// each row gets the operations of reflectRows, one reflector after
+// another.  A τ of zero is skipped.
+template <class T>
+void reflectorsForward(const Matrix<T>& H, const std::vector<T>& tau, int j0, int j1, Matrix<T>& X, int r0,
+                       int r1) {
+    const int m = H.num_cols();
+    for (int t0 = r0; t0 < r1; t0 += qrTileRows) {
+        const int t1 = t0 + qrTileRows < r1 ? t0 + qrTileRows : r1;
+        for (int j = j0; j < j1; j++)
+            if (tau[j] != 0) reflectRows(H[j], tau[j], j, m, X, t0, t1);
     }
 }
 
