@@ -3,6 +3,7 @@
 ../include/zelkor (the package is built from the zelkor source tree); the
 package's metadata is in pyproject.toml."""
 
+import glob
 import os
 import sys
 
@@ -27,7 +28,7 @@ flags = {name: value.split() for name, value in flags.items()}
 # own flags define NDEBUG).
 core = Pybind11Extension(
     "zelkor._core",
-    ["src/zelkor/_core.cpp"],
+    sorted(glob.glob("src/zelkor/*.cpp")),
     include_dirs=[include],
     define_macros=[("ZELKOR_VERSION", f'"{version}"')],
     cxx_std=17,
@@ -40,6 +41,6 @@ setup(
     package_dir={"": "src"},
     packages=["zelkor"],
     package_data={"zelkor": ["*.pyi", "py.typed"]},
-    exclude_package_data={"zelkor": ["*.cpp"]},
+    exclude_package_data={"zelkor": ["*.cpp", "*.h"]},
     ext_modules=[core],
 )

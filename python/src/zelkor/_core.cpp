@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: MIT
 // zelkor._core: the library's LU and Cholesky factorisations and eigen-decomposition on
 // stacks of long double matrices, and its polynomial roots, for the Python
-// layer in linalg.py, which holds numpy.linalg's conventions.
+// layer in linalg.py, which holds numpy.linalg's conventions.  The other
+// topics' bindings are in their own files (_bindings.h lists them), the
+// stack machinery they share in _stack.h.
 //
 // Every function takes C-contiguous long double arrays whose last two
 // dimensions are those of the matrices and the first the stack (the Python
@@ -24,12 +26,9 @@
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
-#include <chrono>
-#include <climits>
-#include <cstdint>
 #include <exception>
 #include <stdexcept>
-#include <string>
+#include <vector>
 
 #include <zelkor/cholesky>
 #include <zelkor/eigenvalue>
@@ -37,18 +36,12 @@
 #include <zelkor/roots>
 #include <zelkor/threads>
 
-namespace py = pybind11;
-using ZELKOR::Matrix;
-using ZELKOR::Vector;
-using Real = long double;
-using RealArray = py::array_t<Real, py::array::c_style>;
+#include "_bindings.h"
+#include "_stack.h"
+
+using namespace zelkor_python;
 
 namespace {
-
-// A matrix numpy.linalg refuses, with numpy's text: numpy.linalg.LinAlgError.
-struct LinAlgError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 void setNumThreads(int n) {
     if (n < 0) throw std::invalid_argument("the number of threads must be at least 0");
@@ -59,83 +52,6 @@ void setNumThreads(int n) {
 }
 
 int numThreads() { return ZELKOR::threadCountNow(); }
-
-// A stack (k, m, n) of matrices: its sizes, checked.
-struct Stack {
-    py::ssize_t count, rows, cols;
-};
-
-// array_t<..., c_style> ensures the element type and the layout, not the
-// alignment, which the loads of long double need.
-Stack stackOf(const py::array& a, const char* name) {
-    if (a.ndim() != 3) throw std::invalid_argument(std::string(name) + ": a stack of matrices (3 dimensions) expected");
-    if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(Real) != 0)
-        throw std::invalid_argument(std::string(name) + ": the array is not aligned");
-    return {a.shape(0), a.shape(1), a.shape(2)};
-}
-
-Stack squareStack(const py::array& a, const char* name) {
-    Stack s = stackOf(a, name);
-    if (s.rows != s.cols) throw std::invalid_argument(std::string(name) + ": square matrices expected");
-    return s;
-}
-
-Matrix<Real> matrixAt(const Real* data, py::ssize_t index, py::ssize_t rows, py::ssize_t cols) {
-    Matrix<Real> A((int)rows, (int)cols, 0);
-    const Real* p = data + index * rows * cols;
-    for (py::ssize_t i = 0; i < rows; i++)
-        for (py::ssize_t j = 0; j < cols; j++) A[(int)i][(int)j] = p[i * cols + j];
-    return A;
-}
-
-void store(const Matrix<Real>& X, Real* data, py::ssize_t index) {
-    const py::ssize_t rows = X.num_rows(), cols = X.num_cols();
-    Real* p = data + index * rows * cols;
-    for (py::ssize_t i = 0; i < rows; i++)
-        for (py::ssize_t j = 0; j < cols; j++) p[i * cols + j] = X[(int)i][(int)j];
-}
-
-// A rows × cols matrix the library can hold (its element counts are int);
-// otherwise MemoryError, as numpy's for an array it cannot allocate.
-void checkSize(const char* name, py::ssize_t rows, py::ssize_t cols) {
-    if (cols > 0 && rows > INT_MAX / cols) {
-        PyErr_Format(PyExc_MemoryError, "%s: a %zd x %zd matrix has more elements than zelkor holds (2**31 - 1)",
-                     name, rows, cols);
-        throw py::error_already_set();
-    }
-}
-
-// Asked with the GIL released: at most every 0.1 s it takes the GIL and
-// runs the signal handlers (PyErr_CheckSignals).  Once a handler raised,
-// its exception stays set on this thread and every later call answers
-// true; raise() throws it with the GIL held again.
-class Interrupt {
-public:
-    static bool asked(void* self) { return static_cast<Interrupt*>(self)->asked(); }
-    bool asked() {
-        if (raised_) return true;
-        const auto now = std::chrono::steady_clock::now();
-        if (now < next_) return false;
-        next_ = now + std::chrono::milliseconds(100);
-        py::gil_scoped_acquire gil;
-        raised_ = PyErr_CheckSignals() != 0;
-        return raised_;
-    }
-    ZELKOR::EigenObserver observer() { return ZELKOR::EigenObserver(nullptr, this, &Interrupt::asked); }
-    void raise() const {
-        if (raised_) throw py::error_already_set();
-    }
-    // With the GIL held, after the work: the signal's exception, else the
-    // failure (numpy's text) if any.
-    void finish(const char* failure) const {
-        raise();
-        if (failure) throw LinAlgError(failure);
-    }
-
-private:
-    std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now();
-    bool raised_ = false;
-};
 
 // P·A = L·U: the pivot rows (row i of P·A is row piv[i] of A), L and U.
 py::tuple lu(const RealArray& a) {
@@ -160,32 +76,6 @@ py::tuple lu(const RealArray& a) {
     }
     interrupt.raise();
     return py::make_tuple(piv, L, U);
-}
-
-// compute(A, k, interrupt) for each matrix A (number k) of the stack a,
-// stored as matrix k of a (count, rows, cols) array; a result of another
-// shape (the empty result of a failed factorisation) stops the work and
-// raises LinAlgError(failureText).
-template <class Compute>
-RealArray eachMatrix(const RealArray& a, const Stack& s, const Stack& shape, const char* failureText,
-                     const Compute& compute) {
-    RealArray X({s.count, shape.rows, shape.cols});
-    const Real* in = a.data();
-    Real* out = X.mutable_data();
-    const char* failure = nullptr;
-    Interrupt interrupt;
-    {
-        py::gil_scoped_release release;
-        for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
-            const Matrix<Real> x = compute(matrixAt(in, k, s.rows, s.rows), k, interrupt);
-            if (x.num_rows() != shape.rows || x.num_cols() != shape.cols)
-                failure = failureText;
-            else
-                store(x, out, k);
-        }
-    }
-    interrupt.finish(failure);
-    return X;
 }
 
 // X with A·X = B for each pair of the stacks, B of shape (k, n, m).

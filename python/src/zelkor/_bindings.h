@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: MIT
+// The bindings of zelkor._core beyond _core.cpp's own: each topic's file
+// (src/zelkor/<topic>.cpp) defines bind<Topic>(m), which adds its
+// functions to the module; _core.cpp calls each once.
+#ifndef ZELKOR_PYTHON_BINDINGS_H
+#define ZELKOR_PYTHON_BINDINGS_H
+
+#include <pybind11/pybind11.h>
+
+namespace zelkor_python {
+}  // namespace zelkor_python
+
+#endif
