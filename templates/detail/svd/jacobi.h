@@ -60,6 +60,20 @@ inline void tournamentRound(int players, int n, int round, std::vector<int>& fir
     }
 }
 
+// x ← c·x − s·y, y ← s·x + c·y with τ = s/(1 + c) = tan(θ/2) in
+// Rutishauser's form x − s·(y + τ·x), y + s·(x − τ·y): each row changes
+// by a correction computed to small relative error, and c² + s² − 1 does
+// not enter, so a rotation by a small angle hardly changes the norms'
+// rounding.
+template <class T>
+void rotateRows(T* x, T* y, const T& s, const T& tau, int n) {
+    for (int k = 0; k < n; k++) {
+        const T a = x[k], b = y[k];
+        x[k] = a - s * (b + tau * a);
+        y[k] = b + s * (a - tau * b);
+    }
+}
+
 // The rotation of rows i, j of W (and of G when it has rows), when they
 // are not orthogonal to `tol`; d holds the squared norms.  Returns
 // whether it rotated.
@@ -77,20 +91,10 @@ bool jacobiRotate(Matrix<T>& W, Matrix<T>& G, std::vector<T>& d, int i, int j, c
     T t = az > bigZeta ? 1 / (2 * az) : 1 / (az + std::sqrt(1 + zeta * zeta));
     if (zeta < 0) t = -t;
     const T c = 1 / std::sqrt(1 + t * t);
-    const T s = c * t;
-    for (int k = 0; k < n; k++) {
-        const T x = wi[k], y = wj[k];
-        wi[k] = c * x - s * y;
-        wj[k] = s * x + c * y;
-    }
+    const T s = c * t, tau = s / (1 + c);
+    rotateRows(wi, wj, s, tau, n);
     if (G.num_rows()) {
-        T* gi = G[i];
-        T* gj = G[j];
-        for (int k = 0; k < G.num_cols(); k++) {
-            const T x = gi[k], y = gj[k];
-            gi[k] = c * x - s * y;
-            gj[k] = s * x + c * y;
-        }
+        rotateRows(G[i], G[j], s, tau, G.num_cols());
     }
     const T ai = a - t * g, bj = b + t * g;
     d[i] = ai < a / 8 ? squaredNorm(wi, n) : ai;
