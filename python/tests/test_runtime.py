@@ -101,7 +101,7 @@ def test_ctrl_c_interrupts_a_decomposition():
 
 
 def test_docstring_examples_run():
-    for module in (zelkor, zl):
+    for module in {zelkor, zl} | {sys.modules[getattr(zl, name).__module__] for name in zl.__all__[:-1]}:
         failures, tried = doctest.testmod(module)
         assert failures == 0
     for name in zl.__all__[:-1] + ["set_num_threads", "get_num_threads"]:

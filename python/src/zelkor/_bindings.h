@@ -8,6 +8,9 @@
 #include <pybind11/pybind11.h>
 
 namespace zelkor_python {
+
+void bindSvd(pybind11::module_& m);  // svd.cpp
+
 }  // namespace zelkor_python
 
 #endif

@@ -25,8 +25,9 @@ from ._arrays import (
     _stacked_square,
     _tolerance,
 )
+from ._svd import svd, svdvals
 
-__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "LinAlgError"]
+__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "svd", "svdvals", "LinAlgError"]
 
 _SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
 _EigResult = _result("EigResult", ["eigenvalues", "eigenvectors"])
