@@ -306,3 +306,38 @@ def test_qr():
     assert float(max(abs(abs(mp(r[i, i])) - abs(ref[i, i])) for i in range(6))) <= 6 * EPS * fro(h)
     with pytest.raises(np.linalg.LinAlgError, match="^Array must not contain infs or NaNs$"):
         zl.qr([[1, np.inf]])
+
+
+def test_svd():
+    # A stack of tall, wide and square matrices: U·diag(s)·Vh = A and
+    # orthonormal factors within a few units, values alone the same bits;
+    # shapes and values as numpy's; errors as numpy's.
+    for shape in ((2, 5, 3), (2, 3, 5), (2, 4, 4)):
+        a = random(shape, 7)
+        for full in (True, False):
+            u, s, vh = zl.svd(a, full_matrices=full)
+            nu, ns, nvh = np.linalg.svd(a.astype(float), full_matrices=full)
+            assert (u.shape, s.shape, vh.shape) == (nu.shape, ns.shape, nvh.shape)
+            assert np.allclose(s, ns) and np.array_equal(zl.svdvals(a), s)
+            k = s.shape[-1]
+            assert np.all(fro(a - (u[..., :k] * s[..., None, :]) @ vh[..., :k, :]) <= 20 * EPS * fro(a))
+            for q in (u, np.swapaxes(vh, -1, -2)):
+                assert np.all(fro(np.swapaxes(q, -1, -2) @ q - np.eye(q.shape[-1])) <= 20 * EPS)
+    assert zl.svd(np.diag([3.0, -4.0]), hermitian=True)[1].tolist() == [4, 3]
+    for bad, text in ((np.ones(3), "1-dimensional array given"), ([[1, np.inf]], "must not contain infs or NaNs")):
+        with pytest.raises(np.linalg.LinAlgError, match=text):
+            zl.svd(bad)
+
+
+def test_svd_relative_accuracy_against_mpmath():
+    # Rows and columns scaled over 2**±30: every value, down to about
+    # 2**-60 of the largest, within 20 units of itself of mpmath's (80
+    # digits, enough for the 10**36 spread).
+    n = 6
+    scale = np.array([2.0 ** (30 - 12 * i) for i in range(n)], dtype=np.longdouble)
+    b = random((n, n), 11) / n + np.eye(n)
+    a = scale[:, None] * b * scale[::-1][None, :] ** 0.5
+    with mpmath.workdps(80):
+        ref = sorted(mpmath.svd_r(mp_matrix(a), compute_uv=False), reverse=True)
+        s = zl.svdvals(a)
+        assert all(abs(mp(x).real - r) <= 20 * EPS / 2 * r for x, r in zip(s, ref))

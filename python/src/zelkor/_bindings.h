@@ -10,6 +10,7 @@
 namespace zelkor_python {
 
 void bindQR(pybind11::module_& m);  // _qr.cpp
+void bindSvd(pybind11::module_& m);  // _svd.cpp
 
 }  // namespace zelkor_python
 

@@ -227,6 +227,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"));
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     bindQR(m);
+    bindSvd(m);
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &numThreads);
     // LinAlgError as numpy's own type, the one users catch; the type lives as

@@ -26,8 +26,12 @@ from ._arrays import (
     _tolerance,
 )
 from ._qr import qr
+from ._svd import svd, svdvals
 
-__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "qr", "LinAlgError"]
+__all__ = [
+    "solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "qr",
+    "svd", "svdvals", "LinAlgError",
+]
 
 _SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
 _EigResult = _result("EigResult", ["eigenvalues", "eigenvectors"])
