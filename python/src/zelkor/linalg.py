@@ -25,12 +25,13 @@ from ._arrays import (
     _stacked_square,
     _tolerance,
 )
+from ._least_squares import lstsq, matrix_rank, pinv
 from ._qr import qr
 from ._svd import svd, svdvals
 
 __all__ = [
     "solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "qr",
-    "svd", "svdvals", "LinAlgError",
+    "svd", "svdvals", "lstsq", "pinv", "matrix_rank", "LinAlgError",
 ]
 
 _SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
