@@ -8,6 +8,7 @@
 #include <pybind11/pybind11.h>
 
 namespace zelkor_python {
+void bindFactored(pybind11::module_& m);  // factored.cpp: solves with factors made before
 }  // namespace zelkor_python
 
 #endif

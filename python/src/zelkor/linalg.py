@@ -15,6 +15,9 @@ import numpy as np
 from numpy.linalg import LinAlgError
 
 from . import _core
+from ._factored import LinAlgWarning, cho_factor, cho_solve, lu_factor, lu_solve, solve_triangular
+from ._norms import cond, matrix_norm, norm, vector_norm
+from ._products import matrix_power, multi_dot, tensorinv, tensorsolve
 from ._arrays import (
     _NUMPY2,
     _assert_finite,
@@ -26,7 +29,12 @@ from ._arrays import (
     _tolerance,
 )
 
-__all__ = ["solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "LinAlgError"]
+__all__ = [
+    "solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky",
+    "lu_factor", "lu_solve", "cho_factor", "cho_solve", "solve_triangular",
+    "norm", "matrix_norm", "vector_norm", "cond", "matrix_power", "multi_dot", "tensorsolve", "tensorinv",
+    "LinAlgWarning", "LinAlgError",
+]  # fmt: skip
 
 _SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
 _EigResult = _result("EigResult", ["eigenvalues", "eigenvectors"])
