@@ -66,11 +66,15 @@ def _vector_norm(x, ord, axis, keepdims):
     return _p_norm(x, ord, axis, keepdims)
 
 
-def _svd_norm(x, row, col, reduce):
-    from ._svd import svdvals
+def _svdvals(x):
+    """The singular values of a stack of matrices, descending."""
+    from ._svd import svdvals  # type: ignore[import]
 
-    s = svdvals(np.moveaxis(x, (row, col), (-2, -1)))
-    return reduce(np.asarray(s, dtype=np.longdouble))
+    return np.asarray(svdvals(x), dtype=np.longdouble)
+
+
+def _svd_norm(x, row, col, reduce):
+    return reduce(_svdvals(np.moveaxis(x, (row, col), (-2, -1))))
 
 
 def _matrix_norm(x, ord, row, col):
@@ -293,10 +297,8 @@ def cond(x, p=None):
     if x.size == 0 and np.prod(x.shape[-2:]) == 0:
         raise LinAlgError("cond is not defined on empty arrays")
     if p is None or (not isinstance(p, str) and p in (2, -2)):
-        from ._svd import svdvals
-
         stack, lead = _stacked(x, "x")
-        s = np.asarray(svdvals(stack), dtype=np.longdouble)
+        s = _svdvals(stack)
         with np.errstate(all="ignore"):
             r = s[..., -1] / s[..., 0] if p == -2 else s[..., 0] / s[..., -1]
     else:
