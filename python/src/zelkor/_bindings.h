@@ -9,6 +9,7 @@
 
 namespace zelkor_python {
 void bindFactored(pybind11::module_& m);  // factored.cpp: solves with factors made before
+void bindProducts(pybind11::module_& m);  // products.cpp: the matrix product
 }  // namespace zelkor_python
 
 #endif

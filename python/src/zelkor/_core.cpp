@@ -229,6 +229,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &numThreads);
     bindFactored(m);
+    bindProducts(m);
     // LinAlgError as numpy's own type, the one users catch; the type lives as
     // long as the process.
     static PyObject* const linAlgError =

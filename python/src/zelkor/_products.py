@@ -1,21 +1,35 @@
 # SPDX-License-Identifier: MIT
 """numpy.linalg's matrix_power, multi_dot, tensorsolve and tensorinv in long
-double: numpy's rules, the products numpy's matmul on long double arrays,
-the inverses and solves zelkor's."""
+double: numpy's rules; the products, inverses and solves zelkor's."""
 
 import operator
 
 import numpy as np
 from numpy.linalg import LinAlgError
 
-from ._arrays import _real, _stacked_square
+from . import _core
+from ._arrays import _prepared, _real, _stacked_square
+
+
+def _matmul(x, y):
+    """x @ y for stacks of matrices of one leading shape, by the library's
+    product (each entry a sum in increasing index order)."""
+    if x.shape[-1] != y.shape[-2]:
+        raise ValueError(
+            f"shapes {x.shape} and {y.shape} not aligned: {x.shape[-1]} (dim {x.ndim - 1}) != {y.shape[-2]} (dim {y.ndim - 2})"
+        )
+    lead = x.shape[:-2]
+    k = int(np.prod(lead, dtype=np.int64))
+    z = _core.matmul(_prepared(x.reshape((k,) + x.shape[-2:])), _prepared(y.reshape((k,) + y.shape[-2:])))
+    return z.reshape(lead + z.shape[-2:])
 
 
 def matrix_power(a, n):
     """A square matrix raised to an integer power, in long double.
 
     As ``numpy.linalg.matrix_power``: binary powering (the squares
-    ``a, a**2, a**4, ...`` and the product of those of ``n``'s bits), the
+    ``a, a**2, a**4, ...`` and the product of those of ``n``'s bits, each
+    product the library's), the
     identity for ``n = 0``, and for ``n < 0`` the powers of zelkor's
     :func:`zelkor.linalg.inv`.
 
@@ -57,13 +71,13 @@ def matrix_power(a, n):
         a = inv(a)
         n = -n
     if n == 3:
-        return np.matmul(np.matmul(a, a), a)
+        return _matmul(_matmul(a, a), a)
     z = result = None
     while n > 0:
-        z = a if z is None else np.matmul(z, z)
+        z = a if z is None else _matmul(z, z)
         n, bit = divmod(n, 2)
         if bit:
-            result = z if result is None else np.matmul(result, z)
+            result = z if result is None else _matmul(result, z)
     return result
 
 
@@ -93,7 +107,7 @@ def multi_dot(arrays, *, out=None):
     """The product of two or more arrays in the cheapest order, in long double.
 
     As ``numpy.linalg.multi_dot``: the order that needs the fewest scalar
-    multiplications; the first array may be a row vector and the last a
+    multiplications, each product the library's; the first array may be a row vector and the last a
     column vector (one-dimensional), the others two-dimensional.
 
     Parameters
@@ -124,7 +138,8 @@ def multi_dot(arrays, *, out=None):
         raise ValueError("Expecting at least two arrays.")
     arrays = [_real(x, "arrays") for x in arrays]
     if len(arrays) == 2:
-        result = np.dot(arrays[0], arrays[1])
+        x, y = arrays
+        result = _matmul(x, y) if x.ndim == y.ndim == 2 else np.dot(x, y)
     else:
         first, last = arrays[0].ndim, arrays[-1].ndim
         if first == 1:
@@ -136,7 +151,7 @@ def multi_dot(arrays, *, out=None):
                 raise LinAlgError(f"{x.ndim}-dimensional array given. Array must be two-dimensional")
 
         def product(t):
-            return arrays[t] if isinstance(t, int) else np.matmul(product(t[0]), product(t[1]))
+            return arrays[t] if isinstance(t, int) else _matmul(product(t[0]), product(t[1]))
 
         result = product(_chain_order([x.shape[0] for x in arrays] + [arrays[-1].shape[1]]))
         if first == 1 and last == 1:

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <stdexcept>
+#include <utility>
 
 #include <zelkor/cholesky>
 #include <zelkor/lu>
@@ -41,13 +42,13 @@ RealArray luSolve(const RealArray& f, const py::array_t<std::int64_t, py::array:
         throw std::invalid_argument("lu_solve: the permutation's shape is not the factor's");
     const Real* bin = b.data();
     const std::int64_t* p = perm.data();
-    return eachMatrix(f, s, r, "Singular matrix", [&](const Matrix<Real>& F, py::ssize_t k, Interrupt&) {
+    return eachMatrix(f, s, r, "Singular matrix", [&](Matrix<Real> F, py::ssize_t k, Interrupt&) {
         Vector<int> rows((int)s.rows, 0);
         for (py::ssize_t i = 0; i < s.rows; i++) {
             const std::int64_t v = p[k * s.rows + i];
             rows[(int)i] = v >= 0 && v < s.rows ? (int)v : -1;  // out of range: not a permutation
         }
-        const ZELKOR::LU<Real> lu = ZELKOR::LU<Real>::fromFactors(F, rows);
+        const ZELKOR::LU<Real> lu = ZELKOR::LU<Real>::fromFactors(std::move(F), rows);
         const Matrix<Real> B = matrixAt(bin, k, r.rows, r.cols);
         return transposed ? lu.solveTransposed(B) : lu.solve(B);  // empty when singular
     });
@@ -59,8 +60,8 @@ RealArray choSolve(const RealArray& l, const RealArray& b) {
     const Stack r = rightHandSides(b, s, "cho_solve");
     const Real* bin = b.data();
     return eachMatrix(l, s, r, "Matrix is not positive definite",
-                      [&](const Matrix<Real>& L, py::ssize_t k, Interrupt&) {
-                          return ZELKOR::Cholesky<Real>::fromFactor(L).solve(matrixAt(bin, k, r.rows, r.cols));
+                      [&](Matrix<Real> L, py::ssize_t k, Interrupt&) {
+                          return ZELKOR::Cholesky<Real>::fromFactor(std::move(L)).solve(matrixAt(bin, k, r.rows, r.cols));
                       });
 }
 
