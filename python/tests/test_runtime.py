@@ -101,10 +101,11 @@ def test_ctrl_c_interrupts_a_decomposition():
 
 
 def test_docstring_examples_run():
-    for module in {zelkor, zl} | {sys.modules[getattr(zl, name).__module__] for name in zl.__all__[:-1]}:
+    functions = [name for name in zl.__all__ if not name.startswith("LinAlg")]
+    for module in {zelkor, zl} | {inspect.getmodule(getattr(zl, name)) for name in functions}:
         failures, tried = doctest.testmod(module)
         assert failures == 0
-    for name in zl.__all__[:-1] + ["set_num_threads", "get_num_threads"]:
+    for name in functions + ["set_num_threads", "get_num_threads"]:
         f = getattr(zl, name, None) or getattr(zelkor, name)
         sections = ["Returns", "Examples"] + (["Parameters"] if inspect.signature(f).parameters else [])
         for section in sections:

@@ -2,8 +2,12 @@
 """zelkor: dense linear algebra in 80-bit extended precision for numpy.
 
 ``zelkor.linalg`` has ``solve``, ``inv``, ``det``, ``slogdet``, ``lu``, ``cholesky``,
-``qr``, ``eig``, ``eigvals``, ``eigh`` and ``eigvalsh`` with numpy.linalg's
-conventions, computed in ``np.longdouble``; ``zelkor.roots`` is
+``qr``, ``svd``, ``svdvals``, ``lstsq``, ``pinv``, ``matrix_rank``, ``eig``,
+``eigvals``, ``eigh``, ``eigvalsh``, ``norm``, ``matrix_norm``, ``vector_norm``,
+``cond``, ``matrix_power``, ``multi_dot``, ``tensorsolve`` and ``tensorinv``
+with numpy.linalg's conventions, and scipy.linalg's ``lu_factor``,
+``lu_solve``, ``cho_factor``, ``cho_solve`` and ``solve_triangular``,
+computed in ``np.longdouble``; ``zelkor.roots`` is
 ``numpy.roots`` in long double, with the library's backward-error check of
 the roots.  The computations run on the library's threads
 (``set_num_threads``), with the same bits at any thread count.

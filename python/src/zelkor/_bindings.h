@@ -11,6 +11,8 @@ namespace zelkor_python {
 
 void bindQR(pybind11::module_& m);  // _qr.cpp
 void bindSvd(pybind11::module_& m);  // _svd.cpp
+void bindFactored(pybind11::module_& m);  // _factored.cpp: solves with factors made before
+void bindProducts(pybind11::module_& m);  // _products.cpp: the matrix product
 
 }  // namespace zelkor_python
 

@@ -228,6 +228,8 @@ PYBIND11_MODULE(_core, m) {
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     bindQR(m);
     bindSvd(m);
+    bindFactored(m);
+    bindProducts(m);
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &numThreads);
     // LinAlgError as numpy's own type, the one users catch; the type lives as

@@ -25,14 +25,20 @@ from ._arrays import (
     _stacked_square,
     _tolerance,
 )
+from ._factored import LinAlgWarning, cho_factor, cho_solve, lu_factor, lu_solve, solve_triangular
 from ._least_squares import lstsq, matrix_rank, pinv
+from ._norms import cond, matrix_norm, norm, vector_norm
+from ._products import matrix_power, multi_dot, tensorinv, tensorsolve
 from ._qr import qr
 from ._svd import svd, svdvals
 
 __all__ = [
     "solve", "inv", "det", "slogdet", "lu", "eig", "eigvals", "eigh", "eigvalsh", "roots", "cholesky", "qr",
-    "svd", "svdvals", "lstsq", "pinv", "matrix_rank", "LinAlgError",
-]
+    "svd", "svdvals", "lstsq", "pinv", "matrix_rank",
+    "lu_factor", "lu_solve", "cho_factor", "cho_solve", "solve_triangular",
+    "norm", "matrix_norm", "vector_norm", "cond", "matrix_power", "multi_dot", "tensorsolve", "tensorinv",
+    "LinAlgWarning", "LinAlgError",
+]  # fmt: skip
 
 _SlogdetResult = _result("SlogdetResult", ["sign", "logabsdet"])
 _EigResult = _result("EigResult", ["eigenvalues", "eigenvectors"])
