@@ -26,6 +26,15 @@ Matrix<Real> randomRect(int m, int n, std::mt19937& g) {
     return A;
 }
 
+// A with row i scaled by 2^(30 − 60i/(m − 1)) and column j by
+// 2^(30 − 60j/(n − 1)), rounded to whole powers.
+Matrix<Real> graded(Matrix<Real> A) {
+    const int m = A.num_rows(), n = A.num_cols();
+    for (int i = 0; i < m; i++)
+        for (int j = 0; j < n; j++) A[i][j] = std::ldexp(A[i][j], 60 - 60 * i / (m - 1) - 60 * j / (n - 1));
+    return A;
+}
+
 // ‖XᵀX − I‖_F.
 Real orthogonality(const Matrix<Real>& X) { return frob(transpose(X) * X, identity(X.num_cols())); }
 
@@ -58,14 +67,16 @@ TEST(SVDSmall, KnownValues) {
     EXPECT_LE(orthogonality(s.getU()) + orthogonality(s.getV()), 16 * u);
 }
 
-// Thin and full decompositions of random, and rank-deficient, matrices
-// (the 12 × 10 one has rank 5): residual and orthogonality within a few
-// n·u; the values alone are the vector mode's bits; order 120 is past the
-// threads' threshold, and 3 threads give 1 thread's bits.
+// Thin and full decompositions of random, rank-deficient (the 12 × 10 one
+// has rank 5) and graded (rows and columns scaled over 2^±30) matrices:
+// residual and orthogonality within a few n·u; the values alone are the
+// vector mode's bits; orders 120 and 80 × 60 are past the threads'
+// threshold, and 3 threads give 1 thread's bits.
 TEST(SVDRandom, Properties) {
     std::mt19937 g(2024);
     const Matrix<Real> shapes[] = {randomRect(9, 5, g), randomRect(5, 9, g), randomRect(30, 30, g),
-                                   randomRect(12, 5, g) * randomRect(5, 10, g), randomRect(120, 120, g)};
+                                   randomRect(12, 5, g) * randomRect(5, 10, g), randomRect(120, 120, g),
+                                   graded(randomRect(80, 60, g))};
     for (const Matrix<Real>& A : shapes) {
         const int m = A.num_rows(), n = A.num_cols(), k = m < n ? m : n;
         const Real tol = 4 * (m + n) * u;
