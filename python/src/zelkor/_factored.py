@@ -98,7 +98,7 @@ def lu_factor(a, overwrite_a=False, check_finite=True):
     --------
     >>> import zelkor
     >>> lu, piv = zelkor.linalg.lu_factor([[1, 2], [3, 4]])
-    >>> piv.tolist(), lu[0].tolist()
+    >>> piv.tolist(), lu[0].astype(float).tolist()
     ([1, 1], [3.0, 4.0])
     """
     arr = _square(a, "a", check_finite)
@@ -271,7 +271,7 @@ def cho_solve(c_and_lower, b, overwrite_b=False, check_finite=True):
     --------
     >>> import zelkor
     >>> f = zelkor.linalg.cho_factor([[4, 2], [2, 5]])
-    >>> zelkor.linalg.cho_solve(f, [6, 7]).tolist()
+    >>> zelkor.linalg.cho_solve(f, [6, 7]).astype(float).tolist()
     [1.0, 1.0]
     """
     c, lower = c_and_lower
@@ -330,7 +330,7 @@ def solve_triangular(a, b, trans=0, lower=False, unit_diagonal=False, overwrite_
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.solve_triangular([[2, 0], [1, 4]], [4, 10], lower=True).tolist()
+    >>> zelkor.linalg.solve_triangular([[2, 0], [1, 4]], [4, 10], lower=True).astype(float).tolist()
     [2.0, 2.0]
     """
     code = _trans(trans)

@@ -148,7 +148,7 @@ def pinv(a, rcond=None, hermitian=False, *, rtol=_NO_VALUE):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.pinv([[2, 0], [0, 0]]).tolist()
+    >>> zelkor.linalg.pinv([[2, 0], [0, 0]]).astype(float).tolist()
     [[0.5, 0.0], [0.0, 0.0]]
     """
     A = _real(a)

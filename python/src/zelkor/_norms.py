@@ -135,7 +135,7 @@ def norm(x, ord=None, axis=None, keepdims=False):
     >>> import numpy as np, zelkor
     >>> float(zelkor.linalg.norm(np.full(4, np.ldexp(np.longdouble(1), 16000))) / np.ldexp(np.longdouble(1), 16001))
     1.0
-    >>> zelkor.linalg.norm([[1, -2], [3, 4]], 1).item()
+    >>> float(zelkor.linalg.norm([[1, -2], [3, 4]], 1))
     6.0
     """
     x = _real(x, "x")
@@ -186,7 +186,7 @@ def matrix_norm(x, /, *, keepdims=False, ord="fro"):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.matrix_norm([[3, 0], [0, 4]]).item()
+    >>> float(zelkor.linalg.matrix_norm([[3, 0], [0, 4]]))
     5.0
     """
     return norm(x, axis=(-2, -1), keepdims=keepdims, ord=ord)
@@ -217,7 +217,7 @@ def vector_norm(x, /, *, axis=None, keepdims=False, ord=2):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.vector_norm([[3, 0], [0, -4]], ord=1).item()
+    >>> float(zelkor.linalg.vector_norm([[3, 0], [0, -4]], ord=1))
     7.0
     """
     x = _real(x, "x")
@@ -284,7 +284,7 @@ def cond(x, p=None):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.cond([[1, 0], [0, 4]], 1).item(), zelkor.linalg.cond([[1, 1], [1, 1]], 'fro').item()
+    >>> float(zelkor.linalg.cond([[1, 0], [0, 4]], 1)), float(zelkor.linalg.cond([[1, 1], [1, 1]], 'fro'))
     (4.0, inf)
     """
     x = _real(x, "x")

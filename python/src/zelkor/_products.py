@@ -54,8 +54,10 @@ def matrix_power(a, n):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.matrix_power([[1, 1], [0, 1]], 5).tolist(), zelkor.linalg.matrix_power([[2, 0], [0, 4]], -2).tolist()
-    ([[1.0, 5.0], [0.0, 1.0]], [[0.25, 0.0], [0.0, 0.0625]])
+    >>> zelkor.linalg.matrix_power([[1, 1], [0, 1]], 5).astype(float).tolist()
+    [[1.0, 5.0], [0.0, 1.0]]
+    >>> zelkor.linalg.matrix_power([[2, 0], [0, 4]], -2).astype(float).tolist()
+    [[0.25, 0.0], [0.0, 0.0625]]
     """
     stack, lead = _stacked_square(a)
     try:
@@ -131,7 +133,7 @@ def multi_dot(arrays, *, out=None):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.multi_dot([[1, 2], [[1, 0], [0, 2]], [[1], [1]]]).tolist()
+    >>> zelkor.linalg.multi_dot([[1, 2], [[1, 0], [0, 2]], [[1], [1]]]).astype(float).tolist()
     [5.0]
     """
     if len(arrays) < 2:

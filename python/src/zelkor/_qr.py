@@ -55,7 +55,7 @@ def qr(a, mode="reduced"):
     >>> import numpy as np, zelkor
     >>> a = [[3, 0], [4, 5], [0, 0]]
     >>> q, r = zelkor.linalg.qr(a)
-    >>> r.tolist()
+    >>> r.astype(float).tolist()
     [[-5.0, -4.0], [0.0, 3.0]]
     >>> q.dtype == np.longdouble, q.shape, np.allclose(q @ r, a)
     (True, (3, 2), True)

@@ -86,7 +86,7 @@ def svdvals(x, /):
     Examples
     --------
     >>> import zelkor
-    >>> zelkor.linalg.svdvals([[0, 2], [3, 0], [0, 0]]).tolist()
+    >>> zelkor.linalg.svdvals([[0, 2], [3, 0], [0, 0]]).astype(float).tolist()
     [3.0, 2.0]
     """
     return svd(x, compute_uv=False)
