@@ -145,6 +145,23 @@ Sums2x2<T> sums2x2(const R& r0, const R& r1, const Matrix<T>& B, int j, int firs
     return s;
 }
 
+// Two rows r0, r1 against two vectors c0, c1 (sXY over rX and cY),
+// continuing the sums s.
+template <class Op, int Step = 1, class R, class C, class T>
+Sums2x2<T> sums2x2(const R& r0, const R& r1, const C& c0, const C& c1, int first, int end, Sums2x2<T> s) {
+    for (int k = first; before<Step>(k, end); k += Step) {
+        const T b0 = c0[k];
+        const T b1 = c1[k];
+        const T f0 = r0[k];
+        const T f1 = r1[k];
+        s.s00 = Op::step(s.s00, f0, b0);
+        s.s01 = Op::step(s.s01, f0, b1);
+        s.s10 = Op::step(s.s10, f1, b0);
+        s.s11 = Op::step(s.s11, f1, b1);
+    }
+    return s;
+}
+
 // One row r against columns j ... j + 3 of B, continuing the sums s.
 template <class Op, int Step = 1, class R, class T>
 Sums1x4<T> sums1x4(const R& r, const Matrix<T>& B, int j, int first, int end, Sums1x4<T> s) {
