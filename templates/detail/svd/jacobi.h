@@ -16,15 +16,22 @@
 // even; an odd n gets an idle row) of n/2 disjoint pairs.  The pairs of a
 // round are independent, each with its own arithmetic, and go to the
 // threads in chunks (forChunks): the bits do not depend on the number of
-// threads.  Nothing is checked: W's entries must be finite and scaled so
-// that n times the square of the largest cannot overflow; G, when given,
-// has as many rows as W.
+// threads.  The pairs of a round and of the next one form a chain (row x
+// of one pair meets row z of the pair before it in the next round), and
+// a round runs along it: rotating a pair also sums ⟨x, z⟩ for the next
+// round while the rotated x is at hand, one row read instead of two.  A
+// pair is not looked at again when neither row has rotated since it was
+// found orthogonal a sweep before.  Every inner product is summed from
+// zero in increasing index, wherever it is summed.  Nothing is checked:
+// W's entries must be finite and scaled so that n times the square of
+// the largest cannot overflow; G, when given, has as many rows as W.
 #ifndef ZELKOR_DETAIL_SVD_JACOBI_H
 #define ZELKOR_DETAIL_SVD_JACOBI_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
 #error "<zelkor/detail/svd/jacobi.h> is internal to the library: include <zelkor/svd> instead"
 #endif
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -40,6 +47,12 @@ namespace detail {
 template <class T>
 T squaredNorm(const T* w, int n) {
     return sum1<SumPlusRowCol>(w, w, 0, n, T(0));
+}
+
+// ⟨x, z⟩ over the first n entries, in increasing index.
+template <class T>
+T rowProduct(const T* x, const T* z, int n) {
+    return sum1<SumPlusRowCol>(x, z, 0, n, T(0));
 }
 
 // The pairs of round `round` (0 ... players − 2) of the tournament on
@@ -74,32 +87,185 @@ void rotateRows(T* x, T* y, const T& s, const T& tau, int n) {
     }
 }
 
-// The rotation of rows i, j of W (and of G when it has rows), when they
-// are not orthogonal to `tol`; d holds the squared norms.  Returns
-// whether it rotated.
+// rotateRows, returning ⟨x', z⟩ (First) or ⟨y', z⟩ of a rotated row,
+// summed as rowProduct sums it.
+template <bool First, class T>
+T rotateRowsProduct(T* x, T* y, const T* z, const T& s, const T& tau, int n) {
+    T sum(0);
+    for (int k = 0; k < n; k++) {
+        const T a = x[k], b = y[k];
+        const T u = a - s * (b + tau * a), v = b + s * (a - tau * b);
+        x[k] = u;
+        y[k] = v;
+        sum = sum + (First ? u : v) * z[k];
+    }
+    return sum;
+}
+
+// The rotation of rows with squared norms a, b and product g: s and τ of
+// rotateRows, and t = tan θ.  False, leaving them, when the rows are
+// orthogonal to tol.
 template <class T>
-bool jacobiRotate(Matrix<T>& W, Matrix<T>& G, std::vector<T>& d, int i, int j, const T& tol) {
-    const int n = W.num_cols();
-    T* wi = W[i];
-    T* wj = W[j];
-    const T a = d[i], b = d[j];
-    const T g = sum1<SumPlusRowCol>(wi, wj, 0, n, T(0));
+bool pairRotation(const T& a, const T& b, const T& g, const T& tol, T& s, T& tau, T& t) {
     if (!(std::abs(g) > tol * std::sqrt(a) * std::sqrt(b))) return false;
     const T zeta = (b - a) / (2 * g);
     const T bigZeta = 1 / std::numeric_limits<T>::epsilon();
     const T az = std::abs(zeta);
-    T t = az > bigZeta ? 1 / (2 * az) : 1 / (az + std::sqrt(1 + zeta * zeta));
+    t = az > bigZeta ? 1 / (2 * az) : 1 / (az + std::sqrt(1 + zeta * zeta));
     if (zeta < 0) t = -t;
     const T c = 1 / std::sqrt(1 + t * t);
-    const T s = c * t, tau = s / (1 + c);
-    rotateRows(wi, wj, s, tau, n);
-    if (G.num_rows()) {
-        rotateRows(G[i], G[j], s, tau, G.num_cols());
-    }
-    const T ai = a - t * g, bj = b + t * g;
-    d[i] = ai < a / 8 ? squaredNorm(wi, n) : ai;
-    d[j] = bj < b / 8 ? squaredNorm(wj, n) : bj;
+    s = c * t;
+    tau = s / (1 + c);
     return true;
+}
+
+// Row `row` of a pair meets row `partner` in pair `next` of the next
+// round (row −1: no such link).
+struct ChainLink {
+    int row, partner, next;
+};
+
+// A round along its chain: its pairs (first, second) in the order
+// `order`; back[e], the link of the pair at position e to the pair at
+// e − 1 (none at the start of a path); `closing`, the other links of the
+// next round (closing a cycle, or to a row idle this round).  pairOf,
+// nextPartner, nextPair and seen are scratch.
+struct RoundChain {
+    std::vector<int> first, second, order;
+    std::vector<ChainLink> back, closing;
+    std::vector<int> pairOf, nextPartner, nextPair;
+    std::vector<char> seen;
+};
+
+// Lays c's pairs along the paths and cycles that the next round's pairs
+// (nextFirst, nextSecond) draw through them, over rows 0 ... n − 1: the
+// paths from an end first, then the cycles.
+inline void chainRound(int n, const std::vector<int>& nextFirst, const std::vector<int>& nextSecond, RoundChain& c) {
+    const int pairs = (int)c.first.size();
+    c.pairOf.assign((std::size_t)n, -1);
+    c.nextPartner.assign((std::size_t)n, -1);
+    c.nextPair.assign((std::size_t)n, -1);
+    c.seen.assign((std::size_t)pairs, 0);
+    for (int p = 0; p < pairs; p++) c.pairOf[(std::size_t)c.first[(std::size_t)p]] = c.pairOf[(std::size_t)c.second[(std::size_t)p]] = p;
+    for (std::size_t q = 0; q < nextFirst.size(); q++) {
+        const int u = nextFirst[q], v = nextSecond[q];
+        c.nextPartner[(std::size_t)u] = v;
+        c.nextPartner[(std::size_t)v] = u;
+        c.nextPair[(std::size_t)u] = c.nextPair[(std::size_t)v] = (int)q;
+    }
+    const auto linkOf = [&](int r) { return ChainLink{r, c.nextPartner[(std::size_t)r], c.nextPair[(std::size_t)r]}; };
+    const auto end = [&](int r) {
+        const int z = c.nextPartner[(std::size_t)r];
+        return z < 0 || c.pairOf[(std::size_t)z] < 0;
+    };
+    c.order.clear();
+    c.back.clear();
+    c.closing.clear();
+    for (int pass = 0; pass < 2; pass++)
+        for (int start = 0; start < pairs; start++) {
+            const int i = c.first[(std::size_t)start], j = c.second[(std::size_t)start];
+            if (c.seen[(std::size_t)start] || (pass == 0 && !end(i) && !end(j))) continue;
+            int out = end(j) ? i : j, p = start;
+            const int in = out == i ? j : i;
+            if (c.nextPartner[(std::size_t)in] >= 0 && end(in)) c.closing.push_back(linkOf(in));
+            ChainLink back{-1, -1, -1};
+            for (;;) {
+                c.seen[(std::size_t)p] = 1;
+                c.order.push_back(p);
+                c.back.push_back(back);
+                if (c.nextPartner[(std::size_t)out] < 0) break;
+                const ChainLink l = linkOf(out);
+                const int q = c.pairOf[(std::size_t)l.partner];
+                if (q < 0 || c.seen[(std::size_t)q]) {
+                    c.closing.push_back(l);
+                    break;
+                }
+                back = ChainLink{l.partner, out, l.next};
+                p = q;
+                out = c.first[(std::size_t)p] == l.partner ? c.second[(std::size_t)p] : c.first[(std::size_t)p];
+            }
+        }
+}
+
+// The state of the sweeps: the rows' squared norms d; this round's
+// products g, with live[p] 0 for a pair known orthogonal (not looked
+// at); the next round's, nextG and nextLive; per pair whether it
+// rotated, per chain position whether its link was summed; per row the
+// round of its last rotation (−1: none).
+template <class T>
+struct JacobiState {
+    std::vector<T> d, g, nextG;
+    std::vector<char> live, nextLive, rotated, linked;
+    std::vector<long> stamp;
+};
+
+// The next round's product of link l (the next round is round `next` of
+// all sweeps, `rounds` a sweep): not summed when neither row has rotated
+// since the pair was looked at a sweep before.
+template <class T>
+void linkProduct(const Matrix<T>& W, JacobiState<T>& s, const ChainLink& l, long next, long rounds) {
+    const long last = std::max(s.stamp[(std::size_t)l.row], s.stamp[(std::size_t)l.partner]);
+    s.nextLive[(std::size_t)l.next] = last >= next - rounds;
+    if (last >= next - rounds) s.nextG[(std::size_t)l.next] = rowProduct(W[l.row], W[l.partner], W.num_cols());
+}
+
+// The pairs at chain positions e0 ... e1 − 1 of round `now` rotated (W,
+// and G when it has rows) where not orthogonal to tol, summing the
+// products of their links back, but for the first's.
+template <class T>
+void chainStretch(Matrix<T>& W, Matrix<T>& G, JacobiState<T>& s, const RoundChain& c, int e0, int e1, const T& tol,
+                  long now, long rounds) {
+    const int n = W.num_cols();
+    for (int e = e0; e < e1; e++) {
+        const int p = c.order[(std::size_t)e], i = c.first[(std::size_t)p], j = c.second[(std::size_t)p];
+        const ChainLink& l = c.back[(std::size_t)e];
+        const bool fuse = e > e0 && l.row >= 0;
+        const T a = s.d[(std::size_t)i], b = s.d[(std::size_t)j], g = s.g[(std::size_t)p];
+        T sn, tau, t;
+        const bool rotate = s.live[(std::size_t)p] && pairRotation(a, b, g, tol, sn, tau, t);
+        s.rotated[(std::size_t)p] = rotate;
+        s.linked[(std::size_t)e] = fuse;
+        if (!rotate) {
+            if (fuse) linkProduct(W, s, l, now + 1, rounds);
+            continue;
+        }
+        s.stamp[(std::size_t)i] = s.stamp[(std::size_t)j] = now;
+        if (!fuse) {
+            rotateRows(W[i], W[j], sn, tau, n);
+        } else {
+            const T product = l.row == i ? rotateRowsProduct<true>(W[i], W[j], W[l.partner], sn, tau, n)
+                                         : rotateRowsProduct<false>(W[i], W[j], W[l.partner], sn, tau, n);
+            s.nextG[(std::size_t)l.next] = product;
+            s.nextLive[(std::size_t)l.next] = 1;
+        }
+        if (G.num_rows()) rotateRows(G[i], G[j], sn, tau, G.num_cols());
+        const T ai = a - t * g, bj = b + t * g;
+        s.d[(std::size_t)i] = ai < a / 8 ? squaredNorm(W[i], n) : ai;
+        s.d[(std::size_t)j] = bj < b / 8 ? squaredNorm(W[j], n) : bj;
+    }
+}
+
+// Round `now` along its chain c, with `nextPairs` pairs in the next
+// round; then the links not summed on the way.  Returns whether a pair
+// rotated.
+template <class T>
+bool jacobiRound(Matrix<T>& W, Matrix<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs, const T& tol,
+                 long now, long rounds) {
+    const int positions = (int)c.order.size();
+    s.rotated.assign(c.first.size(), 0);
+    s.linked.assign((std::size_t)positions, 0);
+    s.nextG.assign((std::size_t)nextPairs, T(0));
+    s.nextLive.assign((std::size_t)nextPairs, 0);
+    const double work = (double)positions * (3.0 * W.num_cols() + 2.0 * G.num_cols());
+    forChunks(
+        positions, Step(work), [&](int e0, int e1) { chainStretch(W, G, s, c, e0, e1, tol, now, rounds); }, 1);
+    for (int e = 0; e < positions; e++)
+        if (c.back[(std::size_t)e].row >= 0 && !s.linked[(std::size_t)e])
+            linkProduct(W, s, c.back[(std::size_t)e], now + 1, rounds);
+    for (const ChainLink& l : c.closing) linkProduct(W, s, l, now + 1, rounds);
+    for (char r : s.rotated)
+        if (r) return true;
+    return false;
 }
 
 // Sweeps until one rotates no pair, at most maxSweeps; G (rows as W's, or
@@ -108,26 +274,36 @@ bool jacobiRotate(Matrix<T>& W, Matrix<T>& G, std::vector<T>& d, int i, int j, c
 template <class T>
 bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
     const int n = W.num_rows(), cols = W.num_cols();
-    const int players = n + (n & 1);
-    std::vector<T> d((std::size_t)n);
-    std::vector<int> first, second;
-    std::vector<char> rotated;
+    if (n < 2) return true;
+    const int players = n + (n & 1), rounds = players - 1;
+    JacobiState<T> s;
+    RoundChain c;
+    std::vector<int> nextFirst, nextSecond;
+    s.d.resize((std::size_t)n);
+    s.stamp.assign((std::size_t)n, -1);
+    tournamentRound(players, n, 0, c.first, c.second);
+    const int pairs = (int)c.first.size();
+    s.g.resize((std::size_t)pairs);
+    s.live.assign((std::size_t)pairs, 1);
+    forChunks(
+        pairs, Step((double)pairs * cols),
+        [&](int p0, int p1) {
+            for (int p = p0; p < p1; p++)
+                s.g[(std::size_t)p] = rowProduct(W[c.first[(std::size_t)p]], W[c.second[(std::size_t)p]], cols);
+        },
+        1);
     for (int sweep = 0; sweep < maxSweeps; sweep++) {
-        for (int i = 0; i < n; i++) d[(std::size_t)i] = squaredNorm(W[i], cols);
+        for (int i = 0; i < n; i++) s.d[(std::size_t)i] = squaredNorm(W[i], cols);
         bool any = false;
-        for (int round = 0; round + 1 < players; round++) {
-            tournamentRound(players, n, round, first, second);
-            const int pairs = (int)first.size();
-            rotated.assign((std::size_t)pairs, 0);
-            const double work = (double)pairs * (3.0 * cols + 2.0 * G.num_cols());
-            forChunks(
-                pairs, Step(work),
-                [&](int p0, int p1) {
-                    for (int p = p0; p < p1; p++)
-                        rotated[(std::size_t)p] = jacobiRotate(W, G, d, first[(std::size_t)p], second[(std::size_t)p], tol);
-                },
-                1);
-            for (char r : rotated) any = any || r;
+        for (int round = 0; round < rounds; round++) {
+            tournamentRound(players, n, (round + 1) % rounds, nextFirst, nextSecond);
+            chainRound(n, nextFirst, nextSecond, c);
+            const long now = (long)sweep * rounds + round;
+            if (jacobiRound(W, G, s, c, (int)nextFirst.size(), tol, now, rounds)) any = true;
+            c.first.swap(nextFirst);
+            c.second.swap(nextSecond);
+            s.g.swap(s.nextG);
+            s.live.swap(s.nextLive);
         }
         if (!any) return true;
     }
