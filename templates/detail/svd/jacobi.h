@@ -24,7 +24,8 @@
 // found orthogonal a sweep before.  Every inner product is summed from
 // zero in increasing index, wherever it is summed.  Nothing is checked:
 // W's entries must be finite and scaled so that n times the square of
-// the largest cannot overflow; G, when given, has as many rows as W.
+// the largest cannot overflow; G, when given, has as many rows as W and
+// entries below 2^1023 in magnitude (as an orthogonal matrix has).
 #ifndef ZELKOR_DETAIL_SVD_JACOBI_H
 #define ZELKOR_DETAIL_SVD_JACOBI_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
@@ -101,6 +102,61 @@ T rotateRowsProduct(T* x, T* y, const T* z, const T& s, const T& tau, int n) {
     }
     return sum;
 }
+
+// The rows of G while the rotations accumulate.  Where T carries 64
+// digits (x86's 80-bit format), each entry x is held as two doubles, hi =
+// x rounded and lo = x − hi (at most 11 digits), whose sum is x exactly
+// for 2^-1011 ≤ |x| < 2^1023 and within 2^-1074 of it below: two doubles
+// store faster than one 80-bit value, and the rotations are computed in
+// T as on the rows of W.  Otherwise the rows of G themselves.
+template <class T>
+class AccumulatedRows {
+public:
+    static const bool split = std::numeric_limits<T>::digits == 64 && std::numeric_limits<double>::digits == 53;
+
+    explicit AccumulatedRows(Matrix<T>& G) : G_(G), n_(G.num_cols()) {
+        if (!split) return;
+        hi_.resize((std::size_t)G.num_rows() * (std::size_t)n_);
+        lo_.resize(hi_.size());
+        for (int i = 0; i < G.num_rows(); i++)
+            for (int k = 0; k < n_; k++) store(G[i][k], hi_[index(i, k)], lo_[index(i, k)]);
+    }
+
+    int rows() const { return G_.num_rows(); }
+    int columns() const { return n_; }
+
+    // Rows i, j rotated as rotateRows rotates them.
+    void rotate(int i, int j, const T& s, const T& tau) {
+        if (!split) {
+            rotateRows(G_[i], G_[j], s, tau, n_);
+            return;
+        }
+        double *xh = &hi_[index(i, 0)], *xl = &lo_[index(i, 0)], *yh = &hi_[index(j, 0)], *yl = &lo_[index(j, 0)];
+        for (int k = 0; k < n_; k++) {
+            const T a = T(xh[k]) + T(xl[k]), b = T(yh[k]) + T(yl[k]);
+            store(a - s * (b + tau * a), xh[k], xl[k]);
+            store(b + s * (a - tau * b), yh[k], yl[k]);
+        }
+    }
+
+    // G's entries from the pairs.
+    void finish() {
+        if (!split) return;
+        for (int i = 0; i < G_.num_rows(); i++)
+            for (int k = 0; k < n_; k++) G_[i][k] = T(hi_[index(i, k)]) + T(lo_[index(i, k)]);
+    }
+
+private:
+    std::size_t index(int i, int k) const { return (std::size_t)i * (std::size_t)n_ + (std::size_t)k; }
+    static void store(const T& x, double& hi, double& lo) {
+        hi = double(x);
+        lo = double(x - T(hi));
+    }
+
+    Matrix<T>& G_;
+    const int n_;
+    std::vector<double> hi_, lo_;
+};
 
 // The rotation of rows with squared norms a, b and product g: s and τ of
 // rotateRows, and t = tan θ.  False, leaving them, when the rows are
@@ -213,7 +269,7 @@ void linkProduct(const Matrix<T>& W, JacobiState<T>& s, const ChainLink& l, long
 // and G when it has rows) where not orthogonal to tol, summing the
 // products of their links back, but for the first's.
 template <class T>
-void chainStretch(Matrix<T>& W, Matrix<T>& G, JacobiState<T>& s, const RoundChain& c, int e0, int e1, const T& tol,
+void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int e0, int e1, const T& tol,
                   long now, long rounds) {
     const int n = W.num_cols();
     for (int e = e0; e < e1; e++) {
@@ -238,7 +294,7 @@ void chainStretch(Matrix<T>& W, Matrix<T>& G, JacobiState<T>& s, const RoundChai
             s.nextG[(std::size_t)l.next] = product;
             s.nextLive[(std::size_t)l.next] = 1;
         }
-        if (G.num_rows()) rotateRows(G[i], G[j], sn, tau, G.num_cols());
+        if (G.rows()) G.rotate(i, j, sn, tau);
         const T ai = a - t * g, bj = b + t * g;
         s.d[(std::size_t)i] = ai < a / 8 ? squaredNorm(W[i], n) : ai;
         s.d[(std::size_t)j] = bj < b / 8 ? squaredNorm(W[j], n) : bj;
@@ -249,14 +305,14 @@ void chainStretch(Matrix<T>& W, Matrix<T>& G, JacobiState<T>& s, const RoundChai
 // round; then the links not summed on the way.  Returns whether a pair
 // rotated.
 template <class T>
-bool jacobiRound(Matrix<T>& W, Matrix<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs, const T& tol,
+bool jacobiRound(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs, const T& tol,
                  long now, long rounds) {
     const int positions = (int)c.order.size();
     s.rotated.assign(c.first.size(), 0);
     s.linked.assign((std::size_t)positions, 0);
     s.nextG.assign((std::size_t)nextPairs, T(0));
     s.nextLive.assign((std::size_t)nextPairs, 0);
-    const double work = (double)positions * (3.0 * W.num_cols() + 2.0 * G.num_cols());
+    const double work = (double)positions * (3.0 * W.num_cols() + 2.0 * G.columns());
     forChunks(
         positions, Step(work), [&](int e0, int e1) { chainStretch(W, G, s, c, e0, e1, tol, now, rounds); }, 1);
     for (int e = 0; e < positions; e++)
@@ -277,6 +333,7 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
     if (n < 2) return true;
     const int players = n + (n & 1), rounds = players - 1;
     JacobiState<T> s;
+    AccumulatedRows<T> rotations(G);
     RoundChain c;
     std::vector<int> nextFirst, nextSecond;
     s.d.resize((std::size_t)n);
@@ -299,14 +356,18 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
             tournamentRound(players, n, (round + 1) % rounds, nextFirst, nextSecond);
             chainRound(n, nextFirst, nextSecond, c);
             const long now = (long)sweep * rounds + round;
-            if (jacobiRound(W, G, s, c, (int)nextFirst.size(), tol, now, rounds)) any = true;
+            if (jacobiRound(W, rotations, s, c, (int)nextFirst.size(), tol, now, rounds)) any = true;
             c.first.swap(nextFirst);
             c.second.swap(nextSecond);
             s.g.swap(s.nextG);
             s.live.swap(s.nextLive);
         }
-        if (!any) return true;
+        if (!any) {
+            rotations.finish();
+            return true;
+        }
     }
+    rotations.finish();
     return false;
 }
 
