@@ -57,12 +57,12 @@ T rowProduct(const T* x, const T* z, int n) {
 }
 
 // The pairs of round `round` (0 ... players − 2) of the tournament on
-// `players` (even) rows, each as (smaller, larger); pairs with the idle
-// row `players − 1` of an odd count are left out (rows < n only).
-inline void tournamentRound(int players, int n, int round, std::vector<int>& first, std::vector<int>& second) {
+// `players` rows, n rounded up to even, each as (smaller, larger); pairs
+// with the idle row n of an odd n are left out.
+inline void tournamentRound(int n, int round, std::vector<int>& first, std::vector<int>& second) {
     first.clear();
     second.clear();
-    const int cycle = players - 1;
+    const int players = n + (n & 1), cycle = players - 1;
     for (int k = 0; k < players / 2; k++) {
         const int p = k == 0 ? cycle : (round + k) % cycle;
         const int q = (round - k + cycle) % cycle;
@@ -112,7 +112,8 @@ T rotateRowsProduct(T* x, T* y, const T* z, const T& s, const T& tau, int n) {
 template <class T>
 class AccumulatedRows {
 public:
-    static const bool split = std::numeric_limits<T>::digits == 64 && std::numeric_limits<double>::digits == 53;
+    static const bool split =
+        std::numeric_limits<T>::digits == 64 && std::numeric_limits<double>::digits == 53;
 
     explicit AccumulatedRows(Matrix<T>& G) : G_(G), n_(G.num_cols()) {
         if (!split) return;
@@ -131,7 +132,8 @@ public:
             rotateRows(G_[i], G_[j], s, tau, n_);
             return;
         }
-        double *xh = &hi_[index(i, 0)], *xl = &lo_[index(i, 0)], *yh = &hi_[index(j, 0)], *yl = &lo_[index(j, 0)];
+        double *xh = &hi_[index(i, 0)], *xl = &lo_[index(i, 0)], *yh = &hi_[index(j, 0)],
+               *yl = &lo_[index(j, 0)];
         for (int k = 0; k < n_; k++) {
             const T a = T(xh[k]) + T(xl[k]), b = T(yh[k]) + T(yl[k]);
             store(a - s * (b + tau * a), xh[k], xl[k]);
@@ -196,20 +198,24 @@ struct RoundChain {
 // Lays c's pairs along the paths and cycles that the next round's pairs
 // (nextFirst, nextSecond) draw through them, over rows 0 ... n − 1: the
 // paths from an end first, then the cycles.
-inline void chainRound(int n, const std::vector<int>& nextFirst, const std::vector<int>& nextSecond, RoundChain& c) {
+inline void chainRound(int n, const std::vector<int>& nextFirst, const std::vector<int>& nextSecond,
+                       RoundChain& c) {
     const int pairs = (int)c.first.size();
     c.pairOf.assign((std::size_t)n, -1);
     c.nextPartner.assign((std::size_t)n, -1);
     c.nextPair.assign((std::size_t)n, -1);
     c.seen.assign((std::size_t)pairs, 0);
-    for (int p = 0; p < pairs; p++) c.pairOf[(std::size_t)c.first[(std::size_t)p]] = c.pairOf[(std::size_t)c.second[(std::size_t)p]] = p;
+    for (int p = 0; p < pairs; p++)
+        c.pairOf[(std::size_t)c.first[(std::size_t)p]] = c.pairOf[(std::size_t)c.second[(std::size_t)p]] = p;
     for (std::size_t q = 0; q < nextFirst.size(); q++) {
         const int u = nextFirst[q], v = nextSecond[q];
         c.nextPartner[(std::size_t)u] = v;
         c.nextPartner[(std::size_t)v] = u;
         c.nextPair[(std::size_t)u] = c.nextPair[(std::size_t)v] = (int)q;
     }
-    const auto linkOf = [&](int r) { return ChainLink{r, c.nextPartner[(std::size_t)r], c.nextPair[(std::size_t)r]}; };
+    const auto linkOf = [&](int r) {
+        return ChainLink{r, c.nextPartner[(std::size_t)r], c.nextPair[(std::size_t)r]};
+    };
     const auto end = [&](int r) {
         const int z = c.nextPartner[(std::size_t)r];
         return z < 0 || c.pairOf[(std::size_t)z] < 0;
@@ -238,7 +244,8 @@ inline void chainRound(int n, const std::vector<int>& nextFirst, const std::vect
                 }
                 back = ChainLink{l.partner, out, l.next};
                 p = q;
-                out = c.first[(std::size_t)p] == l.partner ? c.second[(std::size_t)p] : c.first[(std::size_t)p];
+                out =
+                    c.first[(std::size_t)p] == l.partner ? c.second[(std::size_t)p] : c.first[(std::size_t)p];
             }
         }
 }
@@ -262,15 +269,16 @@ template <class T>
 void linkProduct(const Matrix<T>& W, JacobiState<T>& s, const ChainLink& l, long next, long rounds) {
     const long last = std::max(s.stamp[(std::size_t)l.row], s.stamp[(std::size_t)l.partner]);
     s.nextLive[(std::size_t)l.next] = last >= next - rounds;
-    if (last >= next - rounds) s.nextG[(std::size_t)l.next] = rowProduct(W[l.row], W[l.partner], W.num_cols());
+    if (last >= next - rounds)
+        s.nextG[(std::size_t)l.next] = rowProduct(W[l.row], W[l.partner], W.num_cols());
 }
 
 // The pairs at chain positions e0 ... e1 − 1 of round `now` rotated (W,
 // and G when it has rows) where not orthogonal to tol, summing the
 // products of their links back, but for the first's.
 template <class T>
-void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int e0, int e1, const T& tol,
-                  long now, long rounds) {
+void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int e0, int e1,
+                  const T& tol, long now, long rounds) {
     const int n = W.num_cols();
     for (int e = e0; e < e1; e++) {
         const int p = c.order[(std::size_t)e], i = c.first[(std::size_t)p], j = c.second[(std::size_t)p];
@@ -305,8 +313,8 @@ void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const 
 // round; then the links not summed on the way.  Returns whether a pair
 // rotated.
 template <class T>
-bool jacobiRound(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs, const T& tol,
-                 long now, long rounds) {
+bool jacobiRound(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs,
+                 const T& tol, long now, long rounds) {
     const int positions = (int)c.order.size();
     s.rotated.assign(c.first.size(), 0);
     s.linked.assign((std::size_t)positions, 0);
@@ -314,7 +322,8 @@ bool jacobiRound(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const R
     s.nextLive.assign((std::size_t)nextPairs, 0);
     const double work = (double)positions * (3.0 * W.num_cols() + 2.0 * G.columns());
     forChunks(
-        positions, Step(work), [&](int e0, int e1) { chainStretch(W, G, s, c, e0, e1, tol, now, rounds); }, 1);
+        positions, Step(work), [&](int e0, int e1) { chainStretch(W, G, s, c, e0, e1, tol, now, rounds); },
+        1);
     for (int e = 0; e < positions; e++)
         if (c.back[(std::size_t)e].row >= 0 && !s.linked[(std::size_t)e])
             linkProduct(W, s, c.back[(std::size_t)e], now + 1, rounds);
@@ -338,7 +347,7 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
     std::vector<int> nextFirst, nextSecond;
     s.d.resize((std::size_t)n);
     s.stamp.assign((std::size_t)n, -1);
-    tournamentRound(players, n, 0, c.first, c.second);
+    tournamentRound(n, 0, c.first, c.second);
     const int pairs = (int)c.first.size();
     s.g.resize((std::size_t)pairs);
     s.live.assign((std::size_t)pairs, 1);
@@ -346,14 +355,15 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
         pairs, Step((double)pairs * cols),
         [&](int p0, int p1) {
             for (int p = p0; p < p1; p++)
-                s.g[(std::size_t)p] = rowProduct(W[c.first[(std::size_t)p]], W[c.second[(std::size_t)p]], cols);
+                s.g[(std::size_t)p] =
+                    rowProduct(W[c.first[(std::size_t)p]], W[c.second[(std::size_t)p]], cols);
         },
         1);
     for (int sweep = 0; sweep < maxSweeps; sweep++) {
         for (int i = 0; i < n; i++) s.d[(std::size_t)i] = squaredNorm(W[i], cols);
         bool any = false;
         for (int round = 0; round < rounds; round++) {
-            tournamentRound(players, n, (round + 1) % rounds, nextFirst, nextSecond);
+            tournamentRound(n, (round + 1) % rounds, nextFirst, nextSecond);
             chainRound(n, nextFirst, nextSecond, c);
             const long now = (long)sweep * rounds + round;
             if (jacobiRound(W, rotations, s, c, (int)nextFirst.size(), tol, now, rounds)) any = true;
