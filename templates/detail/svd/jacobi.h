@@ -50,12 +50,6 @@ T squaredNorm(const T* w, int n) {
     return sum1<SumPlusRowCol>(w, w, 0, n, T(0));
 }
 
-// ⟨x, z⟩ over the first n entries, in increasing index.
-template <class T>
-T rowProduct(const T* x, const T* z, int n) {
-    return sum1<SumPlusRowCol>(x, z, 0, n, T(0));
-}
-
 // The pairs of round `round` (0 ... players − 2) of the tournament on
 // `players` rows, n rounded up to even, each as (smaller, larger); pairs
 // with the idle row n of an odd n are left out.
@@ -74,89 +68,130 @@ inline void tournamentRound(int n, int round, std::vector<int>& first, std::vect
     }
 }
 
+// A row held in T.
+template <class T>
+struct PlainRow {
+    T* p;
+    T operator[](int k) const { return p[k]; }
+    void set(int k, const T& x) const { p[k] = x; }
+};
+
+// A row held as pairs of doubles, x = hi + lo (see RotatedRows).
+template <class T>
+struct SplitRow {
+    double* hi;
+    double* lo;
+    T operator[](int k) const { return T(hi[k]) + T(lo[k]); }
+    void set(int k, const T& x) const {
+        const double h = double(x);
+        hi[k] = h;
+        lo[k] = double(x - T(h));
+    }
+};
+
+// ⟨x, z⟩ over the first n entries, summed from zero in increasing index.
+template <class T, class Row>
+T rowProduct(const Row& x, const Row& z, int n) {
+    T sum(0);
+    for (int k = 0; k < n; k++) sum = sum + x[k] * z[k];
+    return sum;
+}
+
 // x ← c·x − s·y, y ← s·x + c·y with τ = s/(1 + c) = tan(θ/2) in
 // Rutishauser's form x − s·(y + τ·x), y + s·(x − τ·y): each row changes
 // by a correction computed to small relative error, and c² + s² − 1 does
 // not enter, so a rotation by a small angle hardly changes the norms'
 // rounding.
-template <class T>
-void rotateRows(T* x, T* y, const T& s, const T& tau, int n) {
+template <class T, class Row>
+void rotateRows(const Row& x, const Row& y, const T& s, const T& tau, int n) {
     for (int k = 0; k < n; k++) {
         const T a = x[k], b = y[k];
-        x[k] = a - s * (b + tau * a);
-        y[k] = b + s * (a - tau * b);
+        x.set(k, a - s * (b + tau * a));
+        y.set(k, b + s * (a - tau * b));
     }
 }
 
 // rotateRows, returning ⟨x', z⟩ (First) or ⟨y', z⟩ of a rotated row,
 // summed as rowProduct sums it.
-template <bool First, class T>
-T rotateRowsProduct(T* x, T* y, const T* z, const T& s, const T& tau, int n) {
+template <bool First, class T, class Row>
+T rotateRowsProduct(const Row& x, const Row& y, const T& s, const T& tau, const Row& z, int n) {
     T sum(0);
     for (int k = 0; k < n; k++) {
         const T a = x[k], b = y[k];
         const T u = a - s * (b + tau * a), v = b + s * (a - tau * b);
-        x[k] = u;
-        y[k] = v;
+        x.set(k, u);
+        y.set(k, v);
         sum = sum + (First ? u : v) * z[k];
     }
     return sum;
 }
 
-// The rows of G while the rotations accumulate.  Where T carries 64
-// digits (x86's 80-bit format), each entry x is held as two doubles, hi =
-// x rounded and lo = x − hi (at most 11 digits), whose sum is x exactly
-// for 2^-1011 ≤ |x| < 2^1023 and within 2^-1074 of it below: two doubles
-// store faster than one 80-bit value, and the rotations are computed in
-// T as on the rows of W.  Otherwise the rows of G themselves.
+// The rows of a matrix M during the rotations.  Where T carries 64 digits
+// (x86's 80-bit format) and `split` asks for it, each entry x is held as
+// two doubles, hi = x rounded and lo = x − hi (at most 11 digits), whose
+// sum is x exactly for 2^-1011 ≤ |x| < 2^1023 and within 2^-1074 of it
+// below: two doubles store faster than one 80-bit value, and all
+// arithmetic is in T as on M's own rows.  Otherwise M's rows themselves.
 template <class T>
-class AccumulatedRows {
+class RotatedRows {
 public:
-    static const bool split =
+    static const bool splittable =
         std::numeric_limits<T>::digits == 64 && std::numeric_limits<double>::digits == 53;
 
-    explicit AccumulatedRows(Matrix<T>& G) : G_(G), n_(G.num_cols()) {
-        if (!split) return;
-        hi_.resize((std::size_t)G.num_rows() * (std::size_t)n_);
+    RotatedRows(Matrix<T>& M, bool split) : M_(M), n_(M.num_cols()), split_(splittable && split) {
+        if (!split_) return;
+        hi_.resize((std::size_t)M.num_rows() * (std::size_t)n_);
         lo_.resize(hi_.size());
-        for (int i = 0; i < G.num_rows(); i++)
-            for (int k = 0; k < n_; k++) store(G[i][k], hi_[index(i, k)], lo_[index(i, k)]);
+        for (int i = 0; i < M.num_rows(); i++)
+            for (int k = 0; k < n_; k++) splitRow(i).set(k, M[i][k]);
     }
 
-    int rows() const { return G_.num_rows(); }
+    int rows() const { return M_.num_rows(); }
     int columns() const { return n_; }
+    bool split() const { return split_; }
 
-    // Rows i, j rotated as rotateRows rotates them.
+    // Rows i, j rotated (rotateRows).
     void rotate(int i, int j, const T& s, const T& tau) {
-        if (!split) {
-            rotateRows(G_[i], G_[j], s, tau, n_);
-            return;
-        }
-        double *xh = &hi_[index(i, 0)], *xl = &lo_[index(i, 0)], *yh = &hi_[index(j, 0)],
-               *yl = &lo_[index(j, 0)];
-        for (int k = 0; k < n_; k++) {
-            const T a = T(xh[k]) + T(xl[k]), b = T(yh[k]) + T(yl[k]);
-            store(a - s * (b + tau * a), xh[k], xl[k]);
-            store(b + s * (a - tau * b), yh[k], yl[k]);
-        }
+        if (split_)
+            rotateRows(splitRow(i), splitRow(j), s, tau, n_);
+        else
+            rotateRows(plainRow(i), plainRow(j), s, tau, n_);
     }
 
-    // G's entries from the pairs.
-    void finish() {
-        if (!split) return;
-        for (int i = 0; i < G_.num_rows(); i++)
-            for (int k = 0; k < n_; k++) G_[i][k] = T(hi_[index(i, k)]) + T(lo_[index(i, k)]);
+    // Rows i, j rotated, and the product of the new i (First) or j with
+    // row z (rotateRowsProduct).
+    template <bool First>
+    T rotateProduct(int i, int j, const T& s, const T& tau, int z) {
+        if (split_) return rotateRowsProduct<First>(splitRow(i), splitRow(j), s, tau, splitRow(z), n_);
+        return rotateRowsProduct<First>(plainRow(i), plainRow(j), s, tau, plainRow(z), n_);
+    }
+
+    // ⟨row i, row z⟩ (rowProduct).
+    T product(int i, int z) {
+        if (split_) return rowProduct<T>(splitRow(i), splitRow(z), n_);
+        return rowProduct<T>(plainRow(i), plainRow(z), n_);
+    }
+
+    // The rows back in M, held there from now on.
+    void unsplit() {
+        if (!split_) return;
+        for (int i = 0; i < M_.num_rows(); i++)
+            for (int k = 0; k < n_; k++) M_[i][k] = splitRow(i)[k];
+        split_ = false;
+        std::vector<double>().swap(hi_);
+        std::vector<double>().swap(lo_);
     }
 
 private:
-    std::size_t index(int i, int k) const { return (std::size_t)i * (std::size_t)n_ + (std::size_t)k; }
-    static void store(const T& x, double& hi, double& lo) {
-        hi = double(x);
-        lo = double(x - T(hi));
+    PlainRow<T> plainRow(int i) { return PlainRow<T>{M_[i]}; }
+    SplitRow<T> splitRow(int i) {
+        const std::size_t at = (std::size_t)i * (std::size_t)n_;
+        return SplitRow<T>{hi_.data() + at, lo_.data() + at};
     }
 
-    Matrix<T>& G_;
+    Matrix<T>& M_;
     const int n_;
+    bool split_;
     std::vector<double> hi_, lo_;
 };
 
@@ -266,20 +301,18 @@ struct JacobiState {
 // all sweeps, `rounds` a sweep): not summed when neither row has rotated
 // since the pair was looked at a sweep before.
 template <class T>
-void linkProduct(const Matrix<T>& W, JacobiState<T>& s, const ChainLink& l, long next, long rounds) {
+void linkProduct(RotatedRows<T>& W, JacobiState<T>& s, const ChainLink& l, long next, long rounds) {
     const long last = std::max(s.stamp[(std::size_t)l.row], s.stamp[(std::size_t)l.partner]);
     s.nextLive[(std::size_t)l.next] = last >= next - rounds;
-    if (last >= next - rounds)
-        s.nextG[(std::size_t)l.next] = rowProduct(W[l.row], W[l.partner], W.num_cols());
+    if (last >= next - rounds) s.nextG[(std::size_t)l.next] = W.product(l.row, l.partner);
 }
 
 // The pairs at chain positions e0 ... e1 − 1 of round `now` rotated (W,
 // and G when it has rows) where not orthogonal to tol, summing the
 // products of their links back, but for the first's.
 template <class T>
-void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int e0, int e1,
-                  const T& tol, long now, long rounds) {
-    const int n = W.num_cols();
+void chainStretch(RotatedRows<T>& W, RotatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int e0,
+                  int e1, const T& tol, long now, long rounds) {
     for (int e = e0; e < e1; e++) {
         const int p = c.order[(std::size_t)e], i = c.first[(std::size_t)p], j = c.second[(std::size_t)p];
         const ChainLink& l = c.back[(std::size_t)e];
@@ -295,17 +328,17 @@ void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const 
         }
         s.stamp[(std::size_t)i] = s.stamp[(std::size_t)j] = now;
         if (!fuse) {
-            rotateRows(W[i], W[j], sn, tau, n);
+            W.rotate(i, j, sn, tau);
         } else {
-            const T product = l.row == i ? rotateRowsProduct<true>(W[i], W[j], W[l.partner], sn, tau, n)
-                                         : rotateRowsProduct<false>(W[i], W[j], W[l.partner], sn, tau, n);
-            s.nextG[(std::size_t)l.next] = product;
+            s.nextG[(std::size_t)l.next] = l.row == i
+                                               ? W.template rotateProduct<true>(i, j, sn, tau, l.partner)
+                                               : W.template rotateProduct<false>(i, j, sn, tau, l.partner);
             s.nextLive[(std::size_t)l.next] = 1;
         }
         if (G.rows()) G.rotate(i, j, sn, tau);
         const T ai = a - t * g, bj = b + t * g;
-        s.d[(std::size_t)i] = ai < a / 8 ? squaredNorm(W[i], n) : ai;
-        s.d[(std::size_t)j] = bj < b / 8 ? squaredNorm(W[j], n) : bj;
+        s.d[(std::size_t)i] = ai < a / 8 ? W.product(i, i) : ai;
+        s.d[(std::size_t)j] = bj < b / 8 ? W.product(j, j) : bj;
     }
 }
 
@@ -313,14 +346,14 @@ void chainStretch(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const 
 // round; then the links not summed on the way.  Returns whether a pair
 // rotated.
 template <class T>
-bool jacobiRound(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs,
+bool jacobiRound(RotatedRows<T>& W, RotatedRows<T>& G, JacobiState<T>& s, const RoundChain& c, int nextPairs,
                  const T& tol, long now, long rounds) {
     const int positions = (int)c.order.size();
     s.rotated.assign(c.first.size(), 0);
     s.linked.assign((std::size_t)positions, 0);
     s.nextG.assign((std::size_t)nextPairs, T(0));
     s.nextLive.assign((std::size_t)nextPairs, 0);
-    const double work = (double)positions * (3.0 * W.num_cols() + 2.0 * G.columns());
+    const double work = (double)positions * (3.0 * W.columns() + 2.0 * G.columns());
     forChunks(
         positions, Step(work), [&](int e0, int e1) { chainStretch(W, G, s, c, e0, e1, tol, now, rounds); },
         1);
@@ -333,6 +366,46 @@ bool jacobiRound(Matrix<T>& W, AccumulatedRows<T>& G, JacobiState<T>& s, const R
     return false;
 }
 
+// Whether W's rows may be held as pairs of doubles (RotatedRows): its
+// nonzero entries span at most 2^1860, so that scaled by 2^e (e set
+// here) they lie in [2^-901, 2^960).  The rows are held in T again, at
+// their own scale, when a row's squared norm falls below 2^-1800
+// (splitLimitPassed): until then each row is held exactly, or within
+// 2^-1074 an entry, at most 2^-174 of the row's norm.
+template <class T>
+bool splitScale(const Matrix<T>& W, int& e) {
+    int top = std::numeric_limits<int>::min(), bottom = std::numeric_limits<int>::max();
+    for (int i = 0; i < W.num_rows(); i++)
+        for (int k = 0; k < W.num_cols(); k++) {
+            if (W[i][k] == 0) continue;
+            int x;
+            std::frexp(W[i][k], &x);
+            top = std::max(top, x);
+            bottom = std::min(bottom, x);
+        }
+    if (!RotatedRows<T>::splittable || top < bottom || top - bottom > 1860) return false;
+    e = 960 - top;
+    return true;
+}
+
+// Whether a row's squared norm d lies in (0, 2^-1800).
+template <class T>
+bool splitLimitPassed(const std::vector<T>& d) {
+    const T limit = std::ldexp(T(1), -1800);
+    for (const T& x : d)
+        if (x > 0 && x < limit) return true;
+    return false;
+}
+
+// W, and the squared norms and products of s, scaled by 2^e and 2^(2e).
+template <class T>
+void scaleRows(Matrix<T>& W, JacobiState<T>& s, int e) {
+    for (int i = 0; i < W.num_rows(); i++)
+        for (int k = 0; k < W.num_cols(); k++) W[i][k] = std::ldexp(W[i][k], e);
+    for (T& x : s.d) x = std::ldexp(x, 2 * e);
+    for (T& x : s.g) x = std::ldexp(x, 2 * e);
+}
+
 // Sweeps until one rotates no pair, at most maxSweeps; G (rows as W's, or
 // 0 × 0 for none) accumulates the rotations.  Returns whether the last
 // sweep found every pair orthogonal.
@@ -340,9 +413,12 @@ template <class T>
 bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
     const int n = W.num_rows(), cols = W.num_cols();
     if (n < 2) return true;
-    const int players = n + (n & 1), rounds = players - 1;
+    const int rounds = n + (n & 1) - 1;
     JacobiState<T> s;
-    AccumulatedRows<T> rotations(G);
+    int e = 0;
+    const bool split = splitScale(W, e);
+    if (split) scaleRows(W, s, e);
+    RotatedRows<T> rows(W, split), rotations(G, true);
     RoundChain c;
     std::vector<int> nextFirst, nextSecond;
     s.d.resize((std::size_t)n);
@@ -355,30 +431,35 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
         pairs, Step((double)pairs * cols),
         [&](int p0, int p1) {
             for (int p = p0; p < p1; p++)
-                s.g[(std::size_t)p] =
-                    rowProduct(W[c.first[(std::size_t)p]], W[c.second[(std::size_t)p]], cols);
+                s.g[(std::size_t)p] = rows.product(c.first[(std::size_t)p], c.second[(std::size_t)p]);
         },
         1);
-    for (int sweep = 0; sweep < maxSweeps; sweep++) {
-        for (int i = 0; i < n; i++) s.d[(std::size_t)i] = squaredNorm(W[i], cols);
-        bool any = false;
+    bool converged = false;
+    for (int sweep = 0; sweep < maxSweeps && !converged; sweep++) {
+        for (int i = 0; i < n; i++) s.d[(std::size_t)i] = rows.product(i, i);
+        converged = true;
         for (int round = 0; round < rounds; round++) {
             tournamentRound(n, (round + 1) % rounds, nextFirst, nextSecond);
             chainRound(n, nextFirst, nextSecond, c);
             const long now = (long)sweep * rounds + round;
-            if (jacobiRound(W, rotations, s, c, (int)nextFirst.size(), tol, now, rounds)) any = true;
+            if (jacobiRound(rows, rotations, s, c, (int)nextFirst.size(), tol, now, rounds))
+                converged = false;
             c.first.swap(nextFirst);
             c.second.swap(nextSecond);
             s.g.swap(s.nextG);
             s.live.swap(s.nextLive);
-        }
-        if (!any) {
-            rotations.finish();
-            return true;
+            if (rows.split() && splitLimitPassed(s.d)) {
+                rows.unsplit();
+                scaleRows(W, s, -e);
+            }
         }
     }
-    rotations.finish();
-    return false;
+    if (rows.split()) {
+        rows.unsplit();
+        scaleRows(W, s, -e);
+    }
+    rotations.unsplit();
+    return converged;
 }
 
 }  // namespace detail
