@@ -22,10 +22,12 @@
 // round while the rotated x is at hand, one row read instead of two.  A
 // pair is not looked at again when neither row has rotated since it was
 // found orthogonal a sweep before.  Every inner product is summed from
-// zero in increasing index, wherever it is summed.  Nothing is checked:
+// zero in increasing index, wherever it is summed.  The rows of W and G
+// are held as pairs of doubles where that keeps them (RotatedRows), with
+// all arithmetic in T: the bits are those of rows held in T but for
+// entries far below their row's norm (see splitScale).  Nothing is checked:
 // W's entries must be finite and scaled so that n times the square of
-// the largest cannot overflow; G, when given, has as many rows as W and
-// entries below 2^1023 in magnitude (as an orthogonal matrix has).
+// the largest cannot overflow; G, when given, has as many rows as W.
 #ifndef ZELKOR_DETAIL_SVD_JACOBI_H
 #define ZELKOR_DETAIL_SVD_JACOBI_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
@@ -366,12 +368,13 @@ bool jacobiRound(RotatedRows<T>& W, RotatedRows<T>& G, JacobiState<T>& s, const 
     return false;
 }
 
-// Whether W's rows may be held as pairs of doubles (RotatedRows): its
-// nonzero entries span at most 2^1860, so that scaled by 2^e (e set
-// here) they lie in [2^-901, 2^960).  The rows are held in T again, at
-// their own scale, when a row's squared norm falls below 2^-1800
+// Whether the rows of W (or G) may be held as pairs of doubles
+// (RotatedRows): its nonzero entries span at most 2^1860, so that scaled
+// by 2^e (e set here) they lie in [2^-901, 2^960).  W's rows are held in
+// T again, at their own scale, when a squared norm falls below 2^-1800
 // (splitLimitPassed): until then each row is held exactly, or within
-// 2^-1074 an entry, at most 2^-174 of the row's norm.
+// 2^-1074 an entry, at most 2^-174 of the row's norm (G's rows, those of
+// an orthogonal matrix, keep their norms near 2^959).
 template <class T>
 bool splitScale(const Matrix<T>& W, int& e) {
     int top = std::numeric_limits<int>::min(), bottom = std::numeric_limits<int>::max();
@@ -397,11 +400,16 @@ bool splitLimitPassed(const std::vector<T>& d) {
     return false;
 }
 
-// W, and the squared norms and products of s, scaled by 2^e and 2^(2e).
+// M's entries scaled by 2^e.
 template <class T>
-void scaleRows(Matrix<T>& W, JacobiState<T>& s, int e) {
-    for (int i = 0; i < W.num_rows(); i++)
-        for (int k = 0; k < W.num_cols(); k++) W[i][k] = std::ldexp(W[i][k], e);
+void scaleEntries(Matrix<T>& M, int e) {
+    for (int i = 0; i < M.num_rows(); i++)
+        for (int k = 0; k < M.num_cols(); k++) M[i][k] = std::ldexp(M[i][k], e);
+}
+
+// The squared norms and products of s scaled by 2^(2e).
+template <class T>
+void scaleSums(JacobiState<T>& s, int e) {
     for (T& x : s.d) x = std::ldexp(x, 2 * e);
     for (T& x : s.g) x = std::ldexp(x, 2 * e);
 }
@@ -415,10 +423,11 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
     if (n < 2) return true;
     const int rounds = n + (n & 1) - 1;
     JacobiState<T> s;
-    int e = 0;
-    const bool split = splitScale(W, e);
-    if (split) scaleRows(W, s, e);
-    RotatedRows<T> rows(W, split), rotations(G, true);
+    int e = 0, eG = 0;
+    const bool split = splitScale(W, e), splitG = splitScale(G, eG);
+    if (split) scaleEntries(W, e);
+    if (splitG) scaleEntries(G, eG);
+    RotatedRows<T> rows(W, split), rotations(G, splitG);
     RoundChain c;
     std::vector<int> nextFirst, nextSecond;
     s.d.resize((std::size_t)n);
@@ -450,15 +459,17 @@ bool jacobiRows(Matrix<T>& W, Matrix<T>& G, const T& tol, int maxSweeps) {
             s.live.swap(s.nextLive);
             if (rows.split() && splitLimitPassed(s.d)) {
                 rows.unsplit();
-                scaleRows(W, s, -e);
+                scaleEntries(W, -e);
+                scaleSums(s, -e);
             }
         }
     }
     if (rows.split()) {
         rows.unsplit();
-        scaleRows(W, s, -e);
+        scaleEntries(W, -e);
     }
     rotations.unsplit();
+    if (splitG) scaleEntries(G, -eG);
     return converged;
 }
 
