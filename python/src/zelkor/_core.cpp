@@ -124,8 +124,9 @@ RealArray cholesky(const RealArray& a) {
     const Stack s = squareStack(a, "cholesky");
     checkSize("cholesky", s.rows, s.rows);
     return eachMatrix(a, s, s, "Matrix is not positive definite",
-                      [](const Matrix<Real>& A, py::ssize_t, Interrupt&) {
-                          return ZELKOR::Cholesky<Real>(A).getL();  // empty when not positive definite
+                      [](Matrix<Real> A, py::ssize_t, Interrupt&) {
+                          // Factored and returned in A's own storage; empty when not positive definite.
+                          return ZELKOR::Cholesky<Real>(std::move(A)).getL();
                       });
 }
 

@@ -79,9 +79,9 @@ py::tuple choFactor(const RealArray& a) {
     {
         py::gil_scoped_release release;
         for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
-            const ZELKOR::Cholesky<Real> c(matrixAt(in, k, s.rows, s.rows));
+            ZELKOR::Cholesky<Real> c(matrixAt(in, k, s.rows, s.rows));
             firstOut[k] = c.firstNonPositivePivot();
-            store(c.isSPD() ? c.getL() : Matrix<Real>((int)s.rows, (int)s.rows, 0), out, k);
+            store(c.isSPD() ? std::move(c).getL() : Matrix<Real>((int)s.rows, (int)s.rows, 0), out, k);
         }
     }
     interrupt.raise();
