@@ -199,10 +199,14 @@ private:
 
 // The rotation of rows with squared norms a, b and product g: s and τ of
 // rotateRows, and t = tan θ.  False, leaving them, when the rows are
-// orthogonal to tol.
+// orthogonal to tol, or when tol·‖wᵢ‖·‖wⱼ‖ is below the smallest normal
+// number: g, a sum of subnormal products, cannot be resolved to it, and
+// such rows (at most about 2^-12000 of the largest, the scaling's range)
+// count as orthogonal.  Non-finite a, b or g: false as well.
 template <class T>
 bool pairRotation(const T& a, const T& b, const T& g, const T& tol, T& s, T& tau, T& t) {
-    if (!(std::abs(g) > tol * std::sqrt(a) * std::sqrt(b))) return false;
+    const T bound = tol * std::sqrt(a) * std::sqrt(b);
+    if (!(bound >= std::numeric_limits<T>::min()) || !(std::abs(g) > bound)) return false;
     const T zeta = (b - a) / (2 * g);
     const T bigZeta = 1 / std::numeric_limits<T>::epsilon();
     const T az = std::abs(zeta);
