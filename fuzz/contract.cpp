@@ -8,10 +8,13 @@
 #include <limits>
 #include <sstream>
 
+#include <zelkor/cholesky>
 #include <zelkor/cmat_zelkor>
 #include <zelkor/eigenvalue>
 #include "jacobi_rot.h"
 #include <zelkor/lu>
+#include <zelkor/qr>
+#include <zelkor/svd>
 #include "lu_spectrum.h"
 #include "pivot_gauss.h"
 #include "polyroots.h"
@@ -165,6 +168,15 @@ std::string checkDecompositions(const std::string& bytes) {
     if (lu.isNonsingular() && inv.num_rows() != n) return "nonsingular factor without an inverse";
     ZELKOR::Eigenvalue<Real> E(A);
     if (moderate && !E.isConverged()) return "no convergence on a matrix of moderate entries";
+    ZELKOR::Cholesky<Real> chol(A);
+    if (chol.isSPD() && chol.inv().num_rows() != n) return "positive definite factor without an inverse";
+    const ZELKOR::QR<Real> qr(A, bytes.size() > 1 && (static_cast<unsigned char>(bytes[1]) & 16));
+    if (qr.getR().num_rows() != n || qr.getQ().num_cols() != n) return "QR factors of the wrong shape";
+    const ZELKOR::SVD<Real> svd(A);
+    if (!svd.converged()) return "SVD did not converge on finite entries";
+    const ZELKOR::Vector<Real> s = svd.getSingularValues();
+    for (int i = 0; i < n; ++i)
+        if (!(s[i] >= 0) || (i > 0 && !(s[i] <= s[i - 1]))) return "singular values not descending and >= 0";
     if (moderate && bytes.size() > 1 && (static_cast<unsigned char>(bytes[1]) & 8))
         return checkBadlyScaled(A, bytes.substr(at));
     return "";

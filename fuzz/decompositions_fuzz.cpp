@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
-// LU and Eigenvalue on matrices built from arbitrary bytes.
+// LU, Eigenvalue, Cholesky, QR and the SVD on matrices built from arbitrary
+// bytes.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
