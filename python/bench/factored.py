@@ -14,28 +14,13 @@ system and the copy of the factor in lu_solve touches fresh pages.
 """
 
 import argparse
-import statistics
-import time
 
 import numpy as np
 
 import zelkor
 from zelkor import linalg as zl
 
-
-def rounds(cases, count):
-    times = {name: [] for name in cases}
-    for _ in range(count):
-        for name, f in cases.items():
-            start = time.perf_counter()
-            f()
-            times[name].append(time.perf_counter() - start)
-    return {name: (statistics.median(t), min(t), max(t)) for name, t in times.items()}
-
-
-def show(value):
-    median, low, high = value
-    return f"{median * 1e3:.3g} ms ({low * 1e3:.3g}–{high * 1e3:.3g})"
+from speed import rounds, show  # interleaved rounds: median and range
 
 
 def main():
