@@ -1,0 +1,66 @@
+// -*- C++ -*-
+// SPDX-License-Identifier: MIT
+// The eigenvectors of the Hermitian matrix from those of the real
+// tridiagonal one: Z = Q·D·W, W real (the QL iteration's), D the diagonal
+// unitary scaling (phase), Q = H_{n−1}···H_2 the product of the reduction's
+// reflectors (kept in the rows of A and in h, see tridiagonal.h).  Each
+// column of Z on its own, so the threads share out whole columns: the same
+// bits at any thread count.  Sizes (A, W, Z n × n; h, phase, w of length
+// n) are the caller's to ensure: none is checked.
+#ifndef ZELKOR_DETAIL_HERMITIAN_BACK_TRANSFORM_H
+#define ZELKOR_DETAIL_HERMITIAN_BACK_TRANSFORM_H
+#if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
+#error "<zelkor/detail/hermitian/back_transform.h> is internal to the library: include <zelkor/hermitian> instead"
+#endif
+
+#include <complex>
+
+#include "../../cmat_zelkor"
+#include "../../vec_zelkor"
+#include "../threads.h"
+
+namespace ZELKOR {
+namespace detail {
+
+// Columns c0 ... c1 − 1 of Z: Z[j][c] = phase[j]·W[j][c], then for
+// i = 2 ... n − 1 with h[i] ≠ 0, Z ← H_i·Z on rows 0 ... i − 1:
+// s[c] = (Σ_{j<i} conj(u[j])·Z[j][c]) / h[i] in increasing j, then
+// Z[j][c] −= u[j]·s[c]; u is row i of A.  w[c0 ... c1 − 1] holds s.
+template <class T>
+void hermitianBackTransform(int c0, int c1, const Matrix<std::complex<T>>& A, const Vector<T>& h,
+                            const Vector<std::complex<T>>& phase, const Matrix<T>& W, Matrix<std::complex<T>>& Z,
+                            std::complex<T>* w) {
+    const int n = h.dim();
+    for (int j = 0; j < n; j++) {
+        const T pr = phase[j].real(), pi = phase[j].imag();
+        const T* x = W[j];
+        std::complex<T>* z = Z[j];
+        for (int c = c0; c < c1; c++) z[c] = {pr * x[c], pi * x[c]};
+    }
+    for (int i = 2; i < n; i++) {
+        if (h[i] == T(0)) continue;
+        const std::complex<T>* u = A[i];
+        for (int c = c0; c < c1; c++) w[c] = 0;
+        for (int j = 0; j < i; j++) {
+            const T ur = u[j].real(), ui = u[j].imag();
+            const std::complex<T>* z = Z[j];
+            for (int c = c0; c < c1; c++)
+                w[c] = {w[c].real() + (ur * z[c].real() + ui * z[c].imag()),
+                        w[c].imag() + (ur * z[c].imag() - ui * z[c].real())};
+        }
+        const T hi = h[i];
+        for (int c = c0; c < c1; c++) w[c] = {w[c].real() / hi, w[c].imag() / hi};
+        for (int j = 0; j < i; j++) {
+            const T ur = u[j].real(), ui = u[j].imag();
+            std::complex<T>* z = Z[j];
+            for (int c = c0; c < c1; c++)
+                z[c] = {z[c].real() - (ur * w[c].real() - ui * w[c].imag()),
+                        z[c].imag() - (ur * w[c].imag() + ui * w[c].real())};
+        }
+    }
+}
+
+}  // namespace detail
+}  // namespace ZELKOR
+
+#endif
