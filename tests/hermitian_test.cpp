@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-// HermitianEigen: a 2 × 2 case worked by hand; A·V = V·Λ and VᴴV = I on
+// HermitianEigen: a 3 × 3 case worked by hand; A·V = V·Λ and VᴴV = I on
 // random and graded Hermitian matrices, the strict upper triangle and the
 // diagonal's imaginary parts not read, the eigenvalues alone and 1, 2, 3
 // threads giving the same bits; a NaN and a non-square shape refused.
@@ -23,8 +23,10 @@ using ZELKOR::HermitianEigen;
 
 const Real u = std::ldexp(Real(1), -64);
 
-ZELKOR::EigenOptions options(bool vectors = true) {
-    return ZELKOR::EigenOptions(ZELKOR::Balancing::never, ZELKOR::Negligibility::typeEpsilon, vectors);
+ZELKOR::EigenOptions options(bool vectors = true, ZELKOR::Refinement r = ZELKOR::Refinement::bisection) {
+    ZELKOR::EigenOptions o(ZELKOR::Balancing::never, ZELKOR::Negligibility::typeEpsilon, vectors);
+    o.refinement = r;
+    return o;
 }
 
 bool sameBits(const Real& a, const Real& b) { return std::memcmp(&a, &b, 10) == 0; }
@@ -67,12 +69,13 @@ void expectDecomposed(const CMatrix& A, const HermitianEigen<Real>& e) {
     EXPECT_LE(std::sqrt(o) / (n * u), 8) << n;
 }
 
-// (2, 1 − i; 1 + i, 3): trace 5, determinant 6 − |1 + i|² = 4, so λ = 1, 4.
+// 5 ⊕ (2, 1 − i; 1 + i, 3), the block of trace 5 and determinant
+// 6 − |1 + i|² = 4: λ = 1, 4, 5 (to 8 units of u·‖A‖₂); the reduced
+// matrix has a zero subdiagonal.
 TEST(HermitianEigen, WorkedAndRefused) {
-    const CMatrix A{{2, Cplx(1, -1)}, {Cplx(1, 1), 3}};
-    const HermitianEigen<Real> e(A, options());
-    EXPECT_CLOSE(e.getEigenvalues()[0], 1, 4 * u);
-    EXPECT_CLOSE(e.getEigenvalues()[1], 4, 16 * u);
+    const CMatrix A{{5, 0, 0}, {0, 2, Cplx(1, -1)}, {0, Cplx(1, 1), 3}};
+    const HermitianEigen<Real> e(A, options(true, ZELKOR::Refinement::none));
+    for (int k = 0; k < 3; k++) EXPECT_CLOSE(e.getEigenvalues()[k], Real(k == 0 ? 1 : k + 3), 8 * u * 5);
     expectDecomposed(A, e);
     const Real nan = std::numeric_limits<Real>::quiet_NaN();
     EXPECT_EQ(HermitianEigen<Real>(CMatrix{{1, 0}, {Cplx(0, nan), 1}}).converged(), 0);
@@ -82,7 +85,7 @@ TEST(HermitianEigen, WorkedAndRefused) {
 
 // Entries uniform in the unit square, times 2^(−6·(n−1−i) − 6·(n−1−j))
 // when graded; the upper triangle and the diagonal's imaginary parts of
-// the copy decomposed are NaN.  Order 160 is past the threads' threshold.
+// the copy decomposed are NaN; the eigenvalues refined by bisection.  Order 160 is past the threads' threshold.
 TEST(HermitianEigen, RandomAndGraded) {
     const Real nan = std::numeric_limits<Real>::quiet_NaN();
     for (int n : {1, 3, 40, 160})
