@@ -77,6 +77,17 @@ TEST(HermitianEigen, WorkedAndRefused) {
     const HermitianEigen<Real> e(A, options(true, ZELKOR::Refinement::none));
     for (int k = 0; k < 3; k++) EXPECT_CLOSE(e.getEigenvalues()[k], Real(k == 0 ? 1 : k + 3), 8 * u * 5);
     expectDecomposed(A, e);
+    // Below the safe range: 2^−16440·A (subnormal entries) has A's
+    // eigenvalues times 2^−16440, rounded once, and A's eigenvectors.
+    CMatrix tiny(3, 3, 0);
+    Vector<Real> scaled = e.getEigenvalues();
+    for (int i = 0; i < 3; i++) {
+        scaled[i] = std::ldexp(scaled[i], -16440);
+        for (int j = 0; j < 3; j++)
+            tiny[i][j] = Cplx(std::ldexp(A[i][j].real(), -16440), std::ldexp(A[i][j].imag(), -16440));
+    }
+    const HermitianEigen<Real> b(tiny, options(true, ZELKOR::Refinement::none));
+    EXPECT_TRUE(sameBits(b.getEigenvalues(), scaled) && sameBits(b.getV(), e.getV()));
     const Real nan = std::numeric_limits<Real>::quiet_NaN();
     EXPECT_EQ(HermitianEigen<Real>(CMatrix{{1, 0}, {Cplx(0, nan), 1}}).converged(), 0);
     const HermitianEigen<Real> wide(CMatrix(2, 3, 0));
