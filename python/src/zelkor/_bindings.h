@@ -13,6 +13,7 @@ void bindQR(pybind11::module_& m);  // _qr.cpp
 void bindSvd(pybind11::module_& m);  // _svd.cpp
 void bindFactored(pybind11::module_& m);  // _factored.cpp: solves with factors made before
 void bindProducts(pybind11::module_& m);  // _products.cpp: the matrix product
+void bindHermitian(pybind11::module_& m);  // _hermitian.cpp: the Hermitian eigen-decomposition
 
 }  // namespace zelkor_python
 

@@ -231,6 +231,7 @@ PYBIND11_MODULE(_core, m) {
     bindSvd(m);
     bindFactored(m);
     bindProducts(m);
+    bindHermitian(m);
     m.def("set_num_threads", &setNumThreads, py::arg("n"));
     m.def("get_num_threads", &numThreads);
     // LinAlgError as numpy's own type, the one users catch; the type lives as

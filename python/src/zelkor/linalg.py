@@ -18,6 +18,7 @@ from . import _core
 from ._arrays import (
     _NUMPY2,
     _assert_finite,
+    _is_complex,
     _like,
     _prepared,
     _real,
@@ -465,16 +466,44 @@ def _uplo(UPLO):
     return UPLO
 
 
-def eigh(a, UPLO="L", tolerance="extended"):
-    """Eigenvalues and eigenvectors of real symmetric matrices.
+def _hermitian(stack, UPLO):
+    """The Hermitian matrices the ``UPLO`` triangles of complex ``stack``
+    define: the other triangle replaced by the conjugate transpose's, entry
+    by entry, the diagonal's imaginary parts by 0."""
+    m = stack.shape[-1]
+    other = np.triu(np.ones((m, m), bool), 1) if UPLO == "L" else np.tril(np.ones((m, m), bool), -1)
+    h = np.where(other, np.conj(np.swapaxes(stack, -1, -2)), stack)
+    h.imag[..., np.arange(m), np.arange(m)] = 0
+    return h
 
-    Only the triangle named by ``UPLO`` is read: the other may hold
-    anything, infs and NaNs included.
+
+def _eigh(a, vectors, tolerance, UPLO):
+    """eigh's w and v (None without vectors), of real or complex input."""
+    extended = _tolerance(tolerance)
+    stack, lead = _stacked_square(a, complex_ok=True)
+    m = stack.shape[-1]
+    if _is_complex(stack):
+        stack = _hermitian(stack, UPLO)
+        _assert_finite(stack)
+        w, v = _core.eigh(stack, vectors, extended)
+    else:
+        w, _, v = _eig(stack, vectors, tolerance, UPLO)
+        v = np.ascontiguousarray(v.real) if vectors else None
+    return w.reshape(lead + (m,)), v.reshape(lead + (m, m)) if vectors else None
+
+
+def eigh(a, UPLO="L", tolerance="extended"):
+    """Eigenvalues and eigenvectors of real symmetric or complex Hermitian
+    matrices.
+
+    Only the triangle named by ``UPLO`` is read, and of a complex
+    diagonal only the real parts: the rest may hold anything, infs and
+    NaNs included.
 
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
     UPLO : {'L', 'U'}, optional
         The lower (default) or upper triangle; lower case too.
     tolerance : {'extended', 'double'}, optional
@@ -489,10 +518,12 @@ def eigh(a, UPLO="L", tolerance="extended"):
     tuple on numpy 1, as numpy returns.
 
     w : (..., M) ndarray of np.longdouble
-        The eigenvalues in ascending order.
-    v : (..., M, M) ndarray of np.longdouble
-        Orthonormal eigenvectors, ``v[..., :, i]`` for ``w[..., i]``; of
-        ``a``'s class when ``a`` is an ndarray subclass, as numpy's.
+        The eigenvalues in ascending order, real for complex input too.
+    v : (..., M, M) ndarray
+        Orthonormal (unitary) eigenvectors, ``v[..., :, i]`` for
+        ``w[..., i]``; ``np.longdouble`` for real input, ``np.clongdouble``
+        for complex; of ``a``'s class when ``a`` is an ndarray subclass, as
+        numpy's.
 
     Raises
     ------
@@ -500,7 +531,7 @@ def eigh(a, UPLO="L", tolerance="extended"):
         If the iteration does not converge, or ``a`` is not square or
         its ``UPLO`` triangle contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
     ValueError
         If ``UPLO`` or ``tolerance`` is not one of its values.
 
@@ -510,18 +541,22 @@ def eigh(a, UPLO="L", tolerance="extended"):
     >>> w, v = zelkor.linalg.eigh([[2, 1], [1, 2]])
     >>> w.tolist() == [1.0, 3.0], bool(np.allclose(v.T @ v, np.eye(2)))
     (True, True)
+    >>> zelkor.linalg.eigh([[2, 1 - 1j], [1 + 1j, 3]])[0].tolist() == [1.0, 4.0]
+    True
     """
-    re, _, v = _eig(a, True, tolerance, _uplo(UPLO))
-    return _EighResult(re, _like(a, np.ascontiguousarray(v.real)))
+    w, v = _eigh(a, True, tolerance, _uplo(UPLO))
+    return _EighResult(w, _like(a, v))
 
 
 def eigvalsh(a, UPLO="L", tolerance="extended"):
-    """Eigenvalues of real symmetric matrices, without the eigenvectors.
+    """Eigenvalues of real symmetric or complex Hermitian matrices, without
+    the eigenvectors.
 
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices; only the triangle named by ``UPLO`` is read.
+        Real or complex matrices; only the triangle named by ``UPLO`` is
+        read (of a complex diagonal, the real parts).
     UPLO : {'L', 'U'}, optional
         The lower (default) or upper triangle; lower case too.
     tolerance : {'extended', 'double'}, optional
@@ -539,7 +574,7 @@ def eigvalsh(a, UPLO="L", tolerance="extended"):
         If the iteration does not converge, or ``a`` is not square or
         its ``UPLO`` triangle contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
     ValueError
         If ``UPLO`` or ``tolerance`` is not one of its values.
 
@@ -549,8 +584,7 @@ def eigvalsh(a, UPLO="L", tolerance="extended"):
     >>> zelkor.linalg.eigvalsh([[2, 1], [1, 2]]).tolist() == [1.0, 3.0]
     True
     """
-    re, _, _ = _eig(a, False, tolerance, _uplo(UPLO))
-    return re
+    return _eigh(a, False, tolerance, _uplo(UPLO))[0]
 
 
 def roots(p, tolerance="extended"):
