@@ -41,7 +41,20 @@ void hermitianBackTransform(int c0, int c1, const Matrix<std::complex<T>>& A, co
         if (h[i] == T(0)) continue;
         const std::complex<T>* u = A[i];
         for (int c = c0; c < c1; c++) w[c] = 0;
-        for (int j = 0; j < i; j++) {
+        int j = 0;
+        for (; j + 1 < i; j += 2) {  // two rows a pass: each w[c] loaded and stored once
+            const T ar = u[j].real(), ai = u[j].imag(), br = u[j + 1].real(), bi = u[j + 1].imag();
+            const std::complex<T>* y = Z[j];
+            const std::complex<T>* z = Z[j + 1];
+            for (int c = c0; c < c1; c++) {
+                T re = w[c].real() + (ar * y[c].real() + ai * y[c].imag());
+                T im = w[c].imag() + (ar * y[c].imag() - ai * y[c].real());
+                re = re + (br * z[c].real() + bi * z[c].imag());
+                im = im + (br * z[c].imag() - bi * z[c].real());
+                w[c] = {re, im};
+            }
+        }
+        for (; j < i; j++) {
             const T ur = u[j].real(), ui = u[j].imag();
             const std::complex<T>* z = Z[j];
             for (int c = c0; c < c1; c++)
@@ -50,7 +63,17 @@ void hermitianBackTransform(int c0, int c1, const Matrix<std::complex<T>>& A, co
         }
         const T hi = h[i];
         for (int c = c0; c < c1; c++) w[c] = {w[c].real() / hi, w[c].imag() / hi};
-        for (int j = 0; j < i; j++) {
+        for (j = 0; j + 1 < i; j += 2) {
+            const T ar = u[j].real(), ai = u[j].imag(), br = u[j + 1].real(), bi = u[j + 1].imag();
+            std::complex<T>* y = Z[j];
+            std::complex<T>* z = Z[j + 1];
+            for (int c = c0; c < c1; c++) {
+                const T sr = w[c].real(), si = w[c].imag();
+                y[c] = {y[c].real() - (ar * sr - ai * si), y[c].imag() - (ar * si + ai * sr)};
+                z[c] = {z[c].real() - (br * sr - bi * si), z[c].imag() - (br * si + bi * sr)};
+            }
+        }
+        for (; j < i; j++) {
             const T ur = u[j].real(), ui = u[j].imag();
             std::complex<T>* z = Z[j];
             for (int c = c0; c < c1; c++)

@@ -100,7 +100,7 @@ void hermitianStep(int i, Matrix<std::complex<T>>& A, Vector<T>& h, Vector<std::
     h[i] = hi;
     t[i] = {-phase.real() * sigma * scale, phase.imag() * sigma * scale};
 
-    forChunks(i, Step((double)i * i), [&](int k0, int k1) { hermitianProduct(i, k0, k1, A, &p[0]); });
+    forChunks(i, Step(4.0 * i * i), [&](int k0, int k1) { hermitianProduct(i, k0, k1, A, &p[0]); });
     T uhp = 0;
     for (int k = 0; k < i; k++) {
         p[k] = div(p[k], hi);
@@ -108,7 +108,7 @@ void hermitianStep(int i, Matrix<std::complex<T>>& A, Vector<T>& h, Vector<std::
     }
     const T K = uhp / (hi + hi);
     for (int k = 0; k < i; k++) p[k] = {p[k].real() - K * u[k].real(), p[k].imag() - K * u[k].imag()};
-    forChunks(i, Step((double)i * i), [&](int j0, int j1) {
+    forChunks(i, Step(4.0 * i * i), [&](int j0, int j1) {
         for (int j = j0; j < j1; j++) hermitianUpdate(i, j, A, &p[0]);
     });
 }
