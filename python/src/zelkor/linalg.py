@@ -296,12 +296,11 @@ def _symmetric(stack, UPLO):
     return np.where(other, np.swapaxes(stack, -1, -2), stack)
 
 
-def _eigenvectors(w, wi, normalise):
+def _eigenvectors(w, wi):
     """The complex eigenvectors from the library's real columns ``w``: a
     column j with ``wi[j] > 0`` and the next hold the pair
-    ``w[:, j] ± i·w[:, j+1]``.  With ``normalise``, each scaled to unit
-    2-norm and a complex one turned to make its largest entry real and
-    positive."""
+    ``w[:, j] ± i·w[:, j+1]``; each scaled to unit 2-norm and a complex one
+    turned to make its largest entry real and positive."""
     k, m, _ = w.shape
     first = np.zeros((k, m), bool)  # column j is the first of a pair
     for j in range(m - 1):
@@ -309,7 +308,7 @@ def _eigenvectors(w, wi, normalise):
     s, j = np.nonzero(first)
     re, im = w.copy(), np.zeros_like(w)
     im[s, :, j] = w[s, :, j + 1]
-    if normalise and m:
+    if m:
         re, im = _normalised(re, im, first[:, None, :])
     re[s, :, j + 1] = re[s, :, j]
     im[s, :, j + 1] = -im[s, :, j]
@@ -345,16 +344,13 @@ def _normalised(re, im, turned):
     return x, y
 
 
-def _eig(a, vectors, tolerance, UPLO=None):
+def _eig(a, vectors, tolerance):
     extended = _tolerance(tolerance)
     stack, lead = _stacked_square(a)
-    if UPLO is not None:
-        stack = _symmetric(stack, UPLO)
     _assert_finite(stack)
     re, im, w = _core.eig(stack, vectors, extended)
     m = stack.shape[-1]
-    # The symmetric path's columns are orthonormal already.
-    v = _eigenvectors(w, im, UPLO is None).reshape(lead + (m, m)) if vectors else None
+    v = _eigenvectors(w, im).reshape(lead + (m, m)) if vectors else None
     return re.reshape(lead + (m,)), im.reshape(lead + (m,)), v
 
 
@@ -486,9 +482,10 @@ def _eigh(a, vectors, tolerance, UPLO):
         stack = _hermitian(stack, UPLO)
         _assert_finite(stack)
         w, v = _core.eigh(stack, vectors, extended)
-    else:
-        w, _, v = _eig(stack, vectors, tolerance, UPLO)
-        v = np.ascontiguousarray(v.real) if vectors else None
+    else:  # the symmetric path: real, orthonormal columns, no imaginary parts
+        stack = _symmetric(stack, UPLO)
+        _assert_finite(stack)
+        w, _, v = _core.eig(stack, vectors, extended)
     return w.reshape(lead + (m,)), v.reshape(lead + (m, m)) if vectors else None
 
 
