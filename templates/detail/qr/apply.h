@@ -46,7 +46,7 @@ template <class T>
 void applyReflectors(const Matrix<T>& H, const std::vector<T>& tau, Matrix<T>& X, bool transposed,
                      bool identity = false) {
     const int rows = X.num_rows();
-    const Step step((isComplex<T> ? 8.0 : 2.0) * rows * H.num_cols() * (double)tau.size());
+    const Step step((ScalarTraits<T>::isComplex ? 8.0 : 2.0) * rows * H.num_cols() * (double)tau.size());
     forChunks(rows, step, [&](int r0, int r1) {
         if (transposed)
             reflectorsForward(H, tau, 0, (int)tau.size(), X, r0, r1);

@@ -90,7 +90,7 @@ template <class T>
 void qrFactorPanels(Matrix<T>& H, std::vector<T>& tau) {
     const int n = H.num_rows(), m = H.num_cols();
     const int k = m < n ? m : n;
-    const double flops = isComplex<T> ? 8.0 : 2.0;
+    const double flops = ScalarTraits<T>::isComplex ? 8.0 : 2.0;
     for (int j0 = 0; j0 < k; j0 += qrPanel) {
         const int j1 = j0 + qrPanel < k ? j0 + qrPanel : k;
         for (int j = j0; j < j1; j++) {
@@ -120,7 +120,7 @@ void qrFactor(Matrix<T>& H, std::vector<T>& tau, std::vector<int>* perm) {
     }
     const int n = H.num_rows(), m = H.num_cols();
     const int k = m < n ? m : n;
-    const double flops = isComplex<T> ? 8.0 : 2.0;
+    const double flops = ScalarTraits<T>::isComplex ? 8.0 : 2.0;
     ColumnNorms<RealOf<T>> nu;
     nu.norm.resize(n);
     for (int c = 0; c < n; c++) nu.norm[c] = scaledNorm(H[c], 0, m);
