@@ -17,7 +17,8 @@
 // A sweep is the round-robin tournament of jacobi.h; the disjoint pairs
 // of a round go to the threads in chunks (forChunks), each pair summing
 // its own products from zero in increasing index, so the bits do not
-// depend on the number of threads.  Nothing is checked: W's entries must
+// depend on the number of threads.  A pair is not looked at again when
+// neither row has rotated since it was found orthogonal a sweep before.  Nothing is checked: W's entries must
 // be finite and scaled so that n times the square of the largest cannot
 // overflow; G, when given, has as many rows as W.
 #ifndef ZELKOR_DETAIL_SVD_COMPLEX_JACOBI_H
@@ -26,6 +27,7 @@
 #error "<zelkor/detail/svd/complex_jacobi.h> is internal to the library: include <zelkor/svd> instead"
 #endif
 
+#include <algorithm>
 #include <complex>
 #include <vector>
 
@@ -71,11 +73,15 @@ void rotateComplexRows(std::complex<T>* x, std::complex<T>* y, const std::comple
     }
 }
 
-// Rows i and j of W (and of G when it has rows) rotated unless orthogonal
-// to tol, d[i] and d[j] their squared norms; whether they rotated.
+// Rows i and j of W (and of G when it has rows) rotated in round `now`
+// unless orthogonal to tol, d[i] and d[j] their squared norms, stamp[]
+// the rows' rounds of their last rotation (−1: none); whether they
+// rotated.  Not looked at when neither row rotated since round
+// now − rounds, when the pair was last found orthogonal.
 template <class T>
-bool rotateComplexPair(Matrix<std::complex<T>>& W, Matrix<std::complex<T>>& G, std::vector<T>& d, int i, int j,
-                       const T& tol) {
+bool rotateComplexPair(Matrix<std::complex<T>>& W, Matrix<std::complex<T>>& G, std::vector<T>& d,
+                       std::vector<long>& stamp, int i, int j, const T& tol, long now, long rounds) {
+    if (std::max(stamp[(std::size_t)i], stamp[(std::size_t)j]) < now - rounds) return false;
     const int n = W.num_cols();
     const std::complex<T> g = hermitianProduct(W[i], W[j], n);
     const T a = d[(std::size_t)i], b = d[(std::size_t)j], ag = modulus(g);
@@ -83,6 +89,7 @@ bool rotateComplexPair(Matrix<std::complex<T>>& W, Matrix<std::complex<T>>& G, s
     if (!pairRotation(a, b, ag, tol, s, tau, t)) return false;
     const std::complex<T> p = div(g, ag);
     rotateComplexRows(W[i], W[j], p, s, tau, n);
+    stamp[(std::size_t)i] = stamp[(std::size_t)j] = now;
     if (G.num_rows()) rotateComplexRows(G[i], G[j], p, s, tau, G.num_cols());
     const T ai = a - t * ag, bj = b + t * ag;
     d[(std::size_t)i] = ai < a / 8 ? squaredNorm(W[i], n) : ai;
@@ -99,6 +106,7 @@ bool jacobiRows(Matrix<std::complex<T>>& W, Matrix<std::complex<T>>& G, const T&
     if (n < 2) return true;
     const int rounds = n + (n & 1) - 1;
     std::vector<T> d((std::size_t)n);
+    std::vector<long> stamp((std::size_t)n, -1);
     std::vector<int> first, second;
     std::vector<char> rotated;
     bool converged = false;
@@ -109,13 +117,14 @@ bool jacobiRows(Matrix<std::complex<T>>& W, Matrix<std::complex<T>>& G, const T&
             tournamentRound(n, round, first, second);
             const int pairs = (int)first.size();
             rotated.assign((std::size_t)pairs, 0);
+            const long now = (long)sweep * rounds + round;
             const Step step((double)pairs * (12.0 * cols + 8.0 * G.num_cols()));
             forChunks(
                 pairs, step,
                 [&](int p0, int p1) {
                     for (int p = p0; p < p1; p++)
-                        rotated[(std::size_t)p] = rotateComplexPair(W, G, d, first[(std::size_t)p],
-                                                                    second[(std::size_t)p], tol);
+                        rotated[(std::size_t)p] = rotateComplexPair(
+                            W, G, d, stamp, first[(std::size_t)p], second[(std::size_t)p], tol, now, rounds);
                 },
                 1);
             for (char r : rotated)
