@@ -7,8 +7,9 @@
 // With g = ⟨wᵢ, wⱼ⟩ = |g|·p, |p| = 1, the rows wᵢ and p·wⱼ have the real
 // product |g|, and the real rotation of jacobi.h (pairRotation, with
 // a = ‖wᵢ‖², b = ‖wⱼ‖² and |g|) annihilates it:
-//   wᵢ ← wᵢ − s·(p·wⱼ + τ·wᵢ),  wⱼ ← wⱼ + s·(conj(p)·wᵢ − τ·wⱼ),
-// Rutishauser's form of c·wᵢ − s·p·wⱼ and conj(p)·(s·wᵢ + c·p·wⱼ), the
+//   wᵢ ← wᵢ − (q·wⱼ + r·wᵢ),  wⱼ ← wⱼ + (conj(q)·wᵢ − r·wⱼ),
+// q = s·p, r = s·τ: Rutishauser's form of c·wᵢ − s·p·wⱼ and
+// conj(p)·(s·wᵢ + c·p·wⱼ) (each row changes by a small correction), the
 // matrix [c, −s·p; s·conj(p), c] being unitary.  The squared norms follow
 // as a − t·|g| and b + t·|g|, summed again from the row when one falls
 // below an eighth of its value and at the start of every sweep.  The same
@@ -59,17 +60,16 @@ std::complex<T> hermitianProduct(const std::complex<T>* x, const std::complex<T>
     return {re, im};
 }
 
-// x ← x − s·(p·y + τ·x), y ← y + s·(conj(p)·x − τ·y) over n entries.
+// x ← x − (q·y + r·x), y ← y + (conj(q)·x − r·y) over n entries, with
+// q = s·p and r = s·τ.
 template <class T>
 void rotateComplexRows(std::complex<T>* x, std::complex<T>* y, const std::complex<T>& p, const T& s, const T& tau,
                        int n) {
-    const T pr = p.real(), pi = p.imag();
+    const T qr = s * p.real(), qi = s * p.imag(), r = s * tau;
     for (int k = 0; k < n; k++) {
         const T ar = x[k].real(), ai = x[k].imag(), br = y[k].real(), bi = y[k].imag();
-        const T ur = pr * br - pi * bi + tau * ar, ui = pr * bi + pi * br + tau * ai;
-        const T vr = pr * ar + pi * ai - tau * br, vi = pr * ai - pi * ar - tau * bi;
-        x[k] = {ar - s * ur, ai - s * ui};
-        y[k] = {br + s * vr, bi + s * vi};
+        x[k] = {ar - ((qr * br - qi * bi) + r * ar), ai - ((qr * bi + qi * br) + r * ai)};
+        y[k] = {br + ((qr * ar + qi * ai) - r * br), bi + ((qr * ai - qi * ar) - r * bi)};
     }
 }
 
