@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // zelkor._core.svd: the library's singular value decomposition on a stack
 // (k, m, n) of long double or clongdouble matrices: the values
-// (k, min(m, n)), long double, and, with `vectors`, U and Vᴴ, thin or full.  Rotations that do not converge raise numpy's LinAlgError.
+// (k, min(m, n)), long double, and, with `vectors`, U and Vᴴ, thin or
+// full.  Rotations that do not converge raise numpy's LinAlgError.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 

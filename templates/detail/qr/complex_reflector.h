@@ -88,8 +88,8 @@ std::complex<T> makeReflector(std::complex<T>* x, int j, int m) {
 // increasing i, f = τ·w, x[j] ← x[j] − f, x[i] ← x[i] − f·v[i].  Qᴴ takes
 // conj(τ).  v's row must not be among them.
 template <class T>
-void reflectRows(const std::complex<T>* v, const std::complex<T>& tau, int j, int m, Matrix<std::complex<T>>& X,
-                 int r0, int r1) {
+void reflectRows(const std::complex<T>* v, const std::complex<T>& tau, int j, int m,
+                 Matrix<std::complex<T>>& X, int r0, int r1) {
     for (int r = r0; r < r1; r++) {
         std::complex<T>* x = X[r];
         T wr = x[j].real(), wi = x[j].imag();

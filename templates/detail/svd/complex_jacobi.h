@@ -63,8 +63,8 @@ std::complex<T> hermitianProduct(const std::complex<T>* x, const std::complex<T>
 // x ← x − (q·y + r·x), y ← y + (conj(q)·x − r·y) over n entries, with
 // q = s·p and r = s·τ.
 template <class T>
-void rotateComplexRows(std::complex<T>* x, std::complex<T>* y, const std::complex<T>& p, const T& s, const T& tau,
-                       int n) {
+void rotateComplexRows(std::complex<T>* x, std::complex<T>* y, const std::complex<T>& p, const T& s,
+                       const T& tau, int n) {
     const T qr = s * p.real(), qi = s * p.imag(), r = s * tau;
     for (int k = 0; k < n; k++) {
         const T ar = x[k].real(), ai = x[k].imag(), br = y[k].real(), bi = y[k].imag();
@@ -123,8 +123,8 @@ bool jacobiRows(Matrix<std::complex<T>>& W, Matrix<std::complex<T>>& G, const T&
                 pairs, step,
                 [&](int p0, int p1) {
                     for (int p = p0; p < p1; p++)
-                        rotated[(std::size_t)p] = rotateComplexPair(
-                            W, G, d, stamp, first[(std::size_t)p], second[(std::size_t)p], tol, now, rounds);
+                        rotated[(std::size_t)p] = rotateComplexPair(W, G, d, stamp, first[(std::size_t)p],
+                                                                    second[(std::size_t)p], tol, now, rounds);
                 },
                 1);
             for (char r : rotated)

@@ -44,7 +44,8 @@ void rowNorms(const Matrix<S>& W, std::vector<T>& sigma, std::vector<int>& order
 // Ṽ (n × k): column c the row order[c] of W (conjugated) over its σ; the
 // columns of zero rows are left zero and their count returned.
 template <class S, class T>
-int normalisedRows(const Matrix<S>& W, const std::vector<T>& sigma, const std::vector<int>& order, Matrix<S>& V) {
+int normalisedRows(const Matrix<S>& W, const std::vector<T>& sigma, const std::vector<int>& order,
+                   Matrix<S>& V) {
     const int k = W.num_rows(), n = W.num_cols();
     int zero = 0;
     V = Matrix<S>(n, k, 0);
