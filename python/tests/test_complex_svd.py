@@ -24,9 +24,10 @@ def mp(x):
 
 
 def test_svd_against_mpmath_and_hermitian():
-    # A tall matrix and its conjugate transpose (the wide path): every value within 4u·‖A‖₂ of mpmath's; U·diag(s)·Vh = A.  With
-    # hermitian=True only the lower triangle and the diagonal's real part
-    # are read.
+    # A tall matrix and its conjugate transpose (the wide path): every value
+    # within 4u·‖A‖₂ of mpmath's; U·diag(s)·Vh = A; in a stack with A/2,
+    # the values of A/2 exactly half of A's.  With hermitian=True only the
+    # lower triangle and the diagonal's real part are read.
     a = random_complex((5, 3), 1)
     for b in (a, a.conj().T):
         u, s, vh = zl.svd(b, full_matrices=False)
@@ -35,6 +36,7 @@ def test_svd_against_mpmath_and_hermitian():
         with mpmath.workdps(60):
             ref = sorted(mpmath.svd_c(mpmath.matrix([[mp(x) for x in row] for row in b]), compute_uv=False))[::-1]
             assert max(abs(mp(x) - r) for x, r in zip(s, ref)) <= 4 * EPS / 2 * ref[0]
+    assert np.array_equal(zl.svdvals(np.stack([a, a / 2]))[1], zl.svdvals(a) / 2)
     h = random_complex((4, 4), 2)
     full = np.tril(h, -1) + np.tril(h, -1).conj().T + np.diag(h.diagonal().real)
     assert np.array_equal(zl.svd(np.tril(h), compute_uv=False, hermitian=True), zl.svdvals(full))
