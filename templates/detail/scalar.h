@@ -39,8 +39,10 @@ struct ScalarTraits<std::complex<T>> {
 template <class S>
 using RealOf = typename ScalarTraits<S>::Real;
 
+#if __cplusplus >= 201703L
 template <class S>
 inline constexpr bool isComplex = ScalarTraits<S>::isComplex;
+#endif
 
 template <class T>
 T conjugate(const T& x) {

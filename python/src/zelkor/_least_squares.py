@@ -15,7 +15,7 @@ import warnings
 import numpy as np
 from numpy.linalg import LinAlgError
 
-from ._arrays import _NUMPY2, _like, _real
+from ._arrays import _NUMPY2, _like, _promoted, _real
 from ._svd import svd, svdvals
 
 _EPS = np.finfo(np.longdouble).eps
@@ -40,9 +40,9 @@ def lstsq(a, b, rcond=_LSTSQ_RCOND):
     Parameters
     ----------
     a : (M, N) array_like
-        Coefficient matrix, real.
+        Coefficient matrix, real or complex.
     b : {(M,), (M, K)} array_like
-        Right-hand side(s), real.
+        Right-hand side(s), real or complex.
     rcond : float, optional
         Singular values at most ``rcond`` times the largest count as zero.
         None (numpy 2's default): ``max(M, N) * eps`` with long double's eps;
@@ -52,8 +52,9 @@ def lstsq(a, b, rcond=_LSTSQ_RCOND):
     Returns
     -------
     x : {(N,), (N, K)} ndarray of np.longdouble
-        The solution: ``V @ diag(1/s) @ U.T @ b`` over the singular values
-        above the threshold.
+        The solution: ``V @ diag(1/s) @ U.conj().T @ b`` over the singular
+        values above the threshold; np.clongdouble when ``a`` or ``b`` is
+        complex.
     residuals : {(1,), (K,), (0,)} ndarray of np.longdouble
         The squared 2-norm of ``b - a @ x`` for each column, when the rank
         is N and M > N; empty otherwise.
@@ -77,8 +78,7 @@ def lstsq(a, b, rcond=_LSTSQ_RCOND):
     >>> [round(float(v), 15) for v in x], int(rank)
     ([1.0, 2.0], 2)
     """
-    A = _real(a)
-    B = _real(b, "b")
+    A, B = _promoted(_real(a, complex_ok=True), _real(b, "b", complex_ok=True))
     if A.ndim != 2:
         raise LinAlgError(f"{A.ndim}-dimensional array given. Array must be two-dimensional")
     if B.ndim not in (1, 2):
@@ -104,10 +104,10 @@ def lstsq(a, b, rcond=_LSTSQ_RCOND):
     B2 = B.reshape(m, B.shape[1] if B.ndim == 2 else 1)
     u, s, vt = svd(A, full_matrices=False)
     rank = int(np.count_nonzero(s > np.longdouble(rcond) * s[0])) if s.size else 0
-    c = u[:, :rank].T @ B2 / s[:rank, np.newaxis]
-    x = vt[:rank].T @ c
+    c = u[:, :rank].conj().T @ B2 / s[:rank, np.newaxis]
+    x = vt[:rank].conj().T @ c
     if rank == n and m > n:
-        residuals = np.sum((B2 - A @ x) ** 2, axis=0)
+        residuals = np.sum(np.abs(B2 - A @ x) ** 2, axis=0)
     else:
         residuals = np.empty((0,), dtype=np.longdouble)
     if B.ndim == 1:
@@ -121,12 +121,12 @@ def pinv(a, rcond=None, hermitian=False, *, rtol=_NO_VALUE):
     Parameters
     ----------
     a : (..., M, N) array_like
-        Matrices, real.
+        Matrices, real or complex.
     rcond : (...) array_like of float, optional
         Singular values at most ``rcond`` times the largest count as zero.
         Not to be given with ``rtol``.
     hermitian : bool, optional
-        Take ``a`` as symmetric (its singular values from its eigenvalues).
+        Take ``a`` as symmetric or Hermitian, read from its lower triangle.
     rtol : (...) array_like of float or None, optional
         As ``rcond`` (numpy 2's name).  Without either, or with None: the
         threshold ``max(M, N) * eps`` of long double (not numpy's fixed
@@ -134,8 +134,9 @@ def pinv(a, rcond=None, hermitian=False, *, rtol=_NO_VALUE):
 
     Returns
     -------
-    (..., N, M) ndarray of np.longdouble
-        ``V @ diag(1/s) @ U.T`` over the singular values above the threshold.
+    (..., N, M) ndarray of np.longdouble (np.clongdouble for complex ``a``)
+        ``V @ diag(1/s) @ U.conj().T`` over the singular values above the
+        threshold.
 
     Raises
     ------
@@ -151,7 +152,7 @@ def pinv(a, rcond=None, hermitian=False, *, rtol=_NO_VALUE):
     >>> zelkor.linalg.pinv([[2, 0], [0, 0]]).astype(float).tolist()
     [[0.5, 0.0], [0.0, 0.0]]
     """
-    A = _real(a)
+    A = _real(a, complex_ok=True)
     if rcond is not None and rtol is not _NO_VALUE:
         raise ValueError("`rtol` and `rcond` can't be both set.")
     if rcond is None:
@@ -162,13 +163,13 @@ def pinv(a, rcond=None, hermitian=False, *, rtol=_NO_VALUE):
     if rcond is None:
         rcond = _EPS * max(m, n)
     if A.size == 0:
-        return _like(a, np.empty(A.shape[:-2] + (n, m), dtype=np.longdouble))
+        return _like(a, np.empty(A.shape[:-2] + (n, m), dtype=A.dtype))
     u, s, vt = svd(A, full_matrices=False, hermitian=hermitian)
     cutoff = np.asarray(rcond, dtype=np.longdouble)[..., np.newaxis] * np.amax(s, axis=-1, keepdims=True)
     large = s > cutoff
     inverse = np.zeros_like(s)
     np.divide(1, s, out=inverse, where=large)
-    return _like(a, np.swapaxes(vt, -1, -2) @ (inverse[..., np.newaxis] * np.swapaxes(u, -1, -2)))
+    return _like(a, np.swapaxes(vt, -1, -2).conj() @ (inverse[..., np.newaxis] * np.swapaxes(u, -1, -2).conj()))
 
 
 def matrix_rank(A, tol=None, hermitian=False, *, rtol=None):
@@ -178,11 +179,12 @@ def matrix_rank(A, tol=None, hermitian=False, *, rtol=None):
     Parameters
     ----------
     A : {(M,), (..., M, N)} array_like
-        A vector (rank 1 unless it is all zero) or matrices, real.
+        A vector (rank 1 unless it is all zero) or matrices, real or
+        complex.
     tol : (...) array_like of float, optional
         The absolute threshold.  Not to be given with ``rtol``.
     hermitian : bool, optional
-        Take ``A`` as symmetric (its singular values from its eigenvalues).
+        Take ``A`` as symmetric or Hermitian, read from its lower triangle.
     rtol : (...) array_like of float, optional
         The threshold relative to the largest singular value; default
         ``max(M, N) * eps`` with long double's eps.
@@ -209,7 +211,7 @@ def matrix_rank(A, tol=None, hermitian=False, *, rtol=None):
     >>> int(zelkor.linalg.matrix_rank(a)), int(np.linalg.matrix_rank(a.astype(float)))
     (2, 1)
     """
-    M = _real(A, "A")
+    M = _real(A, "A", complex_ok=True)
     if tol is not None and rtol is not None:
         raise ValueError("`tol` and `rtol` can't be both set.")
     if M.ndim < 2:

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
-"""numpy.linalg's norm, matrix_norm, vector_norm and cond in long double:
-numpy's rules for ord, axis and keepdims; 2-norms and p-norms as scaled
+"""numpy.linalg's norm, matrix_norm, vector_norm and cond in long double,
+real or complex entries (complex ones by their moduli): numpy's rules for
+ord, axis and keepdims; 2-norms and p-norms as scaled
 sums, free of over- and underflow; ord 2, -2 and 'nuc' on matrices from the
 singular values."""
 
@@ -101,8 +102,8 @@ def norm(x, ord=None, axis=None, keepdims=False):
     Parameters
     ----------
     x : array_like
-        Real input.  With ``axis`` None, one- or two-dimensional unless
-        ``ord`` is None (then the 2-norm of all entries).
+        Real or complex input.  With ``axis`` None, one- or two-dimensional
+        unless ``ord`` is None (then the 2-norm of all entries).
     ord : {None, 'fro', 'nuc', inf, -inf, 0, 1, -1, 2, -2, float}, optional
         Vectors: None and 2 the 2-norm, inf the largest magnitude, -inf the
         smallest, 0 the count of nonzero entries, another p
@@ -128,7 +129,7 @@ def norm(x, ord=None, axis=None, keepdims=False):
     numpy.exceptions.AxisError
         If an axis is out of range.
     TypeError
-        If ``x`` is complex, object or string.
+        If ``x`` is object or string.
 
     Examples
     --------
@@ -138,7 +139,7 @@ def norm(x, ord=None, axis=None, keepdims=False):
     >>> float(zelkor.linalg.norm([[1, -2], [3, 4]], 1))
     6.0
     """
-    x = _real(x, "x")
+    x = _real(x, "x", complex_ok=True)
     if axis is None:
         if ord is None or (isinstance(ord, str) and ord in ("fro", "f") and x.ndim == 2) or (ord == 2 and x.ndim == 1):
             r = _p_norm(x.ravel(), 2, 0, False)
@@ -173,7 +174,7 @@ def matrix_norm(x, /, *, keepdims=False, ord="fro"):
     Parameters
     ----------
     x : (..., M, N) array_like
-        Real matrices.
+        Real or complex matrices.
     keepdims : bool, optional
         Keep the two axes, of length one.
     ord : {'fro', 'nuc', inf, -inf, 1, -1, 2, -2}, optional
@@ -202,7 +203,7 @@ def vector_norm(x, /, *, axis=None, keepdims=False, ord=2):
     Parameters
     ----------
     x : array_like
-        Real input.
+        Real or complex input.
     axis : {None, int, tuple of ints}, optional
         The axes of the vectors; None (default): all.
     keepdims : bool, optional
@@ -220,7 +221,7 @@ def vector_norm(x, /, *, axis=None, keepdims=False, ord=2):
     >>> float(zelkor.linalg.vector_norm([[3, 0], [0, -4]], ord=1))
     7.0
     """
-    x = _real(x, "x")
+    x = _real(x, "x", complex_ok=True)
     shape = list(x.shape)
     if axis is None:
         axes = tuple(range(x.ndim))
@@ -265,7 +266,7 @@ def cond(x, p=None):
     Parameters
     ----------
     x : (..., M, N) array_like
-        Real matrices; square unless p is None, 2 or -2.
+        Real or complex matrices; square unless p is None, 2 or -2.
     p : {None, 1, -1, 2, -2, inf, -inf, 'fro', 'nuc'}, optional
         The norm's order, as :func:`norm`'s for matrices.
 
@@ -279,7 +280,7 @@ def cond(x, p=None):
         If ``x`` is empty, has fewer than two dimensions, or is not square
         where ``p`` needs the inverse.
     TypeError
-        If ``x`` is complex, object or string.
+        If ``x`` is object or string.
 
     Examples
     --------
@@ -287,16 +288,16 @@ def cond(x, p=None):
     >>> float(zelkor.linalg.cond([[1, 0], [0, 4]], 1)), float(zelkor.linalg.cond([[1, 1], [1, 1]], 'fro'))
     (4.0, inf)
     """
-    x = _real(x, "x")
+    x = _real(x, "x", complex_ok=True)
     if x.size == 0 and np.prod(x.shape[-2:]) == 0:
         raise LinAlgError("cond is not defined on empty arrays")
     if p is None or (not isinstance(p, str) and p in (2, -2)):
-        stack, lead = _stacked(x, "x")
+        stack, lead = _stacked(x, "x", complex_ok=True)
         s = svdvals(stack)
         with np.errstate(all="ignore"):
             r = s[..., -1] / s[..., 0] if p == -2 else s[..., 0] / s[..., -1]
     else:
-        stack, lead = _stacked_square(x)
+        stack, lead = _stacked_square(x, complex_ok=True)
         with np.errstate(all="ignore"):
             r = norm(stack, p, (-2, -1)) * norm(_inverses(stack), p, (-2, -1))
     r = np.asarray(r).reshape(lead)

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // zelkor._core.qr: the library's Householder QR on a stack of long double
-// matrices, for zelkor.linalg.qr (_qr.py), which checks the mode and the
-// entries.
+// or clongdouble matrices, for zelkor.linalg.qr (_qr.py), which checks the
+// mode and the entries.
 #include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
 
@@ -19,8 +19,9 @@ namespace zelkor_python {
 namespace {
 
 // R (k × n) over `rows` rows, zero below k (numpy's complete R is m × n).
-Matrix<Real> padded(const Matrix<Real>& R, int rows) {
-    Matrix<Real> X(rows, R.num_cols(), 0);
+template <class S>
+Matrix<S> padded(const Matrix<S>& R, int rows) {
+    Matrix<S> X(rows, R.num_cols(), S(0));
     for (int i = 0; i < R.num_rows(); i++)
         for (int j = 0; j < R.num_cols(); j++) X[i][j] = R[i][j];
     return X;
@@ -30,7 +31,8 @@ Matrix<Real> padded(const Matrix<Real>& R, int rows) {
 // k × n), "complete" (Q m × m, R m × n), "r" (R k × n, an empty second
 // array), "raw" (the reflectors as an m × n array whose column c is
 // QR::getHouseholder's row c, and τ, k entries).
-py::tuple qr(const RealArray& a, const std::string& mode) {
+template <class S>
+py::tuple qr(const Array<S>& a, const std::string& mode) {
     const Stack s = stackOf(a, "qr");
     const bool complete = mode == "complete", raw = mode == "raw", rOnly = mode == "r";
     if (!complete && !raw && !rOnly && mode != "reduced") throw std::invalid_argument("qr: unknown mode " + mode);
@@ -47,18 +49,18 @@ py::tuple qr(const RealArray& a, const std::string& mode) {
         first = {s.count, m, k};
         second = {s.count, k, n};
     }
-    RealArray X(first), Y(second);
-    const Real* in = a.data();
-    Real* x = X.mutable_data();
-    Real* y = Y.mutable_data();
+    Array<S> X(first), Y(second);
+    const S* in = a.data();
+    S* x = X.mutable_data();
+    S* y = Y.mutable_data();
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
         for (py::ssize_t i = 0; i < s.count && !interrupt.asked(); i++) {
-            const ZELKOR::QR<Real> f(matrixAt(in, i, m, n));
+            const ZELKOR::QR<S> f(matrixAt(in, i, m, n));
             if (raw) {
                 store(ZELKOR::transpose(f.getHouseholder()), x, i);
-                const std::vector<Real> tau = f.getTau();
+                const std::vector<S> tau = f.getTau();
                 for (py::ssize_t j = 0; j < k; j++) y[i * k + j] = tau[(size_t)j];
             } else if (rOnly) {
                 store(f.getR(), x, i);
@@ -74,6 +76,9 @@ py::tuple qr(const RealArray& a, const std::string& mode) {
 
 }  // namespace
 
-void bindQR(py::module_& m) { m.def("qr", &qr, py::arg("a").noconvert(), py::arg("mode")); }
+void bindQR(py::module_& m) {
+    m.def("qr", &qr<Real>, py::arg("a").noconvert(), py::arg("mode"));
+    m.def("qr", &qr<Complex>, py::arg("a").noconvert(), py::arg("mode"));
+}
 
 }  // namespace zelkor_python

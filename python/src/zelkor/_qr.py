@@ -16,12 +16,13 @@ def qr(a, mode="reduced"):
 
     As ``numpy.linalg.qr``: ``q`` has orthonormal columns, ``r`` is upper
     triangular (trapezoidal when ``a`` is wide); the diagonal of ``r``
-    takes the sign the reflections give it, usually negative.
+    takes the sign the reflections give it, usually negative, and is real
+    for complex ``a`` (reflectors ``I - tau * v @ v.conj().T``).
 
     Parameters
     ----------
     a : (..., M, N) array_like
-        Real matrices.
+        Real or complex matrices.
     mode : {'reduced', 'complete', 'r', 'raw'}, optional
         With ``K = min(M, N)``: 'reduced' returns ``q`` (..., M, K) and
         ``r`` (..., K, N); 'complete' ``q`` (..., M, M) and ``r``
@@ -32,13 +33,13 @@ def qr(a, mode="reduced"):
 
     Returns
     -------
-    Q, R : ndarrays of np.longdouble
+    Q, R : ndarrays of np.longdouble (np.clongdouble for complex ``a``)
         For 'reduced' and 'complete'; on numpy 2 a named tuple
         ``QRResult(Q, R)``, a tuple on numpy 1.  Of ``a``'s class when
         ``a`` is an ndarray subclass (``np.matrix``).
-    r : ndarray of np.longdouble
+    r : ndarray of np.longdouble or np.clongdouble
         For 'r'.
-    (h, tau) : ndarrays of np.longdouble
+    (h, tau) : ndarrays of np.longdouble or np.clongdouble
         For 'raw'.
 
     Raises
@@ -48,7 +49,7 @@ def qr(a, mode="reduced"):
     ValueError
         If ``mode`` is not one of the four.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -64,7 +65,7 @@ def qr(a, mode="reduced"):
     """
     if mode not in ("reduced", "complete", "r", "raw"):
         raise ValueError(f"Unrecognized mode '{mode}'")
-    stack, lead = _stacked(a)
+    stack, lead = _stacked(a, complex_ok=True)
     _assert_finite(stack)
     x, y = _core.qr(stack, mode)
     if mode == "r":

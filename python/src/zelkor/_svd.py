@@ -20,24 +20,26 @@ def svd(a, full_matrices=True, compute_uv=True, hermitian=False):
     Parameters
     ----------
     a : (..., M, N) array_like
-        Real matrices.
+        Real or complex matrices.
     full_matrices : bool, optional
         ``u`` (..., M, M) and ``vh`` (..., N, N) when True (the default),
         else (..., M, K) and (..., K, N), K = min(M, N).
     compute_uv : bool, optional
         Whether to compute ``u`` and ``vh`` besides ``s`` (default True).
     hermitian : bool, optional
-        Take ``a`` as symmetric, read from its lower triangle, as numpy
-        does; the decomposition is the same general one.
+        Take ``a`` as symmetric (Hermitian), read from its lower triangle
+        and the real part of its diagonal, as numpy does; the decomposition
+        is the same general one.
 
     Returns
     -------
     u : (..., M, M) or (..., M, K) ndarray of np.longdouble
-        Orthonormal columns (only with ``compute_uv``).
+        Orthonormal columns (only with ``compute_uv``); np.clongdouble for
+        complex ``a``, as ``vh``.
     s : (..., K) ndarray of np.longdouble
-        The singular values, descending.
+        The singular values, descending, real also for complex ``a``.
     vh : (..., N, N) or (..., K, N) ndarray of np.longdouble
-        Orthonormal rows (only with ``compute_uv``).
+        Orthonormal rows (only with ``compute_uv``), ``a = u * s @ vh``.
     With ``compute_uv`` the three as numpy's result (``SVDResult`` on
     numpy 2, a tuple on numpy 1), else ``s`` alone.
 
@@ -47,7 +49,7 @@ def svd(a, full_matrices=True, compute_uv=True, hermitian=False):
         If ``a`` has fewer than two dimensions or contains infs or NaNs, or
         the rotations do not converge ("SVD did not converge").
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -56,10 +58,15 @@ def svd(a, full_matrices=True, compute_uv=True, hermitian=False):
     >>> s.dtype == np.longdouble, np.allclose(s**2, [45, 5]), np.allclose(u * s @ vh, [[3, 0], [4, 5]])
     (True, True, True)
     """
-    stack, lead = _stacked(a)
+    stack, lead = _stacked(a, complex_ok=True)
     if hermitian:
         lower = np.tril(stack)
-        stack = np.ascontiguousarray(lower + np.swapaxes(np.tril(stack, -1), -1, -2))
+        upper = np.swapaxes(np.tril(stack, -1), -1, -2)
+        if stack.dtype.kind == "c":
+            upper = upper.conj()
+            diagonal = np.arange(min(stack.shape[-2:]))
+            lower[..., diagonal, diagonal] = lower[..., diagonal, diagonal].real
+        stack = np.ascontiguousarray(lower + upper)
     _assert_finite(stack)
     u, s, vh = _core.svd(stack, bool(compute_uv), bool(full_matrices))
     s = s.reshape(lead + s.shape[1:])
@@ -76,7 +83,7 @@ def svdvals(x, /):
     Parameters
     ----------
     x : (..., M, N) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------

@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 // Products with Q = H₀·H₁ ⋯ H_{k−1} from the reflectors of factor.h, on
 // the rows of X = Bᵀ: a column of B is a contiguous row of X, and
-// Qᵀ·B, Q·B are the reflectors applied to each row of X, Qᵀ in the order
-// H₀, H₁, ... and Q in the order H_{k−1}, ..., H₀.  The rows are
+// Qᴴ·B, Q·B are the reflectors applied to each row of X, Qᴴ in the order
+// H₀ᴴ, H₁ᴴ, ... and Q in the order H_{k−1}, ..., H₀ (Qᴴ = Qᵀ for real B).  The rows are
 // independent: the threads take blocks of them (forChunks), each row
 // keeping its own chain of operations, so the bits do not depend on the
 // number of threads; inside a block the rows go in tiles of a few
@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "../../cmat_zelkor"
+#include "../scalar.h"
 #include "../threads.h"
 #include "reflector.h"
 
@@ -35,17 +36,17 @@ void applyQRows(const Matrix<T>& H, const std::vector<T>& tau, Matrix<T>& X, int
         const int t1 = t0 + qrTileRows < r1 ? t0 + qrTileRows : r1;
         for (int j = k - 1; j >= 0; j--) {
             const int first = identity && j > t0 ? j : t0;
-            if (tau[j] != 0 && first < t1) reflectRows(H[j], tau[j], j, m, X, first, t1);
+            if (tau[j] != T(0) && first < t1) reflectRows(H[j], tau[j], j, m, X, first, t1);
         }
     }
 }
 
-// X ← Qᵀ·x or Q·x for every row x of X, on threads.
+// X ← Qᴴ·x or Q·x for every row x of X, on threads.
 template <class T>
 void applyReflectors(const Matrix<T>& H, const std::vector<T>& tau, Matrix<T>& X, bool transposed,
                      bool identity = false) {
     const int rows = X.num_rows();
-    const Step step(2.0 * rows * H.num_cols() * (double)tau.size());
+    const Step step((ScalarTraits<T>::isComplex ? 8.0 : 2.0) * rows * H.num_cols() * (double)tau.size());
     forChunks(rows, step, [&](int r0, int r1) {
         if (transposed)
             reflectorsForward(H, tau, 0, (int)tau.size(), X, r0, r1);

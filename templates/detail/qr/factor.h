@@ -1,17 +1,18 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
-// Householder QR of an m × n matrix A held transposed: H = Aᵀ, n rows of
-// length m, so that column c of A is the contiguous row H[c].  For
+// Householder QR of an m × n matrix A, real or complex, held transposed:
+// H = Aᵀ (not conjugated), n rows of length m, so that column c of A is the contiguous row H[c].  For
 // j = 0 ... k − 1 (k = min(m, n)) the reflector of H[j][j ... m) is made
 // (reflector.h) and applied to the rows after j; on return H[c][i] is
 // R[i][c] for i ≤ c and, for i > c, entry i of the reflector v of
 // position c, whose τ is tau[c] (the layout and conventions of numpy's
-// 'raw' mode).  A τ of zero leaves the rows as they are.
+// 'raw' mode).  A τ of zero leaves the rows as they are.  The rows after
+// j take Hⱼᴴ (conj(τ)), which is Hⱼ for real rows.
 //
 // Column pivoting (Businger–Golub): before step j the column of largest
 // remaining norm ‖A[j ... m)[c]‖ among c ≥ j is exchanged with column j,
 // the lowest index winning ties.  The norms are downdated after each step,
-// ν ← ν·√(1 − (|R[j][c]| / ν)²), and recomputed from the column when the
+// ν ← ν·√(1 − (|R[j][c]| / ν)²) (|·| the modulus), and recomputed from the column when the
 // downdate has lost more than half the digits to cancellation: when
 // (1 − (|R[j][c]| / ν)²)·(ν / ν₀)² ≤ √ε, ν₀ the norm at the last
 // recomputation.  A NaN norm is never larger than another, but a column
@@ -35,6 +36,7 @@
 #include <vector>
 
 #include "../../cmat_zelkor"
+#include "../scalar.h"
 #include "../threads.h"
 #include "reflector.h"
 
@@ -50,11 +52,11 @@ struct ColumnNorms {
 
 // After step j: the norm of row c of H over j + 1 ... m − 1, downdated
 // by R[j][c] = H[c][j] or recomputed.
-template <class T>
-void downdateNorm(const Matrix<T>& H, int c, int j, int m, ColumnNorms<T>& nu) {
+template <class S, class T>
+void downdateNorm(const Matrix<S>& H, int c, int j, int m, ColumnNorms<T>& nu) {
     T& norm = nu.norm[c];
     if (norm == 0) return;
-    const T ratio = std::abs(H[c][j]) / norm;
+    const T ratio = modulus(H[c][j]) / norm;
     T t = 1 - ratio * ratio;
     if (t < 0) t = 0;
     const T q = norm / nu.last[c];
@@ -67,8 +69,8 @@ void downdateNorm(const Matrix<T>& H, int c, int j, int m, ColumnNorms<T>& nu) {
 }
 
 // Exchange of columns j and p (rows of H) with their norms and indices.
-template <class T>
-void exchangeColumns(Matrix<T>& H, int j, int p, ColumnNorms<T>& nu, std::vector<int>& perm) {
+template <class S, class T>
+void exchangeColumns(Matrix<S>& H, int j, int p, ColumnNorms<T>& nu, std::vector<int>& perm) {
     const int m = H.num_cols();
     for (int i = 0; i < m; i++) std::swap(H[j][i], H[p][i]);
     std::swap(perm[j], perm[p]);
@@ -88,18 +90,19 @@ template <class T>
 void qrFactorPanels(Matrix<T>& H, std::vector<T>& tau) {
     const int n = H.num_rows(), m = H.num_cols();
     const int k = m < n ? m : n;
+    const double flops = ScalarTraits<T>::isComplex ? 8.0 : 2.0;
     for (int j0 = 0; j0 < k; j0 += qrPanel) {
         const int j1 = j0 + qrPanel < k ? j0 + qrPanel : k;
         for (int j = j0; j < j1; j++) {
             tau[j] = makeReflector(H[j], j, m);
             const int rows = j1 - j - 1;
-            if (tau[j] == 0 || rows == 0) continue;
-            forChunks(rows, Step(2.0 * rows * (m - j)), [&](int r0, int r1) {
-                reflectRows(H[j], tau[j], j, m, H, j + 1 + r0, j + 1 + r1);
+            if (tau[j] == T(0) || rows == 0) continue;
+            forChunks(rows, Step(flops * rows * (m - j)), [&](int r0, int r1) {
+                reflectRows(H[j], conjugate(tau[j]), j, m, H, j + 1 + r0, j + 1 + r1);
             });
         }
         const int rows = n - j1;
-        forChunks(rows, Step(2.0 * rows * (m - j0) * (j1 - j0)), [&](int r0, int r1) {
+        forChunks(rows, Step(flops * rows * (m - j0) * (j1 - j0)), [&](int r0, int r1) {
             reflectorsForward(H, tau, j0, j1, H, j1 + r0, j1 + r1);
         });
     }
@@ -117,7 +120,8 @@ void qrFactor(Matrix<T>& H, std::vector<T>& tau, std::vector<int>* perm) {
     }
     const int n = H.num_rows(), m = H.num_cols();
     const int k = m < n ? m : n;
-    ColumnNorms<T> nu;
+    const double flops = ScalarTraits<T>::isComplex ? 8.0 : 2.0;
+    ColumnNorms<RealOf<T>> nu;
     nu.norm.resize(n);
     for (int c = 0; c < n; c++) nu.norm[c] = scaledNorm(H[c], 0, m);
     nu.last = nu.norm;
@@ -129,9 +133,9 @@ void qrFactor(Matrix<T>& H, std::vector<T>& tau, std::vector<int>* perm) {
         tau[j] = makeReflector(H[j], j, m);
         const int rows = n - j - 1;
         const T* v = H[j];
-        const T t = tau[j];
-        forChunks(rows, Step(2.0 * rows * (m - j)), [&](int r0, int r1) {
-            if (t != 0) reflectRows(v, t, j, m, H, j + 1 + r0, j + 1 + r1);
+        const T t = conjugate(tau[j]);
+        forChunks(rows, Step(flops * rows * (m - j)), [&](int r0, int r1) {
+            if (t != T(0)) reflectRows(v, t, j, m, H, j + 1 + r0, j + 1 + r1);
             for (int c = j + 1 + r0; c < j + 1 + r1; c++) downdateNorm(H, c, j, m, nu);
         });
     }

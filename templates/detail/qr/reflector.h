@@ -12,7 +12,9 @@
 // while the norm itself is representable; a vector whose largest entry is
 // near the ends of the exponent range is scaled the same way before v is
 // formed, so that v and τ keep their precision.  A NaN in x gives a NaN
-// β, τ and v; an infinity gives NaNs.  Nothing else is checked.
+// β, τ and v; an infinity gives NaNs.  Nothing else is checked.  Complex
+// rows take the overloads of complex_reflector.h; reflectorsForward serves
+// both (Qᴴ applies conj(τ)).
 #ifndef ZELKOR_DETAIL_QR_REFLECTOR_H
 #define ZELKOR_DETAIL_QR_REFLECTOR_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
@@ -25,6 +27,8 @@
 
 #include "../../cmat_zelkor"
 #include "../kernels.h"
+#include "../scalar.h"
+#include "complex_reflector.h"
 
 namespace ZELKOR {
 namespace detail {
@@ -114,7 +118,7 @@ const int qrTileRows = 16;
 // j0 ... j1 − 1 of H (their τ in tau) in increasing order, a tile of rows
 // at a time so that the tile stays in cache while the reflectors pass;
 // each row gets the operations of reflectRows, one reflector after
-// another.  A τ of zero is skipped.
+// another, with conj(τ) (Hᴴ).  A τ of zero is skipped.
 template <class T>
 void reflectorsForward(const Matrix<T>& H, const std::vector<T>& tau, int j0, int j1, Matrix<T>& X, int r0,
                        int r1) {
@@ -122,7 +126,7 @@ void reflectorsForward(const Matrix<T>& H, const std::vector<T>& tau, int j0, in
     for (int t0 = r0; t0 < r1; t0 += qrTileRows) {
         const int t1 = t0 + qrTileRows < r1 ? t0 + qrTileRows : r1;
         for (int j = j0; j < j1; j++)
-            if (tau[j] != 0) reflectRows(H[j], tau[j], j, m, X, t0, t1);
+            if (tau[j] != T(0)) reflectRows(H[j], conjugate(tau[j]), j, m, X, t0, t1);
     }
 }
 

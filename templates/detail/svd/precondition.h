@@ -6,8 +6,9 @@
 // from underflow for the squares of entries smaller than the largest by
 // less than about 2^(minimum exponent / 2 − scaledExponent)); then its rows
 // sorted by decreasing largest magnitude, which keeps Householder QR
-// accurate on row-graded matrices.  Nothing is checked: the entries must
-// be finite.
+// accurate on row-graded matrices.  Complex entries count by their
+// modulus, and a complex problem is transposed with conjugation.  Nothing
+// is checked: the entries must be finite.
 #ifndef ZELKOR_DETAIL_SVD_PRECONDITION_H
 #define ZELKOR_DETAIL_SVD_PRECONDITION_H
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
@@ -16,10 +17,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <limits>
 #include <vector>
 
 #include "../../cmat_zelkor"
+#include "../scalar.h"
 
 namespace ZELKOR {
 namespace detail {
@@ -30,35 +33,48 @@ int scaledExponent() {
 }
 
 // The power of two e with 2^e·A scaled as above (0 for a zero A).
-template <class T>
-int svdScale(const Matrix<T>& A) {
+template <class S>
+int svdScale(const Matrix<S>& A) {
+    using T = RealOf<S>;
     T big = 0;
     for (int i = 0; i < A.num_rows(); i++)
-        for (int j = 0; j < A.num_cols(); j++) big = std::max(big, std::abs(A[i][j]));
+        for (int j = 0; j < A.num_cols(); j++) big = std::max(big, modulus(A[i][j]));
     if (!(big > 0)) return 0;
     int e;
     std::frexp(big, &e);
     return scaledExponent<T>() - e;
 }
 
-// B = 2^e·A (A transposed when `transposed`), its rows ordered by
-// decreasing largest magnitude, ties in index order; rowOrder[i] is the
-// row of the scaled matrix that became row i.
+// x·2^e, exactly (each component of a complex x).
 template <class T>
-Matrix<T> scaledSortedRows(const Matrix<T>& A, bool transposed, int e, std::vector<int>& rowOrder) {
+T scaled(const T& x, int e) {
+    return std::ldexp(x, e);
+}
+
+template <class T>
+std::complex<T> scaled(const std::complex<T>& z, int e) {
+    return {std::ldexp(z.real(), e), std::ldexp(z.imag(), e)};
+}
+
+// B = 2^e·A (A transposed, and conjugated, when `transposed`), its rows
+// ordered by decreasing largest magnitude, ties in index order;
+// rowOrder[i] is the row of the scaled matrix that became row i.
+template <class S>
+Matrix<S> scaledSortedRows(const Matrix<S>& A, bool transposed, int e, std::vector<int>& rowOrder) {
+    using T = RealOf<S>;
     const int m = transposed ? A.num_cols() : A.num_rows(), n = transposed ? A.num_rows() : A.num_cols();
     std::vector<T> big((std::size_t)m, T(0));
     for (int i = 0; i < m; i++)
         for (int j = 0; j < n; j++)
-            big[(std::size_t)i] = std::max(big[(std::size_t)i], std::abs(transposed ? A[j][i] : A[i][j]));
+            big[(std::size_t)i] = std::max(big[(std::size_t)i], modulus(transposed ? A[j][i] : A[i][j]));
     rowOrder.resize((std::size_t)m);
     for (int i = 0; i < m; i++) rowOrder[(std::size_t)i] = i;
     std::stable_sort(rowOrder.begin(), rowOrder.end(),
                      [&](int a, int b) { return big[(std::size_t)a] > big[(std::size_t)b]; });
-    Matrix<T> B(m, n, 0);
+    Matrix<S> B(m, n, 0);
     for (int i = 0; i < m; i++) {
         const int r = rowOrder[(std::size_t)i];
-        for (int j = 0; j < n; j++) B[i][j] = std::ldexp(transposed ? A[j][r] : A[r][j], e);
+        for (int j = 0; j < n; j++) B[i][j] = scaled(transposed ? conjugate(A[j][r]) : A[r][j], e);
     }
     return B;
 }
