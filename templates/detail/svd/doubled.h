@@ -86,16 +86,6 @@ Doubled<T> operator*(const Doubled<T>& a, const Doubled<T>& b) {
     return quickTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
 }
 
-// a·b for b = bh + bl + b.lo with bh, bl the halves of b.hi (a product
-// with a factor whose halves are kept).
-template <class T>
-Doubled<T> times(const Doubled<T>& a, const Doubled<T>& b, const T& bh, const T& bl) {
-    T ah, al;
-    splitHalves(a.hi, ah, al);
-    const Doubled<T> p = twoProduct(a.hi, b.hi, ah, al, bh, bl);
-    return quickTwoSum(p.hi, p.lo + (a.hi * b.lo + a.lo * b.hi));
-}
-
 // a/b: the quotient of the high parts corrected by the remainder.
 template <class T>
 Doubled<T> operator/(const Doubled<T>& a, const Doubled<T>& b) {

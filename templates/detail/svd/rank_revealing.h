@@ -190,7 +190,9 @@ void splitFactors(const Matrix<T>& F, const Matrix<T>& E, int rank, Matrix<Doubl
 // perm[j]: the column of X·D in position j), Ut of splitFactors and cols
 // of completePivoting: row i of W is accumulated as Σₖ M[i][k]·Ũ[k][·]
 // over the nonzero entries of M = R·Πᵀ in increasing k (Ũ[k][c] = 0 for
-// c < k).  Rows are independent; blocks of them go to the threads.
+// c < k), each entry's high part by two-sums and its small parts gathered
+// apart, the two added once at the end.  Rows are independent; blocks of
+// them go to the threads.
 template <class T>
 Matrix<T> gradedProduct(const Matrix<Doubled<T>>& H, const std::vector<int>& perm, const Matrix<Doubled<T>>& Ut,
                         const std::vector<int>& cols) {
@@ -199,9 +201,10 @@ Matrix<T> gradedProduct(const Matrix<Doubled<T>>& H, const std::vector<int>& per
     for (int j = 0; j < n; j++) position[(std::size_t)perm[(std::size_t)j]] = j;
     Matrix<T> W(n, n, 0);
     forChunks(n, Step(8.0 * n * n * n / 4), [&](int i0, int i1) {
-        std::vector<Doubled<T>> w((std::size_t)n);
+        std::vector<T> high((std::size_t)n), low((std::size_t)n);
         for (int i = i0; i < i1; i++) {
-            std::fill(w.begin(), w.end(), Doubled<T>{T(0), T(0)});
+            std::fill(high.begin(), high.end(), T(0));
+            std::fill(low.begin(), low.end(), T(0));
             for (int k = 0; k < n; k++) {
                 const int j = position[(std::size_t)k];
                 if (j < i || H[j][i].hi == 0) continue;
@@ -209,9 +212,16 @@ Matrix<T> gradedProduct(const Matrix<Doubled<T>>& H, const std::vector<int>& per
                 T rh, rl;
                 splitHalves(r.hi, rh, rl);
                 const Doubled<T>* u = Ut[k];
-                for (int c = k; c < n; c++) w[(std::size_t)c] = w[(std::size_t)c] + times(u[c], r, rh, rl);
+                for (int c = k; c < n; c++) {
+                    T uh, ul;
+                    splitHalves(u[c].hi, uh, ul);
+                    const Doubled<T> p = twoProduct(u[c].hi, r.hi, uh, ul, rh, rl);
+                    const Doubled<T> s = twoSum(high[(std::size_t)c], p.hi);
+                    high[(std::size_t)c] = s.hi;
+                    low[(std::size_t)c] = low[(std::size_t)c] + (s.lo + (p.lo + (u[c].hi * r.lo + u[c].lo * r.hi)));
+                }
             }
-            for (int c = 0; c < n; c++) W[i][cols[(std::size_t)c]] = w[(std::size_t)c].hi;
+            for (int c = 0; c < n; c++) W[i][cols[(std::size_t)c]] = high[(std::size_t)c] + low[(std::size_t)c];
         }
     });
     return W;
