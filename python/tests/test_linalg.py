@@ -330,15 +330,15 @@ def test_svd():
 
 
 def test_svd_relative_accuracy_against_mpmath():
-    # Rows and columns scaled over 2**±30, and an orthogonal matrix scaled
-    # on both sides from 2**40 down to 2**-40: every value, down to about
-    # 2**-160 of the largest, within 20 units of itself of mpmath's (110
-    # digits, enough for the 10**48 spread).
+    # Rows and columns scaled over 2**±30, and an orthogonal matrix (16 ×
+    # 16) scaled on both sides from 2**40 down to 2**-40: every value, down
+    # to about 2**-160 of the largest, within 20 units of itself of
+    # mpmath's (110 digits, enough for the 10**48 spread).
     n = 6
     scale = np.array([2.0 ** (30 - 12 * i) for i in range(n)], dtype=np.longdouble)
     b = random((n, n), 11) / n + np.eye(n)
-    d = 2.0 ** np.linspace(40, -40, 8)
-    q = np.linalg.qr(random((8, 8), 11).astype(float))[0]
+    d = 2.0 ** np.linspace(40, -40, 16)
+    q = np.linalg.qr(random((16, 16), 11).astype(float))[0]
     for a in (scale[:, None] * b * scale[::-1][None, :] ** 0.5, (d[:, None] * q * d).astype(np.longdouble)):
         with mpmath.workdps(110):
             ref = sorted(mpmath.svd_r(mp_matrix(a), compute_uv=False), reverse=True)

@@ -10,16 +10,19 @@
 // conditioned: the factors are accurate entrywise and the singular values
 // of X·D·Yᵀ are determined to small relative errors by them.
 //
-// Then X·D = Q·R·Πᵀ by QR with column pivoting, and W = R·Πᵀ·Ũ·P꜀ᵀ, an
-// ordinary product, so that Pᵣ·B = Q·W with W's rows graded as D.
+// Then X·D = Q·R·Πᵀ by QR with column pivoting (doubled_qr.h), and
+// W = R·Πᵀ·Ũ·P꜀ᵀ, so that Pᵣ·B = Q·W with W's rows graded as D.
 //
-// The trailing entries are carried as unevaluated sums of two numbers
-// (twice the working precision), so that an entry's error does not grow
-// with the number of steps that update it.  The rank-one update of each
-// step works row by row, each row in the serial order of its own
-// operations, and finds the row's largest trailing entry on the way; the threads take blocks of rows
-// (forChunks), so the pivots and the bits do not depend on the number of
-// threads.  Pivot ties go to the lowest row, then the lowest column.
+// Everything up to W is carried in doubled precision (doubled.h): the
+// trailing entries of the elimination, X·D and Ũ, the QR and the product;
+// only W is rounded to working precision.  Rounding the factors instead
+// would perturb each of their entries by a unit, which can move the
+// singular values by about κ(X) + κ(Y) units of themselves.  The rank-one
+// update of each step works row by row, each row in the serial order of
+// its own operations, and finds the row's largest trailing entry on the
+// way; the threads take blocks of rows (forChunks), so the pivots and the
+// bits do not depend on the number of threads.  Pivot ties go to the
+// lowest row, then the lowest column.
 // Nothing is checked: the entries must be finite and scaled so that the
 // elimination cannot overflow.
 #ifndef ZELKOR_DETAIL_SVD_RANK_REVEALING_H
@@ -35,8 +38,8 @@
 #include <vector>
 
 #include "../../cmat_zelkor"
-#include "../kernels.h"
 #include "../threads.h"
+#include "doubled.h"
 
 namespace ZELKOR {
 namespace detail {
@@ -81,44 +84,35 @@ void rowLargest(const Matrix<T>& F, int first, int i0, int i1, std::vector<T>& b
     }
 }
 
-// a = hi + lo exactly, each half of a's significand (Dekker's split).
-template <class T>
-void splitHalves(const T& a, T& hi, T& lo) {
-    const T factor = std::ldexp(T(1), (std::numeric_limits<T>::digits + 1) / 2) + 1;
-    const T c = factor * a;
-    hi = c - (c - a);
-    lo = a - hi;
-}
-
 // Rows i0 ... i1 − 1 (all below k) of elimination step k, on the trailing
-// entries held as unevaluated sums F[i][j] + E[i][j] (|E| at most half an
-// ulp of F): the multiplier F[i][k] ← F[i][k]/F[k][k], then
-// F[i][j] + E[i][j] ← F[i][j] + E[i][j] − F[i][k]·F[k][j] for j > k, the
-// product exact (split halves ph, pl of the pivot row) and the sum to
-// about u² of itself, so that each entry of a Schur complement is its
-// value for the rounded multipliers and pivot rows to within about u of
-// itself, however many steps changed it; the largest new |F[i][j]| is
-// recorded as rowLargest does.
+// entries held as doubled numbers F[i][j] + E[i][j]: the multiplier
+// l = (F[i][k] + E[i][k])/(F[k][k] + E[k][k]) in doubled precision (column
+// k itself is left as it is: X·D's column), then
+// F[i][j] + E[i][j] ← F[i][j] + E[i][j] − l·(F[k][j] + E[k][j]) for j > k,
+// the product of the high parts exact (split halves ph, pl of the pivot
+// row) and the sum to about u² of itself, so that each entry of a Schur
+// complement is correct to about u² of the entries that made it, however
+// many steps changed it; the largest new |F[i][j]| is recorded as
+// rowLargest does.
 template <class T>
 void eliminateRows(Matrix<T>& F, Matrix<T>& E, const std::vector<T>& ph, const std::vector<T>& pl, int k, int i0,
                    int i1, std::vector<T>& best, std::vector<int>& at) {
     const int n = F.num_cols();
     const T* pivotRow = F[k];
-    const T pivot = pivotRow[k];
+    const T* pivotLow = E[k];
+    const Doubled<T> pivot{pivotRow[k], pivotLow[k]};
     for (int i = i0; i < i1; i++) {
         T* f = F[i];
         T* e = E[i];
-        const T l = f[k] / pivot;
-        f[k] = l;
-        e[k] = 0;
+        const Doubled<T> l = Doubled<T>{f[k], e[k]} / pivot;
         T lh, ll;
-        splitHalves(l, lh, ll);
+        splitHalves(l.hi, lh, ll);
         T b = -1;
         int c = k + 1;
         for (int j = k + 1; j < n; j++) {
             const T h = ph[(std::size_t)j], g = pl[(std::size_t)j];
-            const T p = l * pivotRow[j];
-            const T perr = ((lh * h - p) + lh * g + ll * h) + ll * g;
+            const T p = l.hi * pivotRow[j];
+            const T perr = (((lh * h - p) + lh * g + ll * h) + ll * g) + (l.hi * pivotLow[j] + l.lo * pivotRow[j]);
             const T x = f[j], s = x - p, v = s - x;
             const T t = ((x - (s - v)) - (p + v)) + (e[j] - perr);
             const T y = s + t;
@@ -131,13 +125,13 @@ void eliminateRows(Matrix<T>& F, Matrix<T>& E, const std::vector<T>& ph, const s
     }
 }
 
-// F (m × n, m ≥ n) ← L below its diagonal and D·Ũ on and above it, with
-// Pᵣ·B·P꜀ = L·D·Ũ: rows[i] is the row of B in position i, cols[j] the
-// column of B in position j.  Returns the rank: the steps before the
-// trailing matrix was exactly zero (its entries and multipliers are then
-// left zero).
+// F + E (m × n, m ≥ n, doubled numbers; E is made here) ← L·D on and
+// below the diagonal and D·Ũ on and above it, with Pᵣ·B·P꜀ = L·D·Ũ:
+// rows[i] is the row of B in position i, cols[j] the column of B in
+// position j.  Returns the rank: the steps before the trailing matrix was
+// exactly zero (its entries are then left zero).
 template <class T>
-int completePivoting(Matrix<T>& F, std::vector<int>& rows, std::vector<int>& cols) {
+int completePivoting(Matrix<T>& F, Matrix<T>& E, std::vector<int>& rows, std::vector<int>& cols) {
     const int m = F.num_rows(), n = F.num_cols();
     rows.resize((std::size_t)m);
     cols.resize((std::size_t)n);
@@ -146,7 +140,7 @@ int completePivoting(Matrix<T>& F, std::vector<int>& rows, std::vector<int>& col
     std::vector<T> best((std::size_t)m);
     std::vector<int> at((std::size_t)m);
     std::vector<T> ph((std::size_t)n), pl((std::size_t)n);
-    Matrix<T> E(m, n, 0);
+    E = Matrix<T>(m, n, 0);
     forChunks(m, Step((double)m * n), [&](int i0, int i1) { rowLargest(F, 0, i0, i1, best, at); });
     for (int k = 0; k < n; k++) {
         int p = k;
@@ -171,54 +165,64 @@ int completePivoting(Matrix<T>& F, std::vector<int>& rows, std::vector<int>& col
     return n;
 }
 
-// From completePivoting's F and rank: X·D (m × n), L's columns times D's
-// entries (zero past the rank), and Ũ (n × n), F's rows over their pivot
-// (rows past the rank those of the identity).
+// From completePivoting's F + E and rank, in doubled precision: XD
+// (n × m) holds X·D transposed, row j L·D's column j (zero past the rank),
+// and Ut (n × n) Ũ, the rows of D·Ũ over their pivot (rows past the rank
+// those of the identity).
 template <class T>
-void splitFactors(const Matrix<T>& F, int rank, Matrix<T>& XD, Matrix<T>& Ut) {
+void splitFactors(const Matrix<T>& F, const Matrix<T>& E, int rank, Matrix<Doubled<T>>& XD,
+                  Matrix<Doubled<T>>& Ut) {
     const int m = F.num_rows(), n = F.num_cols();
-    XD = Matrix<T>(m, n, 0);
-    Ut = Matrix<T>(n, n, 0);
+    const Doubled<T> zero{T(0), T(0)}, one{T(1), T(0)};
+    XD = Matrix<Doubled<T>>(n, m, zero);
+    Ut = Matrix<Doubled<T>>(n, n, zero);
     for (int j = 0; j < rank; j++) {
-        const T d = F[j][j];
-        XD[j][j] = d;
-        for (int i = j + 1; i < m; i++) XD[i][j] = F[i][j] * d;
-        Ut[j][j] = 1;
-        for (int c = j + 1; c < n; c++) Ut[j][c] = F[j][c] / d;
+        const Doubled<T> d{F[j][j], E[j][j]};
+        for (int i = j; i < m; i++) XD[j][i] = Doubled<T>{F[i][j], E[i][j]};
+        Ut[j][j] = one;
+        for (int c = j + 1; c < n; c++) Ut[j][c] = Doubled<T>{F[j][c], E[j][c]} / d;
     }
-    for (int j = rank; j < n; j++) Ut[j][j] = 1;
+    for (int j = rank; j < n; j++) Ut[j][j] = one;
 }
 
-// W = R·Πᵀ·Ũ·P꜀ᵀ (n × n) for R (n × n) of X·D·Π = Q·R (perm[j]: the
-// column of X·D in position j) and cols of completePivoting: column
-// cols[c] of W is Σₖ (R·Πᵀ)[·][k]·Ũ[k][c] over k ≤ c in increasing k.
-// Rows are independent; blocks of them go to the threads.
+// W = R·Πᵀ·Ũ·P꜀ᵀ (n × n) in doubled precision, rounded, for R of
+// X·D·Π = Q·R as doubledQR leaves it in H (R[i][j] = H[j][i], i ≤ j;
+// perm[j]: the column of X·D in position j), Ut of splitFactors and cols
+// of completePivoting: row i of W is accumulated as Σₖ M[i][k]·Ũ[k][·]
+// over the nonzero entries of M = R·Πᵀ in increasing k (Ũ[k][c] = 0 for
+// c < k), each entry's high part by two-sums and its small parts gathered
+// apart, the two added once at the end.  Rows are independent; blocks of
+// them go to the threads.
 template <class T>
-Matrix<T> gradedProduct(const Matrix<T>& R, const std::vector<int>& perm, const Matrix<T>& Ut,
+Matrix<T> gradedProduct(const Matrix<Doubled<T>>& H, const std::vector<int>& perm, const Matrix<Doubled<T>>& Ut,
                         const std::vector<int>& cols) {
-    const int n = R.num_rows();
-    Matrix<T> M(n, n, 0), W(n, n, 0);
-    for (int i = 0; i < n; i++)
-        for (int j = 0; j < n; j++) M[i][perm[(std::size_t)j]] = R[i][j];
-    forChunks(n, Step((double)n * n * n / 2), [&](int i0, int i1) {
-        int i = i0;
-        for (; i + 1 < i1; i += 2) {
-            int c = 0;
-            for (; c + 1 < n; c += 2) {
-                const Sums2x2<T> s = sums2x2<SumPlusRowCol>(M[i], M[i + 1], Ut, c, 0, c + 2, Sums2x2<T>{});
-                W[i][cols[(std::size_t)c]] = s.s00;
-                W[i][cols[(std::size_t)c + 1]] = s.s01;
-                W[i + 1][cols[(std::size_t)c]] = s.s10;
-                W[i + 1][cols[(std::size_t)c + 1]] = s.s11;
+    const int n = Ut.num_rows();
+    std::vector<int> position((std::size_t)n);
+    for (int j = 0; j < n; j++) position[(std::size_t)perm[(std::size_t)j]] = j;
+    Matrix<T> W(n, n, 0);
+    forChunks(n, Step(8.0 * n * n * n / 4), [&](int i0, int i1) {
+        std::vector<T> high((std::size_t)n), low((std::size_t)n);
+        for (int i = i0; i < i1; i++) {
+            std::fill(high.begin(), high.end(), T(0));
+            std::fill(low.begin(), low.end(), T(0));
+            for (int k = 0; k < n; k++) {
+                const int j = position[(std::size_t)k];
+                if (j < i || H[j][i].hi == 0) continue;
+                const Doubled<T> r = H[j][i];
+                T rh, rl;
+                splitHalves(r.hi, rh, rl);
+                const Doubled<T>* u = Ut[k];
+                for (int c = k; c < n; c++) {
+                    T uh, ul;
+                    splitHalves(u[c].hi, uh, ul);
+                    const Doubled<T> p = twoProduct(u[c].hi, r.hi, uh, ul, rh, rl);
+                    const Doubled<T> s = twoSum(high[(std::size_t)c], p.hi);
+                    high[(std::size_t)c] = s.hi;
+                    low[(std::size_t)c] = low[(std::size_t)c] + (s.lo + (p.lo + (u[c].hi * r.lo + u[c].lo * r.hi)));
+                }
             }
-            if (c < n) {
-                const Sums2x1<T> s = sums2x1<SumPlusRowCol>(M[i], M[i + 1], columnOf(Ut, c), 0, c + 1, Sums2x1<T>{});
-                W[i][cols[(std::size_t)c]] = s.s0;
-                W[i + 1][cols[(std::size_t)c]] = s.s1;
-            }
+            for (int c = 0; c < n; c++) W[i][cols[(std::size_t)c]] = high[(std::size_t)c] + low[(std::size_t)c];
         }
-        for (; i < i1; i++)
-            for (int c = 0; c < n; c++) W[i][cols[(std::size_t)c]] = sum1<SumPlusRowCol>(M[i], columnOf(Ut, c), 0, c + 1, T(0));
     });
     return W;
 }
