@@ -111,7 +111,7 @@ bool choleskyPivot(int j, Matrix<std::complex<T>>& F) {
 template <class T>
 int choleskyFactor(Matrix<T>& F) {
     const int n = F.num_rows();
-    const double cost = isComplex<T> ? 4 : 1;  // real multiply-adds in one of T
+    const double cost = ScalarTraits<T>::isComplex ? 4 : 1;  // real multiply-adds in one of T
     for (int j = 0; j < n; j += 2) {
         if (!choleskyPivot(j, F)) return j;
         if (j + 1 == n) break;

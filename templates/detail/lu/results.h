@@ -38,7 +38,7 @@ namespace detail {
 // log(mantissa) + exponent·log 2.  An infinite pivot gives logAbs = +∞.
 template <class T>
 LogDeterminant<T> logDeterminant(const Matrix<T>& F, int permSign) {
-    static_assert(!isComplex<T>, "the complex overload below");
+    static_assert(!ScalarTraits<T>::isComplex, "the complex overload below");
     const int n = F.num_cols();
     const T nan = std::numeric_limits<T>::quiet_NaN();
     const T inf = std::numeric_limits<T>::infinity();

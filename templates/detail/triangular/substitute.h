@@ -27,7 +27,7 @@ template <class T>
 struct TriangularEntry {
     const Matrix<T>& A;
     bool transposed;
-    bool conjugated = false;
+    bool conjugated;
     T operator()(int i, int k) const {
         const T& x = transposed ? A[k][i] : A[i][k];
         return conjugated ? conjugate(x) : x;
