@@ -20,6 +20,7 @@ from ._arrays import (
     _assert_finite,
     _like,
     _prepared,
+    _promoted,
     _real,
     _result,
     _stacked_square,
@@ -80,9 +81,10 @@ def solve(a, b):
     >>> x.dtype == np.longdouble, np.allclose(x, [2, 3])
     (True, True)
     """
-    a_stack, a_lead = _stacked_square(a)
+    a_stack, a_lead = _stacked_square(a, complex_ok=True)
     m = a_stack.shape[-1]
-    barr = _real(b, "b")
+    barr = _real(b, "b", complex_ok=True)
+    a_stack, barr = _promoted(a_stack, barr)
     vector = barr.ndim == 1 if _NUMPY2 else barr.ndim == len(a_lead) + 1
     if vector:
         if barr.shape[-1] != m:
@@ -141,7 +143,7 @@ def inv(a):
     >>> zelkor.linalg.inv([[2, 0], [0, 4]]).tolist() == [[0.5, 0.0], [0.0, 0.25]]
     True
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     return _like(a, _core.inv(stack).reshape(lead + stack.shape[1:]))
 
 
@@ -173,7 +175,7 @@ def det(a):
     >>> type(d) is np.longdouble, float(d)
     (True, -2.0)
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     return _core.det(stack).reshape(lead)[()]
 
 
@@ -210,9 +212,11 @@ def slogdet(a):
     >>> float(sign), bool(np.isclose(float(logdet), np.log(6)))
     (-1.0, True)
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     piv, _, u = _core.lu(stack)
     pivots = np.diagonal(u, axis1=-2, axis2=-1)
+    if stack.dtype.kind == "c":
+        return _complex_slogdet(pivots, _permutation_sign(piv), lead)
     negative = np.count_nonzero(pivots < 0, axis=-1) % 2 == 1
     zero = np.any(pivots == 0, axis=-1)
     sign = np.where(zero, 0, np.where(negative, -1, 1) * _permutation_sign(piv)).astype(np.longdouble)
@@ -221,6 +225,25 @@ def slogdet(a):
     with np.errstate(divide="ignore", invalid="ignore"):
         for log in np.log(np.fabs(pivots)).T:
             logabs = logabs + log
+    logabs[zero] = -np.inf
+    return _SlogdetResult(sign.reshape(lead)[()], logabs.reshape(lead)[()])
+
+
+def _complex_slogdet(pivots, permutation_sign, lead):
+    """slogdet from complex pivots: sign = ±Π u/|u| (the products first to
+    last, the result scaled to modulus 1), log |det| = Σ log |u|, each |u|
+    without over- or underflow (numpy's complex absolute value); sign 0 and
+    -inf for a singular matrix."""
+    zero = np.any(pivots == 0, axis=-1)
+    sign = permutation_sign.astype(np.clongdouble)
+    logabs = np.zeros(len(pivots), dtype=np.longdouble)
+    with np.errstate(divide="ignore", invalid="ignore"):
+        for u in pivots.T:
+            size = np.abs(u)
+            sign = sign * (u / size)
+            logabs = logabs + np.log(size)
+        sign = sign / np.abs(sign)
+    sign[zero] = 0
     logabs[zero] = -np.inf
     return _SlogdetResult(sign.reshape(lead)[()], logabs.reshape(lead)[()])
 
@@ -276,11 +299,11 @@ def lu(a):
     >>> (p @ l @ u).tolist() == [[1.0, 2.0], [3.0, 4.0]]
     True
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     _assert_finite(stack)
     piv, l, u = _core.lu(stack)
     k, m = piv.shape
-    p = np.zeros((k, m, m), dtype=np.longdouble)
+    p = np.zeros((k, m, m), dtype=stack.dtype)
     # Row i of P·A = L·U is row piv[i] of A, so A = Pᵀ·L·U: p[piv[i], i] = 1.
     p[np.arange(k)[:, None], piv, np.arange(m)[None, :]] = 1
     shape = lead + (m, m)
@@ -655,11 +678,17 @@ def cholesky(a, /, *, upper=False):
     ...     [2.0, 0.0, 0.0], [6.0, 1.0, 0.0], [-8.0, 5.0, 3.0]]
     True
     """
-    stack, lead = _stacked_square(a)
-    if upper:
-        stack = np.ascontiguousarray(np.swapaxes(stack, -1, -2))
+    stack, lead = _stacked_square(a, complex_ok=True)
+    if upper:  # the lower triangle of a^H (a^T when real) holds the upper one's entries
+        stack = np.ascontiguousarray(_adjoint(stack))
     _assert_finite(np.tril(stack))
     l = _core.cholesky(stack)
     if upper:
-        l = np.swapaxes(l, -1, -2)
+        l = _adjoint(l)
     return _like(a, l.reshape(lead + stack.shape[1:]))
+
+
+def _adjoint(x):
+    """The conjugate transposes of a stack's matrices (the transposes when real)."""
+    t = np.swapaxes(x, -1, -2)
+    return t.conj() if t.dtype.kind == "c" else t
