@@ -235,12 +235,14 @@ def cho_factor(a, lower=False, overwrite_a=False, check_finite=True):
         raise ValueError(f"Input array needs to be 2D but received a {arr.ndim}d-array.")
     if arr.shape[0] != arr.shape[1]:
         raise ValueError(f"Input array is expected to be square but has the shape: {arr.shape}.")
-    stack = arr[np.newaxis] if lower else _adjoint(arr)[np.newaxis]
+    # The lower triangle of a.T defines conj(a) (a complex), whose factor
+    # conj(u^H) transposed is u.
+    stack = arr[np.newaxis] if lower else arr.T[np.newaxis]
     l, first = _core.cho_factor(_prepared(stack))
     if first[0] >= 0:
         raise LinAlgError(f"{first[0] + 1}-th leading minor of the array is not positive definite")
     n = arr.shape[0]
-    factor = l[0] if lower else _adjoint(l[0])
+    factor = l[0] if lower else l[0].T
     keep = np.tri(n, dtype=bool) if lower else np.tri(n, dtype=bool).T
     return np.where(keep, factor, arr), bool(lower)
 

@@ -679,16 +679,12 @@ def cholesky(a, /, *, upper=False):
     True
     """
     stack, lead = _stacked_square(a, complex_ok=True)
-    if upper:  # the lower triangle of a^H (a^T when real) holds the upper one's entries
-        stack = np.ascontiguousarray(_adjoint(stack))
+    if upper:
+        # The lower triangles of the transposes define conj(a) (a complex),
+        # whose factor conj(l) transposed is l^H.
+        stack = np.ascontiguousarray(np.swapaxes(stack, -1, -2))
     _assert_finite(np.tril(stack))
     l = _core.cholesky(stack)
     if upper:
-        l = _adjoint(l)
+        l = np.swapaxes(l, -1, -2)
     return _like(a, l.reshape(lead + stack.shape[1:]))
-
-
-def _adjoint(x):
-    """The conjugate transposes of a stack's matrices (the transposes when real)."""
-    t = np.swapaxes(x, -1, -2)
-    return t.conj() if t.dtype.kind == "c" else t
