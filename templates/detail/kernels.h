@@ -48,8 +48,10 @@ struct RowColPlusSum {  // r·c + s
         return r * c + s;
     }
     template <class T>
-    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r, const std::complex<T>& c) {
-        return {s.real() + r.real() * c.real() - r.imag() * c.imag(), s.imag() + r.real() * c.imag() + r.imag() * c.real()};
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() + r.real() * c.real() - r.imag() * c.imag(),
+                s.imag() + r.real() * c.imag() + r.imag() * c.real()};
     }
 };
 struct SumPlusRowCol {  // s + r·c
@@ -58,8 +60,10 @@ struct SumPlusRowCol {  // s + r·c
         return s + r * c;
     }
     template <class T>
-    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r, const std::complex<T>& c) {
-        return {s.real() + r.real() * c.real() - r.imag() * c.imag(), s.imag() + r.real() * c.imag() + r.imag() * c.real()};
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() + r.real() * c.real() - r.imag() * c.imag(),
+                s.imag() + r.real() * c.imag() + r.imag() * c.real()};
     }
 };
 struct SumPlusColRow {  // s + c·r
@@ -68,8 +72,10 @@ struct SumPlusColRow {  // s + c·r
         return s + c * r;
     }
     template <class T>
-    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r, const std::complex<T>& c) {
-        return {s.real() + c.real() * r.real() - c.imag() * r.imag(), s.imag() + c.real() * r.imag() + c.imag() * r.real()};
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() + c.real() * r.real() - c.imag() * r.imag(),
+                s.imag() + c.real() * r.imag() + c.imag() * r.real()};
     }
 };
 struct SumMinusColRow {  // s − c·r
@@ -78,8 +84,10 @@ struct SumMinusColRow {  // s − c·r
         return s - c * r;
     }
     template <class T>
-    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r, const std::complex<T>& c) {
-        return {s.real() - c.real() * r.real() + c.imag() * r.imag(), s.imag() - c.real() * r.imag() - c.imag() * r.real()};
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() - c.real() * r.real() + c.imag() * r.imag(),
+                s.imag() - c.real() * r.imag() - c.imag() * r.real()};
     }
 };
 // The Hermitian forms: s − conj(c)·r and s − c·conj(r); for a real scalar
@@ -90,8 +98,10 @@ struct SumMinusConjColRow {
         return s - c * r;
     }
     template <class T>
-    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r, const std::complex<T>& c) {
-        return {s.real() - c.real() * r.real() - c.imag() * r.imag(), s.imag() - c.real() * r.imag() + c.imag() * r.real()};
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() - c.real() * r.real() - c.imag() * r.imag(),
+                s.imag() - c.real() * r.imag() + c.imag() * r.real()};
     }
 };
 struct SumMinusColConjRow {
@@ -100,8 +110,10 @@ struct SumMinusColConjRow {
         return s - c * r;
     }
     template <class T>
-    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r, const std::complex<T>& c) {
-        return {s.real() - r.real() * c.real() - r.imag() * c.imag(), s.imag() - r.real() * c.imag() + r.imag() * c.real()};
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() - r.real() * c.real() - r.imag() * c.imag(),
+                s.imag() - r.real() * c.imag() + r.imag() * c.real()};
     }
 };
 

@@ -72,7 +72,7 @@ def lu_factor(a, overwrite_a=False, check_finite=True):
     Parameters
     ----------
     a : (M, M) array_like
-        A real square matrix.
+        A real or complex square matrix.
     overwrite_a : bool, optional
         Accepted for scipy's signature; ``a`` is never overwritten.
     check_finite : bool, optional
@@ -99,7 +99,7 @@ def lu_factor(a, overwrite_a=False, check_finite=True):
     ValueError
         If ``a`` is not square, or contains infs or NaNs (``check_finite``).
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -139,7 +139,7 @@ def lu_solve(lu_and_piv, b, trans=0, overwrite_b=False, check_finite=True):
     lu_and_piv : tuple
         ``(lu, piv)`` as :func:`lu_factor` returns them.
     b : (M,) or (M, K) array_like
-        Right-hand sides, real.
+        Right-hand sides, real or complex.
     trans : {0, 1, 2}, optional
         0: ``a @ x = b``; 1: ``a.T @ x = b``; 2: ``a.conj().T @ x = b``
         (for a real ``a`` the same as 1); 'N', 'T', 'C' too.
@@ -196,7 +196,7 @@ def cho_factor(a, lower=False, overwrite_a=False, check_finite=True):
     Parameters
     ----------
     a : (M, M) array_like
-        A real symmetric positive definite matrix.
+        A real symmetric or complex Hermitian positive definite matrix.
     lower : bool, optional
         Factor the lower triangle; the upper (default) otherwise.
     overwrite_a : bool, optional
@@ -259,7 +259,7 @@ def cho_solve(c_and_lower, b, overwrite_b=False, check_finite=True):
         ``(c, lower)`` as :func:`cho_factor` returns them; only the
         triangle named by ``lower`` is read.
     b : (M,) or (M, K) array_like
-        Right-hand sides, real.
+        Right-hand sides, real or complex.
     overwrite_b : bool, optional
         Accepted for scipy's signature; ``b`` is never overwritten.
     check_finite : bool, optional
@@ -310,10 +310,10 @@ def solve_triangular(a, b, trans=0, lower=False, unit_diagonal=False, overwrite_
     Parameters
     ----------
     a : (M, M) array_like
-        A real square matrix; only the triangle named by ``lower`` is
+        A real or complex square matrix; only the triangle named by ``lower`` is
         read (its diagonal not with ``unit_diagonal``).
     b : (M,) or (M, K) array_like
-        Right-hand sides, real.
+        Right-hand sides, real or complex.
     trans : {0, 1, 2, 'N', 'T', 'C'}, optional
         0 or 'N': ``t @ x = b``; 1 or 'T': ``t.T @ x = b``; 2 or 'C':
         ``t.conj().T @ x = b``.

@@ -38,7 +38,7 @@ def matrix_power(a, n):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real square matrices.
+        Real or complex square matrices.
     n : int
         The exponent.
 
@@ -51,7 +51,7 @@ def matrix_power(a, n):
     LinAlgError
         If ``a`` is not square, or singular and ``n < 0``.
     TypeError
-        If ``n`` is not an integer, or ``a`` is complex, object or string.
+        If ``n`` is not an integer, or ``a`` is object or string.
 
     Examples
     --------
@@ -117,7 +117,7 @@ def multi_dot(arrays, *, out=None):
     Parameters
     ----------
     arrays : sequence of array_like
-        Real arrays.
+        Real or complex arrays.
     out : ndarray, optional
         Where to put the result (of its shape).
 
@@ -178,9 +178,9 @@ def tensorsolve(a, b, axes=None):
     Parameters
     ----------
     a : array_like
-        Real coefficients, of shape ``b.shape + x.shape``.
+        Real or complex coefficients, of shape ``b.shape + x.shape``.
     b : array_like
-        Real right-hand side.
+        Real or complex right-hand side.
     axes : tuple of ints, optional
         Axes of ``a`` moved to the end first.
 
@@ -230,7 +230,7 @@ def tensorinv(a, ind=2):
     Parameters
     ----------
     a : array_like
-        Real tensor with ``prod(a.shape[:ind]) == prod(a.shape[ind:])``.
+        Real or complex tensor with ``prod(a.shape[:ind]) == prod(a.shape[ind:])``.
     ind : int, optional
         The number of leading axes taken as rows (positive).
 

@@ -5,8 +5,9 @@ The functions follow :mod:`numpy.linalg`: the same arguments, result shapes,
 stacks of matrices ``(..., M, M)`` and errors (:class:`numpy.linalg.LinAlgError`
 with numpy's messages), but compute in long double.  Input is any real
 array-like; it is converted to ``np.longdouble`` without rounding (Python
-integers of up to 64 significant bits included; longer ones and complex
-input are refused).  The GIL is released while
+integers of up to 64 significant bits included; longer ones are refused).
+Complex input, where a function takes it, becomes ``np.clongdouble`` as
+exactly; elsewhere it is refused.  The GIL is released while
 they compute, and Ctrl-C interrupts them (KeyboardInterrupt).  A matrix of
 more than 2**31 - 1 elements is a MemoryError.
 """
@@ -52,16 +53,16 @@ def solve(a, b):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Coefficient matrices, real.
+        Coefficient matrices, real or complex.
     b : {(M,), (..., M), (..., M, K)} array_like
-        Right-hand sides, real.  As in the installed numpy, ``b`` is a
+        Right-hand sides, real or complex.  As in the installed numpy, ``b`` is a
         stack of vectors when it has exactly one dimension fewer than ``a``
         (numpy 1) or is one-dimensional (numpy 2), and of matrices
         otherwise; the leading dimensions broadcast.
 
     Returns
     -------
-    x : {(..., M), (..., M, K)} ndarray of np.longdouble
+    x : {(..., M), (..., M, K)} ndarray of np.longdouble (np.clongdouble when a or b is complex)
         The solutions; of ``b``'s class when ``b`` is an ndarray subclass
         (``np.matrix``), as numpy's.
 
@@ -72,7 +73,7 @@ def solve(a, b):
     ValueError
         If the shapes of ``a`` and ``b`` do not match.
     TypeError
-        If an input is complex, object or string.
+        If an input is object or string.
 
     Examples
     --------
@@ -122,11 +123,11 @@ def inv(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------
-    ainv : (..., M, M) ndarray of np.longdouble
+    ainv : (..., M, M) ndarray of np.longdouble or np.clongdouble
         ``ainv`` with ``a @ ainv = ainv @ a = I``; of ``a``'s class when
         ``a`` is an ndarray subclass (``np.matrix``), as numpy's.
 
@@ -135,7 +136,7 @@ def inv(a):
     LinAlgError
         If ``a`` is singular (an exactly zero pivot) or not square.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -153,11 +154,11 @@ def det(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------
-    det : (...) np.longdouble or ndarray of np.longdouble
+    det : (...) np.longdouble or np.clongdouble, or an ndarray of them
         The determinants: the product of the LU factorisation's pivots with
         the permutation's sign; 0 for a singular matrix, 1 for a 0 × 0 one.
 
@@ -166,7 +167,7 @@ def det(a):
     LinAlgError
         If ``a`` is not square.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -185,14 +186,14 @@ def slogdet(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------
     On numpy 2, a named tuple ``SlogdetResult(sign, logabsdet)``; a tuple
     on numpy 1, as numpy returns.
 
-    sign : (...) np.longdouble or ndarray
+    sign : (...) np.longdouble or ndarray (np.clongdouble of modulus 1 for complex ``a``)
         1, -1, or 0 for a singular matrix.
     logabsdet : (...) np.longdouble or ndarray
         ``log |det a|`` as the sum of the logarithms of the pivots (no
@@ -203,7 +204,7 @@ def slogdet(a):
     LinAlgError
         If ``a`` is not square.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -279,18 +280,18 @@ def lu(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real square matrices.
+        Real or complex square matrices.
 
     Returns
     -------
-    p, l, u : (..., M, M) ndarrays of np.longdouble
+    p, l, u : (..., M, M) ndarrays of np.longdouble (np.clongdouble for complex ``a``)
 
     Raises
     ------
     LinAlgError
         If ``a`` is not square or contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -644,7 +645,7 @@ def roots(p, tolerance="extended"):
 
 def cholesky(a, /, *, upper=False):
     """Cholesky factorisation ``a = l @ l.T`` of symmetric positive definite
-    matrices, in long double.
+    matrices (``a = l @ l^H`` of Hermitian ones), in long double.
 
     As ``numpy.linalg.cholesky``: only the lower triangle of ``a`` is read
     (the upper one with ``upper=True``); symmetry is not checked.
@@ -652,15 +653,16 @@ def cholesky(a, /, *, upper=False):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real symmetric positive definite matrices.
+        Real symmetric or complex Hermitian positive definite matrices (of a
+        complex diagonal only the real part is read).
     upper : bool, optional
-        Return the upper triangular ``u = l.T`` (``a = u.T @ u``), from the
-        upper triangle of ``a``, instead of ``l``.
+        Return the upper triangular ``u = l.T`` (``a = u.T @ u``; ``l^H``
+        when complex), from the upper triangle of ``a``, instead of ``l``.
 
     Returns
     -------
-    l : (..., M, M) ndarray of np.longdouble
-        Lower triangular with a positive diagonal (upper triangular with
+    l : (..., M, M) ndarray of np.longdouble (np.clongdouble)
+        Lower triangular with a real positive diagonal (upper triangular with
         ``upper=True``); of ``a``'s class when ``a`` is an ndarray subclass.
 
     Raises
@@ -669,7 +671,7 @@ def cholesky(a, /, *, upper=False):
         If a matrix is not positive definite (a pivot that is not positive),
         not square, or its triangle read contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
