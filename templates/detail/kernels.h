@@ -15,6 +15,11 @@
 // caller keeping its own form; the operations are those written in Op,
 // in that order.
 //
+// Complex scalars: each Op has an overload for std::complex<T> with the
+// textbook product (detail::mul, mulConj; never the language's complex
+// product, which calls a library routine), so the same sums serve real
+// and complex matrices and a real instantiation keeps its operations.
+//
 // Nothing is checked: the rows, columns and the index range are the
 // caller's to keep inside the buffers; a sum starts from the value passed.
 // The running sums are passed and returned by value, locals of the
@@ -24,6 +29,10 @@
 #if !defined(ZELKOR_PUBLIC_HEADER) && !defined(ZELKOR_WHITE_BOX)
 #error "<zelkor/detail/kernels.h> is internal to the library: include <zelkor/cmat_zelkor> instead"
 #endif
+
+#include <complex>
+
+#include "scalar.h"
 
 namespace ZELKOR {
 
@@ -38,11 +47,23 @@ struct RowColPlusSum {  // r·c + s
     static T step(const T& s, const T& r, const T& c) {
         return r * c + s;
     }
+    template <class T>
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() + r.real() * c.real() - r.imag() * c.imag(),
+                s.imag() + r.real() * c.imag() + r.imag() * c.real()};
+    }
 };
 struct SumPlusRowCol {  // s + r·c
     template <class T>
     static T step(const T& s, const T& r, const T& c) {
         return s + r * c;
+    }
+    template <class T>
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() + r.real() * c.real() - r.imag() * c.imag(),
+                s.imag() + r.real() * c.imag() + r.imag() * c.real()};
     }
 };
 struct SumPlusColRow {  // s + c·r
@@ -50,11 +71,49 @@ struct SumPlusColRow {  // s + c·r
     static T step(const T& s, const T& r, const T& c) {
         return s + c * r;
     }
+    template <class T>
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() + c.real() * r.real() - c.imag() * r.imag(),
+                s.imag() + c.real() * r.imag() + c.imag() * r.real()};
+    }
 };
 struct SumMinusColRow {  // s − c·r
     template <class T>
     static T step(const T& s, const T& r, const T& c) {
         return s - c * r;
+    }
+    template <class T>
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() - c.real() * r.real() + c.imag() * r.imag(),
+                s.imag() - c.real() * r.imag() - c.imag() * r.real()};
+    }
+};
+// The Hermitian forms: s − conj(c)·r and s − c·conj(r); for a real scalar
+// both are SumMinusColRow's s − c·r.
+struct SumMinusConjColRow {
+    template <class T>
+    static T step(const T& s, const T& r, const T& c) {
+        return s - c * r;
+    }
+    template <class T>
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() - c.real() * r.real() - c.imag() * r.imag(),
+                s.imag() - c.real() * r.imag() + c.imag() * r.real()};
+    }
+};
+struct SumMinusColConjRow {
+    template <class T>
+    static T step(const T& s, const T& r, const T& c) {
+        return s - c * r;
+    }
+    template <class T>
+    static std::complex<T> step(const std::complex<T>& s, const std::complex<T>& r,
+                                const std::complex<T>& c) {
+        return {s.real() - r.real() * c.real() - r.imag() * c.imag(),
+                s.imag() - r.real() * c.imag() + r.imag() * c.real()};
     }
 };
 

@@ -39,6 +39,8 @@ struct ScalarTraits<std::complex<T>> {
 template <class S>
 using RealOf = typename ScalarTraits<S>::Real;
 
+// isComplex<S> from C++17 (a consumer may compile in C++11, which reads
+// ScalarTraits<S>::isComplex).
 #if __cplusplus >= 201703L
 template <class S>
 inline constexpr bool isComplex = ScalarTraits<S>::isComplex;

@@ -5,7 +5,8 @@
 // topics' bindings are in their own files (_bindings.h lists them), the
 // stack machinery they share in _stack.h.
 //
-// Every function takes C-contiguous long double arrays whose last two
+// Every function takes C-contiguous long double arrays (lu, solve, inv,
+// det and cholesky clongdouble ones too, bound under the same name) whose last two
 // dimensions are those of the matrices and the first the stack (the Python
 // layer converts and reshapes), checks their shapes by ordinary code
 // (std::invalid_argument, a ValueError, otherwise), allocates its results
@@ -54,20 +55,21 @@ void setNumThreads(int n) {
 int numThreads() { return ZELKOR::threadCountNow(); }
 
 // P·A = L·U: the pivot rows (row i of P·A is row piv[i] of A), L and U.
-py::tuple lu(const RealArray& a) {
+template <class S>
+py::tuple lu(const Array<S>& a) {
     const Stack s = squareStack(a, "lu");
     checkSize("lu", s.rows, s.rows);
     py::array_t<std::int64_t> piv({s.count, s.rows});
-    RealArray L({s.count, s.rows, s.rows}), U({s.count, s.rows, s.rows});
-    const Real* in = a.data();
+    Array<S> L({s.count, s.rows, s.rows}), U({s.count, s.rows, s.rows});
+    const S* in = a.data();
     std::int64_t* pivOut = piv.mutable_data();
-    Real* lOut = L.mutable_data();
-    Real* uOut = U.mutable_data();
+    S* lOut = L.mutable_data();
+    S* uOut = U.mutable_data();
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
         for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
-            ZELKOR::LU<Real> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
+            ZELKOR::LU<S> f(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt);
             store(f.getL(), lOut, k);
             store(f.getU(), uOut, k);
             const Vector<int> p = f.getPivot();
@@ -79,54 +81,58 @@ py::tuple lu(const RealArray& a) {
 }
 
 // X with A·X = B for each pair of the stacks, B of shape (k, n, m).
-RealArray solve(const RealArray& a, const RealArray& b) {
+template <class S>
+Array<S> solve(const Array<S>& a, const Array<S>& b) {
     const Stack s = squareStack(a, "solve");
     const Stack r = stackOf(b, "solve");
     if (r.count != s.count || r.rows != s.rows) throw std::invalid_argument("solve: the shapes of a and b differ");
     checkSize("solve", s.rows, s.rows);
     checkSize("solve", r.rows, r.cols);
-    const Real* bin = b.data();
-    return eachMatrix(a, s, r, "Singular matrix", [&](const Matrix<Real>& A, py::ssize_t k, Interrupt& interrupt) {
-        const ZELKOR::LU<Real> f(A, &Interrupt::asked, &interrupt);
+    const S* bin = b.data();
+    return eachMatrix(a, s, r, "Singular matrix", [&](const Matrix<S>& A, py::ssize_t k, Interrupt& interrupt) {
+        const ZELKOR::LU<S> f(A, &Interrupt::asked, &interrupt);
         return f.solve(matrixAt(bin, k, r.rows, r.cols));  // empty when f is singular
     });
 }
 
-RealArray inv(const RealArray& a) {
+template <class S>
+Array<S> inv(const Array<S>& a) {
     const Stack s = squareStack(a, "inv");
     checkSize("inv", s.rows, s.rows);
-    return eachMatrix(a, s, s, "Singular matrix", [](const Matrix<Real>& A, py::ssize_t, Interrupt& interrupt) {
-        return ZELKOR::LU<Real>(A, &Interrupt::asked, &interrupt).inv();  // empty when singular
+    return eachMatrix(a, s, s, "Singular matrix", [](const Matrix<S>& A, py::ssize_t, Interrupt& interrupt) {
+        return ZELKOR::LU<S>(A, &Interrupt::asked, &interrupt).inv();  // empty when singular
     });
 }
 
 // The determinant of each matrix (LU::det: 0 for a singular one, 1 for a
 // 0 × 0 one).
-RealArray det(const RealArray& a) {
+template <class S>
+Array<S> det(const Array<S>& a) {
     const Stack s = squareStack(a, "det");
     checkSize("det", s.rows, s.rows);
-    RealArray d(s.count);
-    const Real* in = a.data();
-    Real* out = d.mutable_data();
+    Array<S> d(s.count);
+    const S* in = a.data();
+    S* out = d.mutable_data();
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
         for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++)
-            out[k] = ZELKOR::LU<Real>(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt).det();
+            out[k] = ZELKOR::LU<S>(matrixAt(in, k, s.rows, s.rows), &Interrupt::asked, &interrupt).det();
     }
     interrupt.raise();
     return d;
 }
 
-// A = L·Lᵀ: L for each matrix of the stack, its lower triangle read; a
+// A = L·Lᴴ: L for each matrix of the stack, its lower triangle read; a
 // matrix that is not positive definite raises numpy's LinAlgError.
-RealArray cholesky(const RealArray& a) {
+template <class S>
+Array<S> cholesky(const Array<S>& a) {
     const Stack s = squareStack(a, "cholesky");
     checkSize("cholesky", s.rows, s.rows);
     return eachMatrix(a, s, s, "Matrix is not positive definite",
-                      [](Matrix<Real> A, py::ssize_t, Interrupt&) {
+                      [](Matrix<S> A, py::ssize_t, Interrupt&) {
                           // Factored and returned in A's own storage; empty when not positive definite.
-                          return ZELKOR::Cholesky<Real>(std::move(A)).getL();
+                          return ZELKOR::Cholesky<S>(std::move(A)).getL();
                       });
 }
 
@@ -220,11 +226,17 @@ PYBIND11_MODULE(_core, m) {
     m.doc() =
         "The zelkor library's LU factorisation and eigen-decomposition on stacks of long double matrices, "
         "and its polynomial roots.";
-    m.def("lu", &lu, py::arg("a").noconvert());
-    m.def("solve", &solve, py::arg("a").noconvert(), py::arg("b").noconvert());
-    m.def("inv", &inv, py::arg("a").noconvert());
-    m.def("det", &det, py::arg("a").noconvert());
-    m.def("cholesky", &cholesky, py::arg("a").noconvert());
+    // Each with long double and clongdouble stacks: the arrays' dtype picks.
+    m.def("lu", &lu<Real>, py::arg("a").noconvert());
+    m.def("lu", &lu<Complex>, py::arg("a").noconvert());
+    m.def("solve", &solve<Real>, py::arg("a").noconvert(), py::arg("b").noconvert());
+    m.def("solve", &solve<Complex>, py::arg("a").noconvert(), py::arg("b").noconvert());
+    m.def("inv", &inv<Real>, py::arg("a").noconvert());
+    m.def("inv", &inv<Complex>, py::arg("a").noconvert());
+    m.def("det", &det<Real>, py::arg("a").noconvert());
+    m.def("det", &det<Complex>, py::arg("a").noconvert());
+    m.def("cholesky", &cholesky<Real>, py::arg("a").noconvert());
+    m.def("cholesky", &cholesky<Complex>, py::arg("a").noconvert());
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"));
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     bindQR(m);

@@ -1,7 +1,9 @@
 # SPDX-License-Identifier: MIT
 """Factor once, solve many, with scipy.linalg's signatures and conventions:
 lu_factor and lu_solve, cho_factor and cho_solve, solve_triangular, in
-long double.  Two-dimensional ``a``; ``b`` of one or two dimensions."""
+long double, real or complex (clongdouble; a real and a complex operand
+give a complex result).  Two-dimensional ``a``; ``b`` of one or two
+dimensions."""
 
 import warnings
 
@@ -9,7 +11,7 @@ import numpy as np
 from numpy.linalg import LinAlgError
 
 from . import _core
-from ._arrays import _prepared, _real
+from ._arrays import _prepared, _promoted, _real
 
 
 class LinAlgWarning(RuntimeWarning):
@@ -19,7 +21,7 @@ class LinAlgWarning(RuntimeWarning):
 
 
 def _checked(x, name, check_finite):
-    arr = _real(x, name)
+    arr = _real(x, name, complex_ok=True)
     if check_finite and not np.isfinite(arr).all():
         raise ValueError("array must not contain infs or NaNs")
     return arr
@@ -38,6 +40,11 @@ def _right_hand_sides(b, n, check_finite, text):
     if arr.ndim not in (1, 2) or arr.shape[0] != n:
         raise ValueError(text.format(arr.shape))
     return _prepared(arr.reshape((1, n, -1))), arr.shape
+
+
+def _adjoint(x):
+    """x^H (x^T when real)."""
+    return x.T.conj() if x.dtype.kind == "c" else x.T
 
 
 def _trans(trans):
@@ -65,7 +72,7 @@ def lu_factor(a, overwrite_a=False, check_finite=True):
     Parameters
     ----------
     a : (M, M) array_like
-        A real square matrix.
+        A real or complex square matrix.
     overwrite_a : bool, optional
         Accepted for scipy's signature; ``a`` is never overwritten.
     check_finite : bool, optional
@@ -92,7 +99,7 @@ def lu_factor(a, overwrite_a=False, check_finite=True):
     ValueError
         If ``a`` is not square, or contains infs or NaNs (``check_finite``).
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -132,10 +139,10 @@ def lu_solve(lu_and_piv, b, trans=0, overwrite_b=False, check_finite=True):
     lu_and_piv : tuple
         ``(lu, piv)`` as :func:`lu_factor` returns them.
     b : (M,) or (M, K) array_like
-        Right-hand sides, real.
+        Right-hand sides, real or complex.
     trans : {0, 1, 2}, optional
-        0: ``a @ x = b``; 1 and 2: ``a.T @ x = b`` (real, so ``a^H = a^T``);
-        'N', 'T', 'C' too.
+        0: ``a @ x = b``; 1: ``a.T @ x = b``; 2: ``a.conj().T @ x = b``
+        (for a real ``a`` the same as 1); 'N', 'T', 'C' too.
     overwrite_b : bool, optional
         Accepted for scipy's signature; ``b`` is never overwritten.
     check_finite : bool, optional
@@ -172,21 +179,24 @@ def lu_solve(lu_and_piv, b, trans=0, overwrite_b=False, check_finite=True):
     perm = np.arange(n, dtype=np.int64)
     for i, p in enumerate(piv):
         perm[i], perm[p] = perm[p], perm[i]
-    return _core.lu_solve(_prepared(lu[np.newaxis]), perm[np.newaxis], x, _trans(trans) != 0).reshape(shape)
+    lu, x = _promoted(lu, x)
+    return _core.lu_solve(_prepared(lu[np.newaxis]), perm[np.newaxis], _prepared(x), _trans(trans)).reshape(shape)
 
 
 def cho_factor(a, lower=False, overwrite_a=False, check_finite=True):
     """Cholesky factorisation of a symmetric positive definite matrix, for
     :func:`cho_solve`.
 
-    As ``scipy.linalg.cho_factor``, in long double: ``a = u.T @ u`` from
-    the upper triangle of ``a`` (default), or ``a = l @ l.T`` from the
-    lower one; the triangle not read is not checked.
+    As ``scipy.linalg.cho_factor``, in long double: ``a = u^H @ u`` from
+    the upper triangle of ``a`` (default), or ``a = l @ l^H`` from the
+    lower one (``^H`` the conjugate transpose, the transpose for a real
+    ``a``); the triangle not read is not checked, nor the imaginary parts
+    of a complex ``a``'s diagonal.
 
     Parameters
     ----------
     a : (M, M) array_like
-        A real symmetric positive definite matrix.
+        A real symmetric or complex Hermitian positive definite matrix.
     lower : bool, optional
         Factor the lower triangle; the upper (default) otherwise.
     overwrite_a : bool, optional
@@ -225,6 +235,8 @@ def cho_factor(a, lower=False, overwrite_a=False, check_finite=True):
         raise ValueError(f"Input array needs to be 2D but received a {arr.ndim}d-array.")
     if arr.shape[0] != arr.shape[1]:
         raise ValueError(f"Input array is expected to be square but has the shape: {arr.shape}.")
+    # The lower triangle of a.T defines conj(a) (a complex), whose factor
+    # conj(u^H) transposed is u.
     stack = arr[np.newaxis] if lower else arr.T[np.newaxis]
     l, first = _core.cho_factor(_prepared(stack))
     if first[0] >= 0:
@@ -247,7 +259,7 @@ def cho_solve(c_and_lower, b, overwrite_b=False, check_finite=True):
         ``(c, lower)`` as :func:`cho_factor` returns them; only the
         triangle named by ``lower`` is read.
     b : (M,) or (M, K) array_like
-        Right-hand sides, real.
+        Right-hand sides, real or complex.
     overwrite_b : bool, optional
         Accepted for scipy's signature; ``b`` is never overwritten.
     check_finite : bool, optional
@@ -280,11 +292,12 @@ def cho_solve(c_and_lower, b, overwrite_b=False, check_finite=True):
         raise ValueError("The factored matrix c is not square.")
     n = c.shape[0]
     x, shape = _right_hand_sides(b, n, check_finite, f"incompatible dimensions ({c.shape} and {{}})")
-    bad = np.flatnonzero(~(np.diagonal(c) > 0))
+    bad = np.flatnonzero(~(np.diagonal(c).real > 0))
     if bad.size:
         raise LinAlgError(f"diagonal entry {bad[0]} of the factor is not positive: not a Cholesky factor")
-    l = c if lower else c.T
-    return _core.cho_solve(_prepared(l[np.newaxis]), x).reshape(shape)
+    c, x = _promoted(c, x)
+    l = c if lower else _adjoint(c)
+    return _core.cho_solve(_prepared(l[np.newaxis]), _prepared(x)).reshape(shape)
 
 
 def solve_triangular(a, b, trans=0, lower=False, unit_diagonal=False, overwrite_b=False, check_finite=True):
@@ -297,12 +310,13 @@ def solve_triangular(a, b, trans=0, lower=False, unit_diagonal=False, overwrite_
     Parameters
     ----------
     a : (M, M) array_like
-        A real square matrix; only the triangle named by ``lower`` is
+        A real or complex square matrix; only the triangle named by ``lower`` is
         read (its diagonal not with ``unit_diagonal``).
     b : (M,) or (M, K) array_like
-        Right-hand sides, real.
+        Right-hand sides, real or complex.
     trans : {0, 1, 2, 'N', 'T', 'C'}, optional
-        0 or 'N': ``t @ x = b``; 1, 2, 'T', 'C': ``t.T @ x = b``.
+        0 or 'N': ``t @ x = b``; 1 or 'T': ``t.T @ x = b``; 2 or 'C':
+        ``t.conj().T @ x = b``.
     lower : bool, optional
         The lower triangle; the upper one (default) otherwise.
     unit_diagonal : bool, optional
@@ -339,6 +353,7 @@ def solve_triangular(a, b, trans=0, lower=False, unit_diagonal=False, overwrite_
     x, shape = _right_hand_sides(b, n, check_finite, f"shapes of a {arr.shape} and b {{}} are incompatible")
     if not unit_diagonal:
         _singular_at(np.diagonal(arr))
-    return _core.solve_triangular(_prepared(arr[np.newaxis]), x, bool(lower), code != 0, bool(unit_diagonal)).reshape(
+    arr, x = _promoted(arr, x)
+    return _core.solve_triangular(_prepared(arr[np.newaxis]), _prepared(x), bool(lower), code, bool(unit_diagonal)).reshape(
         shape
     )

@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """numpy.linalg's matrix_power, multi_dot, tensorsolve and tensorinv in long
-double: numpy's rules; the products, inverses and solves zelkor's."""
+double, real or complex (clongdouble): numpy's rules; the products,
+inverses and solves zelkor's."""
 
 import operator
 
@@ -8,7 +9,7 @@ import numpy as np
 from numpy.linalg import LinAlgError
 
 from . import _core
-from ._arrays import _prepared, _real, _stacked_square
+from ._arrays import _prepared, _promoted, _real, _stacked_square
 
 
 def _matmul(x, y):
@@ -18,6 +19,7 @@ def _matmul(x, y):
         raise ValueError(
             f"shapes {x.shape} and {y.shape} not aligned: {x.shape[-1]} (dim {x.ndim - 1}) != {y.shape[-2]} (dim {y.ndim - 2})"
         )
+    x, y = _promoted(x, y)
     lead = x.shape[:-2]
     k = int(np.prod(lead, dtype=np.int64))
     z = _core.matmul(_prepared(x.reshape((k,) + x.shape[-2:])), _prepared(y.reshape((k,) + y.shape[-2:])))
@@ -36,7 +38,7 @@ def matrix_power(a, n):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real square matrices.
+        Real or complex square matrices.
     n : int
         The exponent.
 
@@ -49,7 +51,7 @@ def matrix_power(a, n):
     LinAlgError
         If ``a`` is not square, or singular and ``n < 0``.
     TypeError
-        If ``n`` is not an integer, or ``a`` is complex, object or string.
+        If ``n`` is not an integer, or ``a`` is object or string.
 
     Examples
     --------
@@ -59,14 +61,14 @@ def matrix_power(a, n):
     >>> zelkor.linalg.matrix_power([[2, 0], [0, 4]], -2).astype(float).tolist()
     [[0.25, 0.0], [0.0, 0.0625]]
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     try:
         n = operator.index(n)
     except TypeError as e:
         raise TypeError("exponent must be an integer") from e
     a = stack.reshape(lead + stack.shape[1:])
     if n == 0:
-        return np.broadcast_to(np.eye(a.shape[-1], dtype=np.longdouble), a.shape).copy()
+        return np.broadcast_to(np.eye(a.shape[-1], dtype=a.dtype), a.shape).copy()
     if n < 0:
         from .linalg import inv
 
@@ -115,7 +117,7 @@ def multi_dot(arrays, *, out=None):
     Parameters
     ----------
     arrays : sequence of array_like
-        Real arrays.
+        Real or complex arrays.
     out : ndarray, optional
         Where to put the result (of its shape).
 
@@ -138,7 +140,7 @@ def multi_dot(arrays, *, out=None):
     """
     if len(arrays) < 2:
         raise ValueError("Expecting at least two arrays.")
-    arrays = [_real(x, "arrays") for x in arrays]
+    arrays = list(_promoted(*[_real(x, "arrays", complex_ok=True) for x in arrays]))
     if len(arrays) == 2:
         x, y = arrays
         result = _matmul(x, y) if x.ndim == y.ndim == 2 else np.dot(x, y)
@@ -176,9 +178,9 @@ def tensorsolve(a, b, axes=None):
     Parameters
     ----------
     a : array_like
-        Real coefficients, of shape ``b.shape + x.shape``.
+        Real or complex coefficients, of shape ``b.shape + x.shape``.
     b : array_like
-        Real right-hand side.
+        Real or complex right-hand side.
     axes : tuple of ints, optional
         Axes of ``a`` moved to the end first.
 
@@ -200,8 +202,8 @@ def tensorsolve(a, b, axes=None):
     """
     from .linalg import solve
 
-    a = _real(a)
-    b = _real(b, "b")
+    a = _real(a, complex_ok=True)
+    b = _real(b, "b", complex_ok=True)
     an = a.ndim
     if axes is not None:
         order = list(range(an))
@@ -228,7 +230,7 @@ def tensorinv(a, ind=2):
     Parameters
     ----------
     a : array_like
-        Real tensor with ``prod(a.shape[:ind]) == prod(a.shape[ind:])``.
+        Real or complex tensor with ``prod(a.shape[:ind]) == prod(a.shape[ind:])``.
     ind : int, optional
         The number of leading axes taken as rows (positive).
 
@@ -251,7 +253,7 @@ def tensorinv(a, ind=2):
     """
     from .linalg import inv
 
-    a = _real(a)
+    a = _real(a, complex_ok=True)
     if ind <= 0:
         raise ValueError("Invalid ind argument.")
     shape = a.shape[ind:] + a.shape[:ind]

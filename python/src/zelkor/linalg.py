@@ -5,8 +5,9 @@ The functions follow :mod:`numpy.linalg`: the same arguments, result shapes,
 stacks of matrices ``(..., M, M)`` and errors (:class:`numpy.linalg.LinAlgError`
 with numpy's messages), but compute in long double.  Input is any real
 array-like; it is converted to ``np.longdouble`` without rounding (Python
-integers of up to 64 significant bits included; longer ones and complex
-input are refused).  The GIL is released while
+integers of up to 64 significant bits included; longer ones are refused).
+Complex input, where a function takes it, becomes ``np.clongdouble`` as
+exactly; elsewhere it is refused.  The GIL is released while
 they compute, and Ctrl-C interrupts them (KeyboardInterrupt).  A matrix of
 more than 2**31 - 1 elements is a MemoryError.
 """
@@ -21,6 +22,7 @@ from ._arrays import (
     _is_complex,
     _like,
     _prepared,
+    _promoted,
     _real,
     _result,
     _stacked_square,
@@ -52,16 +54,16 @@ def solve(a, b):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Coefficient matrices, real.
+        Coefficient matrices, real or complex.
     b : {(M,), (..., M), (..., M, K)} array_like
-        Right-hand sides, real.  As in the installed numpy, ``b`` is a
+        Right-hand sides, real or complex.  As in the installed numpy, ``b`` is a
         stack of vectors when it has exactly one dimension fewer than ``a``
         (numpy 1) or is one-dimensional (numpy 2), and of matrices
         otherwise; the leading dimensions broadcast.
 
     Returns
     -------
-    x : {(..., M), (..., M, K)} ndarray of np.longdouble
+    x : {(..., M), (..., M, K)} ndarray of np.longdouble (np.clongdouble when a or b is complex)
         The solutions; of ``b``'s class when ``b`` is an ndarray subclass
         (``np.matrix``), as numpy's.
 
@@ -72,7 +74,7 @@ def solve(a, b):
     ValueError
         If the shapes of ``a`` and ``b`` do not match.
     TypeError
-        If an input is complex, object or string.
+        If an input is object or string.
 
     Examples
     --------
@@ -81,9 +83,10 @@ def solve(a, b):
     >>> x.dtype == np.longdouble, np.allclose(x, [2, 3])
     (True, True)
     """
-    a_stack, a_lead = _stacked_square(a)
+    a_stack, a_lead = _stacked_square(a, complex_ok=True)
     m = a_stack.shape[-1]
-    barr = _real(b, "b")
+    barr = _real(b, "b", complex_ok=True)
+    a_stack, barr = _promoted(a_stack, barr)
     vector = barr.ndim == 1 if _NUMPY2 else barr.ndim == len(a_lead) + 1
     if vector:
         if barr.shape[-1] != m:
@@ -121,11 +124,11 @@ def inv(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------
-    ainv : (..., M, M) ndarray of np.longdouble
+    ainv : (..., M, M) ndarray of np.longdouble or np.clongdouble
         ``ainv`` with ``a @ ainv = ainv @ a = I``; of ``a``'s class when
         ``a`` is an ndarray subclass (``np.matrix``), as numpy's.
 
@@ -134,7 +137,7 @@ def inv(a):
     LinAlgError
         If ``a`` is singular (an exactly zero pivot) or not square.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -142,7 +145,7 @@ def inv(a):
     >>> zelkor.linalg.inv([[2, 0], [0, 4]]).tolist() == [[0.5, 0.0], [0.0, 0.25]]
     True
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     return _like(a, _core.inv(stack).reshape(lead + stack.shape[1:]))
 
 
@@ -152,11 +155,11 @@ def det(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------
-    det : (...) np.longdouble or ndarray of np.longdouble
+    det : (...) np.longdouble or np.clongdouble, or an ndarray of them
         The determinants: the product of the LU factorisation's pivots with
         the permutation's sign; 0 for a singular matrix, 1 for a 0 × 0 one.
 
@@ -165,7 +168,7 @@ def det(a):
     LinAlgError
         If ``a`` is not square.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -174,7 +177,7 @@ def det(a):
     >>> type(d) is np.longdouble, float(d)
     (True, -2.0)
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     return _core.det(stack).reshape(lead)[()]
 
 
@@ -184,14 +187,14 @@ def slogdet(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
 
     Returns
     -------
     On numpy 2, a named tuple ``SlogdetResult(sign, logabsdet)``; a tuple
     on numpy 1, as numpy returns.
 
-    sign : (...) np.longdouble or ndarray
+    sign : (...) np.longdouble or ndarray (np.clongdouble of modulus 1 for complex ``a``)
         1, -1, or 0 for a singular matrix.
     logabsdet : (...) np.longdouble or ndarray
         ``log |det a|`` as the sum of the logarithms of the pivots (no
@@ -202,7 +205,7 @@ def slogdet(a):
     LinAlgError
         If ``a`` is not square.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -211,9 +214,11 @@ def slogdet(a):
     >>> float(sign), bool(np.isclose(float(logdet), np.log(6)))
     (-1.0, True)
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     piv, _, u = _core.lu(stack)
     pivots = np.diagonal(u, axis1=-2, axis2=-1)
+    if stack.dtype.kind == "c":
+        return _complex_slogdet(pivots, _permutation_sign(piv), lead)
     negative = np.count_nonzero(pivots < 0, axis=-1) % 2 == 1
     zero = np.any(pivots == 0, axis=-1)
     sign = np.where(zero, 0, np.where(negative, -1, 1) * _permutation_sign(piv)).astype(np.longdouble)
@@ -222,6 +227,25 @@ def slogdet(a):
     with np.errstate(divide="ignore", invalid="ignore"):
         for log in np.log(np.fabs(pivots)).T:
             logabs = logabs + log
+    logabs[zero] = -np.inf
+    return _SlogdetResult(sign.reshape(lead)[()], logabs.reshape(lead)[()])
+
+
+def _complex_slogdet(pivots, permutation_sign, lead):
+    """slogdet from complex pivots: sign = ±Π u/|u| (the products first to
+    last, the result scaled to modulus 1), log |det| = Σ log |u|, each |u|
+    without over- or underflow (numpy's complex absolute value); sign 0 and
+    -inf for a singular matrix."""
+    zero = np.any(pivots == 0, axis=-1)
+    sign = permutation_sign.astype(np.clongdouble)
+    logabs = np.zeros(len(pivots), dtype=np.longdouble)
+    with np.errstate(divide="ignore", invalid="ignore"):
+        for u in pivots.T:
+            size = np.abs(u)
+            sign = sign * (u / size)
+            logabs = logabs + np.log(size)
+        sign = sign / np.abs(sign)
+    sign[zero] = 0
     logabs[zero] = -np.inf
     return _SlogdetResult(sign.reshape(lead)[()], logabs.reshape(lead)[()])
 
@@ -257,18 +281,18 @@ def lu(a):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real square matrices.
+        Real or complex square matrices.
 
     Returns
     -------
-    p, l, u : (..., M, M) ndarrays of np.longdouble
+    p, l, u : (..., M, M) ndarrays of np.longdouble (np.clongdouble for complex ``a``)
 
     Raises
     ------
     LinAlgError
         If ``a`` is not square or contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -277,11 +301,11 @@ def lu(a):
     >>> (p @ l @ u).tolist() == [[1.0, 2.0], [3.0, 4.0]]
     True
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     _assert_finite(stack)
     piv, l, u = _core.lu(stack)
     k, m = piv.shape
-    p = np.zeros((k, m, m), dtype=np.longdouble)
+    p = np.zeros((k, m, m), dtype=stack.dtype)
     # Row i of P·A = L·U is row piv[i] of A, so A = Pᵀ·L·U: p[piv[i], i] = 1.
     p[np.arange(k)[:, None], piv, np.arange(m)[None, :]] = 1
     shape = lead + (m, m)
@@ -652,7 +676,7 @@ def roots(p, tolerance="extended"):
 
 def cholesky(a, /, *, upper=False):
     """Cholesky factorisation ``a = l @ l.T`` of symmetric positive definite
-    matrices, in long double.
+    matrices (``a = l @ l^H`` of Hermitian ones), in long double.
 
     As ``numpy.linalg.cholesky``: only the lower triangle of ``a`` is read
     (the upper one with ``upper=True``); symmetry is not checked.
@@ -660,15 +684,16 @@ def cholesky(a, /, *, upper=False):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real symmetric positive definite matrices.
+        Real symmetric or complex Hermitian positive definite matrices (of a
+        complex diagonal only the real part is read).
     upper : bool, optional
-        Return the upper triangular ``u = l.T`` (``a = u.T @ u``), from the
-        upper triangle of ``a``, instead of ``l``.
+        Return the upper triangular ``u = l.T`` (``a = u.T @ u``; ``l^H``
+        when complex), from the upper triangle of ``a``, instead of ``l``.
 
     Returns
     -------
-    l : (..., M, M) ndarray of np.longdouble
-        Lower triangular with a positive diagonal (upper triangular with
+    l : (..., M, M) ndarray of np.longdouble (np.clongdouble)
+        Lower triangular with a real positive diagonal (upper triangular with
         ``upper=True``); of ``a``'s class when ``a`` is an ndarray subclass.
 
     Raises
@@ -677,7 +702,7 @@ def cholesky(a, /, *, upper=False):
         If a matrix is not positive definite (a pivot that is not positive),
         not square, or its triangle read contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
 
     Examples
     --------
@@ -686,8 +711,10 @@ def cholesky(a, /, *, upper=False):
     ...     [2.0, 0.0, 0.0], [6.0, 1.0, 0.0], [-8.0, 5.0, 3.0]]
     True
     """
-    stack, lead = _stacked_square(a)
+    stack, lead = _stacked_square(a, complex_ok=True)
     if upper:
+        # The lower triangles of the transposes define conj(a) (a complex),
+        # whose factor conj(l) transposed is l^H.
         stack = np.ascontiguousarray(np.swapaxes(stack, -1, -2))
     _assert_finite(np.tril(stack))
     l = _core.cholesky(stack)

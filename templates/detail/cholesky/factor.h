@@ -1,10 +1,11 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
-// The Cholesky factorisation A = L·Lᵀ by columns (left-looking): column j
-// of L from the rows of L above it,
-//   L[j][j] = √(A[j][j] − Σₖ L[j][k]²),
-//   L[i][j] = (A[i][j] − Σₖ L[i][k]·L[j][k]) / L[j][j],  i > j, k < j,
-// every sum in increasing k.  The rows below the diagonal of a column are
+// The Cholesky factorisation A = L·Lᴴ (L·Lᵀ for a real A) by columns
+// (left-looking): column j of L from the rows of L above it,
+//   L[j][j] = √(re A[j][j] − Σₖ |L[j][k]|²),
+//   L[i][j] = (A[i][j] − Σₖ L[i][k]·conj(L[j][k])) / L[j][j],  i > j, k < j,
+// every sum in increasing k; the diagonal is real (A's imaginary parts on
+// the diagonal are not read).  The rows below the diagonal of a column are
 // independent: above the threshold the threads take blocks of them
 // (forChunks), each entry keeping its own chain of operations, so the
 // bits do not depend on the number of threads.  Nothing is checked: F is
@@ -16,10 +17,12 @@
 #endif
 
 #include <cmath>
+#include <complex>
 #include <limits>
 
 #include "../../cmat_zelkor"
 #include "../kernels.h"
+#include "../scalar.h"
 #include "../threads.h"
 
 namespace ZELKOR {
@@ -30,18 +33,18 @@ namespace detail {
 // then the division by the pivot L[j][j].
 template <class T>
 void choleskyColumnRows(int j, int i0, int i1, Matrix<T>& F) {
-    using Op = SumMinusColRow;
+    using Op = SumMinusConjColRow;
     const T* lj = F[j];
-    const T d = lj[j];
+    const RealOf<T> d = std::real(lj[j]);
     int i = i0;
     for (; i + 1 < i1; i += 2) {
         T* l0 = F[i];
         T* l1 = F[i + 1];
         Sums2x1<T> s = sums2x1<Op>(l0, l1, lj, 0, j, Sums2x1<T>::load(l0, l1, j));
-        l0[j] = s.s0 / d;
-        l1[j] = s.s1 / d;
+        l0[j] = div(s.s0, d);
+        l1[j] = div(s.s1, d);
     }
-    if (i < i1) F[i][j] = sum1<Op>(F[i], lj, 0, j, F[i][j]) / d;
+    if (i < i1) F[i][j] = div(sum1<Op>(F[i], lj, 0, j, F[i][j]), d);
 }
 
 // Rows i0 ... i1 − 1 (all below j + 1) of columns j and j + 1 together,
@@ -51,27 +54,27 @@ void choleskyColumnRows(int j, int i0, int i1, Matrix<T>& F) {
 // entry keeps the chain of choleskyColumnRows.
 template <class T>
 void choleskyColumnPairRows(int j, int i0, int i1, Matrix<T>& F) {
-    using Op = SumMinusColRow;
+    using Op = SumMinusConjColRow;
     const T* lj = F[j];
     const T* lk = F[j + 1];
-    const T d0 = lj[j];
-    const T d1 = lk[j + 1];
+    const RealOf<T> d0 = std::real(lj[j]);
+    const RealOf<T> d1 = std::real(lk[j + 1]);
     const T f = lk[j];
     int i = i0;
     for (; i + 1 < i1; i += 2) {
         T* l0 = F[i];
         T* l1 = F[i + 1];
         Sums2x2<T> s = sums2x2<Op>(l0, l1, lj, lk, 0, j, Sums2x2<T>::load(l0, l1, j));
-        s.s00 = s.s00 / d0;
-        s.s10 = s.s10 / d0;
-        s.s01 = Op::step(s.s01, s.s00, f) / d1;
-        s.s11 = Op::step(s.s11, s.s10, f) / d1;
+        s.s00 = div(s.s00, d0);
+        s.s10 = div(s.s10, d0);
+        s.s01 = div(Op::step(s.s01, s.s00, f), d1);
+        s.s11 = div(Op::step(s.s11, s.s10, f), d1);
         s.store(l0, l1, j);
     }
     if (i < i1) {
         T* l0 = F[i];
-        l0[j] = sum1<Op>(l0, lj, 0, j, l0[j]) / d0;
-        l0[j + 1] = sum1<Op>(l0, lk, 0, j + 1, l0[j + 1]) / d1;
+        l0[j] = div(sum1<Op>(l0, lj, 0, j, l0[j]), d0);
+        l0[j + 1] = div(sum1<Op>(l0, lk, 0, j + 1, l0[j + 1]), d1);
     }
 }
 
@@ -87,6 +90,18 @@ bool choleskyPivot(int j, Matrix<T>& F) {
     return true;
 }
 
+// The complex pivot: re A[j][j] − Σₖ |L[j][k]|² (each |·|² as re² + im²),
+// its square root stored with a zero imaginary part.
+template <class T>
+bool choleskyPivot(int j, Matrix<std::complex<T>>& F) {
+    std::complex<T>* lj = F[j];
+    T d = lj[j].real();
+    for (int k = 0; k < j; k++) d = d - absSquared(lj[k]);
+    if (!(d > 0) || !(d <= std::numeric_limits<T>::max())) return false;
+    lj[j] = std::sqrt(d);
+    return true;
+}
+
 // F holds A's lower triangle on entry (the strict upper triangle is not
 // read) and L's on return, up to the first pivot that is not positive and
 // finite: its column is returned (−1 when none), that column and the ones
@@ -96,18 +111,19 @@ bool choleskyPivot(int j, Matrix<T>& F) {
 template <class T>
 int choleskyFactor(Matrix<T>& F) {
     const int n = F.num_rows();
+    const double cost = ScalarTraits<T>::isComplex ? 4 : 1;  // real multiply-adds in one of T
     for (int j = 0; j < n; j += 2) {
         if (!choleskyPivot(j, F)) return j;
         if (j + 1 == n) break;
         choleskyColumnRows(j, j + 1, j + 2, F);
         const int rows = n - j - 2;
         if (!choleskyPivot(j + 1, F)) {
-            forChunks(rows, Step((double)rows * j, 1), [&](int r0, int r1) {
+            forChunks(rows, Step((double)rows * j * cost, 1), [&](int r0, int r1) {
                 choleskyColumnRows(j, j + 2 + r0, j + 2 + r1, F);
             });
             return j + 1;
         }
-        forChunks(rows, Step((double)rows * 2 * (j + 1), 1), [&](int r0, int r1) {
+        forChunks(rows, Step((double)rows * 2 * (j + 1) * cost, 1), [&](int r0, int r1) {
             choleskyColumnPairRows(j, j + 2 + r0, j + 2 + r1, F);
         });
     }

@@ -14,6 +14,7 @@
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
 #include "../kernels.h"
+#include "../scalar.h"
 #include "steps.h"
 
 namespace ZELKOR {
@@ -67,7 +68,7 @@ bool factorColumns(Matrix<T>& F, Vector<int>& perm, int& sign, int& firstZero, c
         const int p = pivotRow(c, j, m);
         if (p != j) exchangeRows(p, j, F, perm, sign);
         if (j < m && F[j][j] != T(0)) {
-            for (int r = j + 1; r < m; r++) F[r][j] = F[r][j] / F[j][j];
+            for (int r = j + 1; r < m; r++) F[r][j] = div(F[r][j], F[j][j]);
         } else if (j < m && firstZero < 0) {
             firstZero = j;
         }

@@ -18,6 +18,7 @@
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
 #include "../kernels.h"
+#include "../scalar.h"
 #include "../threads.h"
 #include "steps.h"
 
@@ -102,7 +103,7 @@ void panelColumns(int j0, int j1, Matrix<T>& F, Matrix<T>& S, Vector<int>& perm,
             swapRows(p, j, S);
         }
         if (F[j][j] != T(0)) {
-            for (int i = j + 1; i < n; i++) F[i][j] = F[i][j] / F[j][j];
+            for (int i = j + 1; i < n; i++) F[i][j] = div(F[i][j], F[j][j]);
         } else if (firstZero < 0) {
             firstZero = j;
         }

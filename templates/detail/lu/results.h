@@ -11,20 +11,23 @@
 #endif
 
 #include <cmath>
+#include <complex>
 #include <limits>
 
 #include "../../cmat_zelkor"
 #include "../../norm_estimate"
+#include "../scalar.h"
 
 namespace ZELKOR {
 
-// det A = sign·e^logAbs: sign is +1 or −1 (0 with logAbs = −∞ when
-// A is singular; NaN with logAbs NaN when a pivot is NaN or an infinite
-// pivot meets a zero one).
-template <class T>
+// det A = sign·e^logAbs: sign is +1 or −1, for a complex A a number of
+// modulus 1 (0 with logAbs = −∞ when A is singular; NaN with logAbs NaN
+// when a pivot is NaN or an infinite pivot meets a zero one).  logAbs is
+// real.
+template <class S>
 struct LogDeterminant {
-    T sign;
-    T logAbs;
+    S sign;
+    detail::RealOf<S> logAbs;
 };
 
 namespace detail {
@@ -35,6 +38,7 @@ namespace detail {
 // log(mantissa) + exponent·log 2.  An infinite pivot gives logAbs = +∞.
 template <class T>
 LogDeterminant<T> logDeterminant(const Matrix<T>& F, int permSign) {
+    static_assert(!ScalarTraits<T>::isComplex, "the complex overload below");
     const int n = F.num_cols();
     const T nan = std::numeric_limits<T>::quiet_NaN();
     const T inf = std::numeric_limits<T>::infinity();
@@ -61,6 +65,58 @@ LogDeterminant<T> logDeterminant(const Matrix<T>& F, int permSign) {
     if (zero) return infinite ? LogDeterminant<T>{nan, nan} : LogDeterminant<T>{T(0), -inf};
     if (infinite) return {sign, inf};
     return {sign, std::log(mantissa) + T(exponent) * std::log(T(2))};
+}
+
+// The complex case: sign = ±Π u/|u| and |Π u| held as above, |u| the
+// modulus (scaled: no over- or underflow unless |u| itself has one).  A
+// pivot with a NaN component counts as NaN, one with an infinite component
+// as infinite, its phase that of its infinite components.
+template <class T>
+LogDeterminant<std::complex<T>> logDeterminant(const Matrix<std::complex<T>>& F, int permSign) {
+    const int n = F.num_cols();
+    const T nan = std::numeric_limits<T>::quiet_NaN();
+    const T inf = std::numeric_limits<T>::infinity();
+    std::complex<T> sign = T(permSign);
+    T mantissa = 1;
+    long long exponent = 0;
+    bool zero = false, infinite = false;
+    for (int j = 0; j < n; j++) {
+        const std::complex<T> u = F[j][j];
+        const T r = modulus(u);
+        if (r != r) return {{nan, nan}, nan};
+        if (r == T(0)) {
+            zero = true;
+        } else if (std::isinf(r)) {  // its phase from the infinite components
+            infinite = true;
+            const std::complex<T> w(std::isinf(u.real()) ? std::copysign(T(1), u.real()) : T(0),
+                                    std::isinf(u.imag()) ? std::copysign(T(1), u.imag()) : T(0));
+            sign = mul(sign, div(w, modulus(w)));
+        } else {
+            sign = mul(sign, div(u, r));
+            int e1 = 0;
+            int e2 = 0;
+            const T f = std::frexp(r, &e1);
+            mantissa = std::frexp(mantissa * f, &e2);
+            exponent += (long long)e1 + e2;
+        }
+    }
+    using Result = LogDeterminant<std::complex<T>>;
+    if (zero) return infinite ? Result{{nan, nan}, nan} : Result{T(0), -inf};
+    const T size = modulus(sign);  // 1 up to the rounding of the products
+    sign = div(sign, size);
+    if (infinite) return {sign, inf};
+    return {sign, std::log(mantissa) + T(exponent) * std::log(T(2))};
+}
+
+// ‖A‖₁ for rcond; −1 for a complex A (rcond is for real matrices only).
+template <class T>
+T luNorm1(const Matrix<T>& A) {
+    return norm1(A);
+}
+
+template <class T>
+T luNorm1(const Matrix<std::complex<T>>&) {
+    return T(-1);
 }
 
 // 1 / (‖A‖₁·‖A⁻¹‖₁) estimated in O(n²): estimateNorm1 on A⁻¹ through

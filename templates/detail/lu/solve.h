@@ -15,6 +15,7 @@
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
 #include "../kernels.h"
+#include "../scalar.h"
 
 namespace ZELKOR {
 namespace detail {
@@ -73,27 +74,27 @@ void backwardColumns(int j0, int j1, const Matrix<T>& F, Matrix<T>& X) {
         int j = j0;
         for (; j + 1 < j1; j += 2) {
             Sums2x2<T> s = sums2x2<Op, -1>(u0, u1, X, j, n - 1, i, Sums2x2<T>::load(x0, x1, j));
-            s.s00 = s.s00 / u0[i];
-            s.s01 = s.s01 / u0[i];
+            s.s00 = div(s.s00, u0[i]);
+            s.s01 = div(s.s01, u0[i]);
             const T f = u1[i];
             s.s10 = Op::step(s.s10, f, s.s00);
             s.s11 = Op::step(s.s11, f, s.s01);
-            s.s10 = s.s10 / u1[i - 1];
-            s.s11 = s.s11 / u1[i - 1];
+            s.s10 = div(s.s10, u1[i - 1]);
+            s.s11 = div(s.s11, u1[i - 1]);
             s.store(x0, x1, j);
         }
         if (j < j1) {
             Sums2x1<T> s = sums2x1<Op, -1>(u0, u1, columnOf(X, j), n - 1, i, Sums2x1<T>::load(x0, x1, j));
-            s.s0 = s.s0 / u0[i];
+            s.s0 = div(s.s0, u0[i]);
             s.s1 = Op::step(s.s1, u1[i], s.s0);
-            s.s1 = s.s1 / u1[i - 1];
+            s.s1 = div(s.s1, u1[i - 1]);
             s.store(x0, x1, j);
         }
     }
     if (i == 0) {
         const T* u0 = F[0];
         T* x0 = X[0];
-        for (int j = j0; j < j1; j++) x0[j] = sum1<Op, -1>(u0, columnOf(X, j), n - 1, 0, x0[j]) / u0[0];
+        for (int j = j0; j < j1; j++) x0[j] = div(sum1<Op, -1>(u0, columnOf(X, j), n - 1, 0, x0[j]), u0[0]);
     }
 }
 
@@ -103,26 +104,27 @@ template <class T>
 void solveVector(const Matrix<T>& F, Vector<T>& x) {
     const int n = F.num_cols();
     for (int k = 0; k < n; k++)
-        for (int i = k + 1; i < n; i++) x[i] = x[i] - x[k] * F[i][k];
+        for (int i = k + 1; i < n; i++) x[i] = x[i] - mul(x[k], F[i][k]);
     for (int k = n - 1; k >= 0; k--) {
-        x[k] = x[k] / F[k][k];
-        for (int i = 0; i < k; i++) x[i] = x[i] - x[k] * F[i][k];
+        x[k] = div(x[k], F[k][k]);
+        for (int i = 0; i < k; i++) x[i] = x[i] - mul(x[k], F[i][k]);
     }
 }
 
 // x becomes A⁻ᵀ·x: Aᵀ = Uᵀ·Lᵀ·P, so Uᵀ·w = x (forward), Lᵀ·v = w
-// (backward, unit diagonal), then y[perm[i]] = v[i].
+// (backward, unit diagonal), then y[perm[i]] = v[i].  (The transpose, not
+// the conjugate transpose, for a complex F.)
 template <class T>
 void solveTransposed(const Matrix<T>& F, const Vector<int>& perm, Vector<T>& x) {
     const int n = F.num_cols();
     for (int i = 0; i < n; i++) {
         T s = x[i];
-        for (int k = 0; k < i; k++) s = s - F[k][i] * x[k];
-        x[i] = s / F[i][i];
+        for (int k = 0; k < i; k++) s = s - mul(F[k][i], x[k]);
+        x[i] = div(s, F[i][i]);
     }
     for (int i = n - 1; i >= 0; i--) {
         T s = x[i];
-        for (int k = i + 1; k < n; k++) s = s - F[k][i] * x[k];
+        for (int k = i + 1; k < n; k++) s = s - mul(F[k][i], x[k]);
         x[i] = s;
     }
     Vector<T> y(n, 0);

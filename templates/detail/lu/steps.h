@@ -9,10 +9,9 @@
 #error "<zelkor/detail/lu/steps.h> is internal to the library: include <zelkor/lu> instead"
 #endif
 
-#include <cmath>
-
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
+#include "../scalar.h"
 
 namespace ZELKOR {
 namespace detail {
@@ -26,13 +25,14 @@ struct StopQuery {
 };
 
 // The pivot row of column j: the first row p in j ... m − 1 of largest
-// magnitude c[p] (strictly greater wins, so a tie keeps the upper row and
-// a NaN below row j is never chosen).  j when j + 1 ≥ m.
+// magnitude abs1(c[p]) (|c[p]|, or |re| + |im| for a complex entry:
+// strictly greater wins, so a tie keeps the upper row and a NaN below row
+// j is never chosen).  j when j + 1 ≥ m.
 template <class C>
 int pivotRow(const C& c, int j, int m) {
     int p = j;
     for (int r = j + 1; r < m; r++)
-        if (std::abs(c[r]) > std::abs(c[p])) p = r;
+        if (abs1(c[r]) > abs1(c[p])) p = r;
     return p;
 }
 

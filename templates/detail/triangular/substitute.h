@@ -16,16 +16,22 @@
 #endif
 
 #include "../../cmat_zelkor"
+#include "../scalar.h"
 
 namespace ZELKOR {
 namespace detail {
 
-// a(i, k) = A[i][k] or, transposed, A[k][i].
+// a(i, k) = A[i][k] or, transposed, A[k][i]; its conjugate when
+// `conjugated` (nothing for a real T).
 template <class T>
 struct TriangularEntry {
     const Matrix<T>& A;
     bool transposed;
-    const T& operator()(int i, int k) const { return transposed ? A[k][i] : A[i][k]; }
+    bool conjugated;
+    T operator()(int i, int k) const {
+        const T& x = transposed ? A[k][i] : A[i][k];
+        return conjugated ? conjugate(x) : x;
+    }
 };
 
 // Columns j0 ... j1 − 1 of X: row i of the result from the rows k of X
@@ -41,11 +47,11 @@ void substituteRows(int j0, int j1, const TriangularEntry<T>& a, bool forward, b
         for (int k = k0; k < k1; k++) {
             const T f = a(i, k);
             const T* y = X[k];
-            for (int j = j0; j < j1; j++) x[j] = x[j] - f * y[j];
+            for (int j = j0; j < j1; j++) x[j] = x[j] - mul(f, y[j]);
         }
         if (unitDiagonal) continue;
         const T d = a(i, i);
-        for (int j = j0; j < j1; j++) x[j] = x[j] / d;
+        for (int j = j0; j < j1; j++) x[j] = div(x[j], d);
     }
 }
 
