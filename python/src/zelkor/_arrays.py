@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: MIT
 """numpy.linalg's input and result conventions, shared by zelkor.linalg's
-modules: exact conversion to long double, stacks of matrices as the
+modules: exact conversion to long double (clongdouble for complex input
+where a function takes it), stacks of matrices as the
 extension reads them, numpy's errors for shapes and non-finite entries,
 numpy 2's named-tuple results, and ndarray subclasses' wrapping."""
 
@@ -37,36 +38,48 @@ def _like(a, x):
     return x if wrap is None else wrap(x)
 
 
-def _exact_ints(a):
-    """An array-like of Python numbers as long double, exactly, when it holds
-    integers above 2**53 (numpy would make float64 or object of them); None
-    when it holds none."""
+def _exact_ints(a, complex_ok=False):
+    """An array-like of Python numbers as long double (clongdouble when it
+    holds a complex number and complex_ok), exactly, when it holds integers
+    above 2**53 (numpy would make float64, complex128 or object of them);
+    None when it holds none."""
     obj = np.array(a, dtype=object)
     flat = obj.ravel()
     if not any(isinstance(x, (int, np.integer)) and abs(int(x)) > 2**53 for x in flat):
         return None
-    out = np.empty(flat.shape, dtype=np.longdouble)
+    cplx = complex_ok and any(isinstance(x, (complex, np.complexfloating)) for x in flat)
+    out = np.empty(flat.shape, dtype=np.clongdouble if cplx else np.longdouble)
+    exact = (float, np.floating, bool, np.bool_) + ((complex, np.complexfloating) if cplx else ())
     for i, x in enumerate(flat):
         if isinstance(x, (int, np.integer)) and not isinstance(x, (bool, np.bool_)):
             out[i] = np.longdouble(str(int(x)))
-            if int(out[i]) != int(x):
+            if int(out[i].real) != int(x):
                 raise ValueError(f"the integer {x} has more bits than np.longdouble holds")
-        elif isinstance(x, (float, np.floating, bool, np.bool_)):
+        elif isinstance(x, exact):
             out[i] = x
         else:
-            raise TypeError(f"array element {x!r} is not a real number")
+            raise TypeError(f"array element {x!r} is not a {'' if complex_ok else 'real '}number")
     return out.reshape(obj.shape)
 
 
-def _real(a, name="a"):
-    """a as a long double array, refusing what would lose bits or an imaginary part."""
+def _is_complex(arr):
+    """Whether the array (or array-like) has a complex dtype."""
+    return np.asarray(arr).dtype.kind == "c"
+
+
+def _real(a, name="a", complex_ok=False):
+    """a as a long double array, refusing what would lose bits; complex
+    input as clongdouble with complex_ok, else refused (its imaginary part
+    would be lost)."""
     arr = np.asarray(a)
-    if not isinstance(a, np.ndarray) and arr.dtype.kind in "fO":
-        exact = _exact_ints(a)
+    if not isinstance(a, np.ndarray) and arr.dtype.kind in "fOc":
+        exact = _exact_ints(a, complex_ok)
         if exact is not None:
             return exact
     kind = arr.dtype.kind
     if kind == "c":
+        if complex_ok:
+            return arr.astype(np.clongdouble, copy=False)
         raise TypeError(
             f"{name}: complex input is not supported (zelkor computes with real long double matrices); "
             "the imaginary part would be lost"
@@ -76,18 +89,29 @@ def _real(a, name="a"):
     return arr.astype(np.longdouble, copy=False)
 
 
+def _promoted(*arrays):
+    """The arrays (long double or clongdouble) as numpy promotes operands:
+    all clongdouble when one is complex, else as they are."""
+    if any(x.dtype.kind == "c" for x in arrays):
+        return tuple(x.astype(np.clongdouble, copy=False) for x in arrays)
+    return arrays
+
+
 def _prepared(x):
-    """x as the extension reads it: C-contiguous and aligned long double.
+    """x as the extension reads it: C-contiguous and aligned long double
+    (clongdouble when x is complex).
     Matrices with more elements than the library holds (2**31 - 1) are a
     MemoryError before anything is copied."""
     if x.ndim >= 2 and x.shape[-1] > 0 and x.shape[-2] > (2**31 - 1) // x.shape[-1]:
         raise MemoryError(f"a {x.shape[-2]} x {x.shape[-1]} matrix has more elements than zelkor holds (2**31 - 1)")
-    return np.require(x, dtype=np.longdouble, requirements=["C", "A"])
+    dtype = np.clongdouble if x.dtype.kind == "c" else np.longdouble
+    return np.require(x, dtype=dtype, requirements=["C", "A"])
 
 
-def _stacked_square(a):
-    """a as a C-contiguous long double stack (k, M, M), and its leading shape."""
-    arr = _real(a)
+def _stacked_square(a, complex_ok=False):
+    """a as a C-contiguous long double stack (k, M, M) (clongdouble when
+    complex and complex_ok), and its leading shape."""
+    arr = _real(a, complex_ok=complex_ok)
     if arr.ndim < 2:
         raise LinAlgError(f"{arr.ndim}-dimensional array given. Array must be at least two-dimensional")
     m, n = arr.shape[-2:]
@@ -108,9 +132,10 @@ def _tolerance(tolerance):
     return tolerance == "extended"
 
 
-def _stacked(a, name="a"):
-    """a as a C-contiguous long double stack (k, M, N), and its leading shape."""
-    arr = _real(a, name)
+def _stacked(a, name="a", complex_ok=False):
+    """a as a C-contiguous long double stack (k, M, N) (clongdouble when
+    complex and complex_ok), and its leading shape."""
+    arr = _real(a, name, complex_ok)
     if arr.ndim < 2:
         raise LinAlgError(f"{arr.ndim}-dimensional array given. Array must be at least two-dimensional")
     lead = arr.shape[:-2]

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 // What every binding of zelkor._core shares: the stack (k, m, n) of
-// matrices as numpy's C-contiguous long double array, its copies in and
+// matrices as numpy's C-contiguous long double or clongdouble array (the
+// scalar S: Real or Complex; numpy's clongdouble has the layout of
+// std::complex<long double>), its copies in and
 // out of the library's Matrix, the size the library can hold, Ctrl-C
 // between the steps (Interrupt), the loop over a stack (eachMatrix), and
 // LinAlgError, translated to numpy.linalg.LinAlgError by the module.
@@ -12,6 +14,7 @@
 
 #include <chrono>
 #include <climits>
+#include <complex>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -25,7 +28,11 @@ namespace py = pybind11;
 using ZELKOR::Matrix;
 using ZELKOR::Vector;
 using Real = long double;
-using RealArray = py::array_t<Real, py::array::c_style>;
+using Complex = std::complex<long double>;
+template <class S>
+using Array = py::array_t<S, py::array::c_style>;
+using RealArray = Array<Real>;
+using ComplexArray = Array<Complex>;
 
 // A matrix numpy.linalg refuses, with numpy's text: numpy.linalg.LinAlgError.
 struct LinAlgError : std::runtime_error {
@@ -38,7 +45,7 @@ struct Stack {
 };
 
 // array_t<..., c_style> ensures the element type and the layout, not the
-// alignment, which the loads of long double need.
+// alignment, which the loads of long double need (clongdouble's is the same).
 inline Stack stackOf(const py::array& a, const char* name) {
     if (a.ndim() != 3) throw std::invalid_argument(std::string(name) + ": a stack of matrices (3 dimensions) expected");
     if (reinterpret_cast<std::uintptr_t>(a.data()) % alignof(Real) != 0)
@@ -52,17 +59,19 @@ inline Stack squareStack(const py::array& a, const char* name) {
     return s;
 }
 
-inline Matrix<Real> matrixAt(const Real* data, py::ssize_t index, py::ssize_t rows, py::ssize_t cols) {
-    Matrix<Real> A((int)rows, (int)cols, 0);
-    const Real* p = data + index * rows * cols;
+template <class S>
+Matrix<S> matrixAt(const S* data, py::ssize_t index, py::ssize_t rows, py::ssize_t cols) {
+    Matrix<S> A((int)rows, (int)cols, S(0));
+    const S* p = data + index * rows * cols;
     for (py::ssize_t i = 0; i < rows; i++)
         for (py::ssize_t j = 0; j < cols; j++) A[(int)i][(int)j] = p[i * cols + j];
     return A;
 }
 
-inline void store(const Matrix<Real>& X, Real* data, py::ssize_t index) {
+template <class S>
+void store(const Matrix<S>& X, S* data, py::ssize_t index) {
     const py::ssize_t rows = X.num_rows(), cols = X.num_cols();
-    Real* p = data + index * rows * cols;
+    S* p = data + index * rows * cols;
     for (py::ssize_t i = 0; i < rows; i++)
         for (py::ssize_t j = 0; j < cols; j++) p[i * cols + j] = X[(int)i][(int)j];
 }
@@ -112,19 +121,19 @@ private:
 // compute(A, k, interrupt) for each matrix A (number k) of the stack a,
 // stored as matrix k of a (count, rows, cols) array; a result of another
 // shape (the empty result of a failed factorisation) stops the work and
-// raises LinAlgError(failureText).
-template <class Compute>
-RealArray eachMatrix(const RealArray& a, const Stack& s, const Stack& shape, const char* failureText,
-                     const Compute& compute) {
-    RealArray X({s.count, shape.rows, shape.cols});
-    const Real* in = a.data();
-    Real* out = X.mutable_data();
+// raises LinAlgError(failureText).  The result's scalar is a's.
+template <class S, class Compute>
+Array<S> eachMatrix(const Array<S>& a, const Stack& s, const Stack& shape, const char* failureText,
+                    const Compute& compute) {
+    Array<S> X({s.count, shape.rows, shape.cols});
+    const S* in = a.data();
+    S* out = X.mutable_data();
     const char* failure = nullptr;
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
         for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
-            const Matrix<Real> x = compute(matrixAt(in, k, s.rows, s.cols), k, interrupt);
+            const Matrix<S> x = compute(matrixAt(in, k, s.rows, s.cols), k, interrupt);
             if (x.num_rows() != shape.rows || x.num_cols() != shape.cols)
                 failure = failureText;
             else
