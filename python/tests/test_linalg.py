@@ -152,8 +152,9 @@ def test_roots_spanning_orders_of_magnitude():
 def test_errors():
     for f in (zl.solve, zl.inv, zl.det, zl.slogdet, zl.lu, zl.eig, zl.eigvals, zl.eigh, zl.eigvalsh):
         args = (np.ones(2),) if f is zl.solve else ()
-        with pytest.raises(TypeError):
-            f(*((np.eye(2) * 1j,) + args))
+        if f not in (zl.eig, zl.eigvals):
+            with pytest.raises(TypeError):
+                f(*((np.eye(2) * 1j,) + args))
         with pytest.raises(TypeError):
             f(*((np.array([["a"]]),) + args))
     for f in (zl.lu, zl.eig, zl.eigvals, zl.eigh, zl.eigvalsh, zelkor.roots):
@@ -166,8 +167,6 @@ def test_errors():
         zl.solve(np.ones((2, 3, 3)), np.ones((4, 3, 1)))
     with pytest.raises(TypeError):
         zl.solve(np.eye(2), [1j, 1])
-    with pytest.raises(TypeError):
-        zelkor.roots([1, 1j])
     with pytest.raises(ValueError, match="rank-1"):
         zelkor.roots([[1, 2]])
     with pytest.raises(ValueError):

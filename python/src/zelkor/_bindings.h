@@ -13,6 +13,7 @@ void bindQR(pybind11::module_& m);  // _qr.cpp
 void bindSvd(pybind11::module_& m);  // _svd.cpp
 void bindFactored(pybind11::module_& m);  // _factored.cpp: solves with factors made before
 void bindProducts(pybind11::module_& m);  // _products.cpp: the matrix product
+void bindComplexEig(pybind11::module_& m);  // _complex_eig.cpp: eig of complex matrices
 
 }  // namespace zelkor_python
 

@@ -226,6 +226,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("det", &det, py::arg("a").noconvert());
     m.def("cholesky", &cholesky, py::arg("a").noconvert());
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"));
+    bindComplexEig(m);  // eig on clongdouble, after the real one
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     bindQR(m);
     bindSvd(m);
