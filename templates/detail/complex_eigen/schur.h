@@ -19,6 +19,7 @@
 
 #include <cmath>
 #include <complex>
+#include <limits>
 
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
@@ -42,23 +43,33 @@ struct ComplexSchurWork {
 };
 
 // The rotation G = (c, s; −s̄, c), c real and c² + |s|² = 1, with
-// G·(a, b)ᵀ = (r, 0)ᵀ, |r| = ‖(a, b)‖: c = |a|/r', s = (a/|a|)·b̄/r'
-// (r' the length, formed without over- or underflow); r is returned.
+// G·(a, b)ᵀ = (r, 0)ᵀ, r = (a/|a|)·‖(a, b)‖; r is returned.  From the
+// squares f = |a|², h = |a|² + |b|² where they are normal and finite:
+// c = √(f/h), r = a/c, s = b̄·(r/h) (c² + |s|² within a few units of 1);
+// otherwise from moduli formed without over- or underflow.
 template <class T>
 std::complex<T> rotationFor(const std::complex<T>& a, const std::complex<T>& b, T& c, std::complex<T>& s) {
     typedef std::complex<T> C;
-    const T alpha = modulus(a);
-    const T beta = modulus(b);
-    if (beta == T(0)) {
+    if (b == C(0, 0)) {
         c = 1;
         s = C(0, 0);
         return a;
     }
-    if (alpha == T(0)) {
+    if (a == C(0, 0)) {
+        const T beta = modulus(b);
         c = 0;
         s = div(conjugate(b), beta);
         return C(beta, 0);
     }
+    const T f = absSquared(a), g = absSquared(b), h = f + g;
+    const T tiny = std::numeric_limits<T>::min();
+    if (f >= tiny && g >= tiny && h <= std::numeric_limits<T>::max()) {
+        c = std::sqrt(f / h);
+        const C r = div(a, c);
+        s = mul(conjugate(b), div(r, h));
+        return r;
+    }
+    const T alpha = modulus(a), beta = modulus(b);
     const T big = alpha > beta ? alpha : beta;
     const T x = alpha / big, y = beta / big;
     const T length = big * std::sqrt(x * x + y * y);

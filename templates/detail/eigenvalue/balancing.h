@@ -12,14 +12,26 @@
 
 #include <cmath>
 #include <complex>
+#include <utility>
 
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
-#include "../scalar.h"
 
 namespace ZELKOR {
 
 namespace detail {
+
+// The size of an entry that balancing compares: |x|, or |re| + |im| of a
+// complex x.
+template <class T>
+T entrySize(const T& x) {
+    return std::abs(x);
+}
+
+template <class T>
+T entrySize(const std::complex<T>& x) {
+    return std::abs(x.real()) + std::abs(x.imag());
+}
 
 // x·2^e, exactly unless it leaves the range (each part of a complex x).
 template <class T>
@@ -48,7 +60,7 @@ std::complex<T> timesPowerOfTwo(const std::complex<T>& x, int e) {
 // size is |re| + |im|; its two parts are scaled alike.
 template <class S>
 void balanceInPlace(Matrix<S>& B, Vector<int>& k) {
-    typedef RealOf<S> T;
+    typedef decltype(entrySize(std::declval<S>())) T;
     const int n = B.num_cols();
     k = Vector<int>(n, 0);
     // Every change lowers the off-diagonal norm by 5 % of row and column
@@ -62,8 +74,8 @@ void balanceInPlace(Matrix<S>& B, Vector<int>& k) {
             T r = 0;
             for (int j = 0; j < n; j++)
                 if (j != i) {
-                    c = c + abs1(B[j][i]);
-                    r = r + abs1(B[i][j]);
+                    c = c + entrySize(B[j][i]);
+                    r = r + entrySize(B[i][j]);
                 }
             if (c == T(0) || r == T(0) || !std::isfinite(c) || !std::isfinite(r)) continue;
             // Scaling index i by 2^e makes the sum c·2^e + r·2^−e.
@@ -93,11 +105,11 @@ void balanceInPlace(Matrix<S>& B, Vector<int>& k) {
 // Σ|A[i][j]| over i ≠ j: the part of A's size that a diagonal similarity
 // can change.
 template <class S>
-RealOf<S> offDiagonalNorm(const Matrix<S>& A) {
-    RealOf<S> s = 0;
+auto offDiagonalNorm(const Matrix<S>& A) -> decltype(entrySize(A[0][0])) {
+    decltype(entrySize(A[0][0])) s = 0;
     for (int i = 0; i < A.num_cols(); i++)
         for (int j = 0; j < A.num_cols(); j++)
-            if (i != j) s = s + abs1(A[i][j]);
+            if (i != j) s = s + entrySize(A[i][j]);
     return s;
 }
 
@@ -110,9 +122,9 @@ RealOf<S> offDiagonalNorm(const Matrix<S>& A) {
 // Below 2²⁰ at least 32 bits (9 digits) stay, more than the 6 the
 // programs print; so ordinary input keeps the unbalanced iteration and
 // its results exactly.  (The ratios of sample inputs: docs/benchmarks.md.)
-template <class S>
-int isBadlyScaled(const Matrix<S>& A, const RealOf<S> balancedNorm) {
-    const RealOf<S> before = offDiagonalNorm(A);
+template <class S, class T>
+int isBadlyScaled(const Matrix<S>& A, const T balancedNorm) {
+    const T before = offDiagonalNorm(A);
     return std::isfinite(before) && before > std::ldexp(balancedNorm, 20);
 }
 
