@@ -3,11 +3,12 @@
 // count, whatever this machine's load makes it, are the same bits: every
 // element of the LU factors, solves, inverse, products and both eigen
 // paths' values and vectors (and their values alone at the type's
-// epsilon), on random matrices of orders on both sides of the threading
+// epsilon), the complex eigen-decomposition's, on random matrices of orders on both sides of the threading
 // thresholds; the text of a large matrix; and a pipelined QR sweep that stops in its third window
 // stops there on any number of threads, with the same bits.
 #include <gtest/gtest.h>
 
+#include <complex>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include <zelkor/complex_eigen>
 #include <zelkor/eigenvalue>
 #include <zelkor/lu>
 #include <zelkor/threads>
@@ -51,6 +53,20 @@ Results compute(int n, int threads) {
             eig.getImagEigenvalues(im);
             r.insert(r.end(), {V, asColumn(re), asColumn(im)});
         }
+    Matrix<std::complex<Real>> C(n, n, 0);  // A + i·B
+    for (int i = 0; i < n; i++)
+        for (int j = 0; j < n; j++) C[i][j] = {A[i][j], B[i][j]};
+    for (bool vectors : {true, false}) {
+        if (n > 131) break;  // threads in every stage already
+        ZELKOR::ComplexEigen<Real> eig(C, {ZELKOR::Balancing::whenBadlyScaled, Negligibility::typeEpsilon, vectors});
+        const Matrix<std::complex<Real>> V = eig.getV();
+        const Vector<std::complex<Real>> w = eig.getEigenvalues();
+        Matrix<Real> parts(n, 2 * n + 2, 0);
+        for (int i = 0; vectors && i < n; i++)
+            for (int j = 0; j < n; j++) parts[i][2 * j] = V[i][j].real(), parts[i][2 * j + 1] = V[i][j].imag();
+        for (int i = 0; i < n; i++) parts[i][2 * n] = w[i].real(), parts[i][2 * n + 1] = w[i].imag();
+        r.push_back(parts);
+    }
     return r;
 }
 

@@ -152,9 +152,6 @@ def test_roots_spanning_orders_of_magnitude():
 def test_errors():
     for f in (zl.solve, zl.inv, zl.det, zl.slogdet, zl.lu, zl.eig, zl.eigvals):
         args = (np.ones(2),) if f is zl.solve else ()
-        if f in (zl.eig, zl.eigvals, zl.eigh, zl.eigvalsh):
-            with pytest.raises(TypeError):
-                f(np.eye(2) * 1j)
         with pytest.raises(TypeError):
             f(*((np.array([["a"]]),) + args))
     for f in (zl.lu, zl.eig, zl.eigvals, zl.eigh, zl.eigvalsh, zelkor.roots):
@@ -165,8 +162,6 @@ def test_errors():
         zl.eigvals(np.array([[1, 0.5, 1], [1, 1, 1], [1, 1, 1]], dtype=np.longdouble) * big)
     with pytest.raises(ValueError):
         zl.solve(np.ones((2, 3, 3)), np.ones((4, 3, 1)))
-    with pytest.raises(TypeError):
-        zelkor.roots([1, 1j])
     with pytest.raises(ValueError, match="rank-1"):
         zelkor.roots([[1, 2]])
     with pytest.raises(ValueError):

@@ -14,6 +14,7 @@ void bindSvd(pybind11::module_& m);  // _svd.cpp
 void bindFactored(pybind11::module_& m);  // _factored.cpp: solves with factors made before
 void bindProducts(pybind11::module_& m);  // _products.cpp: the matrix product
 void bindHermitian(pybind11::module_& m);  // _hermitian.cpp: the Hermitian eigen-decomposition
+void bindComplexEig(pybind11::module_& m);  // _complex_eig.cpp: eig of complex matrices
 
 }  // namespace zelkor_python
 

@@ -238,6 +238,7 @@ PYBIND11_MODULE(_core, m) {
     m.def("cholesky", &cholesky<Real>, py::arg("a").noconvert());
     m.def("cholesky", &cholesky<Complex>, py::arg("a").noconvert());
     m.def("eig", &eig, py::arg("a").noconvert(), py::arg("vectors"), py::arg("type_epsilon"));
+    bindComplexEig(m);  // eig on clongdouble, after the real one
     m.def("roots", &roots, py::arg("a").noconvert(), py::arg("type_epsilon"));
     bindQR(m);
     bindSvd(m);

@@ -388,13 +388,30 @@ def _values(re, im):
     return w
 
 
+def _complex_eig(arr, vectors, tolerance):
+    """w and (with ``vectors``) v of the complex matrices ``arr``
+    (clongdouble): each column of v of unit 2-norm, its largest entry real
+    and positive, as numpy's."""
+    extended = _tolerance(tolerance)
+    stack, lead = _stacked_square(arr, complex_ok=True)
+    _assert_finite(stack)
+    w, v = _core.eig(stack, vectors, extended)
+    k, m = w.shape
+    if not vectors:
+        return w.reshape(lead + (m,)), None
+    if m:
+        x, y = _normalised(v.real.copy(), v.imag.copy(), np.ones((k, 1, m), bool))
+        v.real, v.imag = x, y
+    return w.reshape(lead + (m,)), v.reshape(lead + (m, m))
+
+
 def eig(a, tolerance="extended"):
-    """Eigenvalues and right eigenvectors of real square matrices.
+    """Eigenvalues and right eigenvectors of real or complex square matrices.
 
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
     tolerance : {'extended', 'double'}, optional
         The threshold below which the iteration takes an entry as
         negligible: long double's epsilon 2**-63 (the default, backward
@@ -411,7 +428,9 @@ def eig(a, tolerance="extended"):
         The eigenvalues, complex-conjugate pairs together (positive
         imaginary part first); ``np.longdouble`` when all are real,
         ``np.clongdouble`` otherwise.  An exactly symmetric matrix has them
-        in ascending order.
+        in ascending order.  Complex ``a`` (Householder reduction to
+        Hessenberg form, the complex Schur form by the single-shift QR
+        iteration) gives ``np.clongdouble`` always.
     v : (..., M, M) ndarray
         The unit-norm eigenvectors, ``v[..., :, i]`` for ``w[..., i]``,
         each complex one with its largest entry real; ``np.longdouble``
@@ -424,7 +443,7 @@ def eig(a, tolerance="extended"):
         If the iteration does not converge, or ``a`` is not square or
         contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
     ValueError
         If ``tolerance`` is neither 'extended' nor 'double'.
 
@@ -435,14 +454,18 @@ def eig(a, tolerance="extended"):
     >>> w.tolist() == [1j, -1j], bool(np.allclose([[0, -1], [1, 0]] @ v, v * w))
     (True, True)
     """
-    re, im, v = _eig(a, True, tolerance)
+    arr = _real(a, complex_ok=True)
+    if arr.dtype.kind == "c":
+        w, v = _complex_eig(arr, True, tolerance)
+        return _EigResult(w, _like(a, v))
+    re, im, v = _eig(arr, True, tolerance)
     if not im.any():
         return _EigResult(re, _like(a, np.ascontiguousarray(v.real)))
     return _EigResult(_values(re, im), _like(a, v))
 
 
 def eigvals(a, tolerance="extended"):
-    """Eigenvalues of real square matrices, without the eigenvectors.
+    """Eigenvalues of real or complex square matrices, without the eigenvectors.
 
     The same bits as ``eig(a, tolerance)[0]``, at less cost: no
     transformation is accumulated.
@@ -450,7 +473,7 @@ def eigvals(a, tolerance="extended"):
     Parameters
     ----------
     a : (..., M, M) array_like
-        Real matrices.
+        Real or complex matrices.
     tolerance : {'extended', 'double'}, optional
         See :func:`eig`.
 
@@ -465,7 +488,7 @@ def eigvals(a, tolerance="extended"):
         If the iteration does not converge, or ``a`` is not square or
         contains infs or NaNs.
     TypeError
-        If ``a`` is complex, object or string.
+        If ``a`` is object or string.
     ValueError
         If ``tolerance`` is neither 'extended' nor 'double'.
 
@@ -475,7 +498,10 @@ def eigvals(a, tolerance="extended"):
     >>> zelkor.linalg.eigvals([[2, 0], [0, 3]]).tolist() == [2.0, 3.0]
     True
     """
-    re, im, _ = _eig(a, False, tolerance)
+    arr = _real(a, complex_ok=True)
+    if arr.dtype.kind == "c":
+        return _complex_eig(arr, False, tolerance)[0]
+    re, im, _ = _eig(arr, False, tolerance)
     return _values(re, im)
 
 
@@ -627,15 +653,19 @@ def roots(p, tolerance="extended"):
     Parameters
     ----------
     p : (N,) array_like
-        Real coefficients, the highest power first.
+        Real or complex coefficients, the highest power first.  Complex
+        ones take the complex eigen-decomposition (see
+        :func:`zelkor.linalg.eig`) of the companion matrix, without the
+        backward-error retry.
     tolerance : {'extended', 'double'}, optional
         See :func:`zelkor.linalg.eig`.
 
     Returns
     -------
     out : ndarray
-        The roots: ``np.longdouble`` when all are real, ``np.clongdouble``
-        otherwise; empty for a constant or zero polynomial.
+        The roots: ``np.longdouble`` when all are real and ``p`` is real,
+        ``np.clongdouble`` otherwise; empty for a constant or zero
+        polynomial.
 
     Raises
     ------
@@ -645,7 +675,7 @@ def roots(p, tolerance="extended"):
         If ``p`` contains infs or NaNs (or its coefficients' ratios
         overflow), or the iteration does not converge.
     TypeError
-        If ``p`` is complex, object or string.
+        If ``p`` is object or string.
 
     Examples
     --------
@@ -654,7 +684,7 @@ def roots(p, tolerance="extended"):
     True
     """
     extended = _tolerance(tolerance)
-    c = _real(p, "p")
+    c = _real(p, "p", complex_ok=True)
     if c.ndim != 1:
         raise ValueError("Input must be a rank-1 array.")
     nonzero = np.nonzero(c)[0]
@@ -668,6 +698,14 @@ def roots(p, tolerance="extended"):
         with np.errstate(over="ignore", invalid="ignore"):
             if not np.isfinite(c).all() or not np.isfinite(c[1:] / c[0]).all():
                 raise LinAlgError("Array must not contain infs or NaNs")
+    if c.dtype.kind == "c":
+        # The companion matrix's eigenvalues by the complex path.
+        n = len(c) - 1
+        companion = np.zeros((1, n, n), dtype=np.clongdouble)
+        companion[0, :1, :] = -c[1:] / c[0]
+        companion[0, np.arange(1, n), np.arange(n - 1)] = 1
+        w = _core.eig(companion, False, extended)[0][0]
+        return np.concatenate((w, np.zeros(trailing, dtype=np.clongdouble)))
     re, im = _core.roots(_prepared(c[::-1]), extended)
     zeros = np.zeros(trailing, dtype=np.longdouble)
     w = _values(re, im)

@@ -1,7 +1,7 @@
 // -*- C++ -*-
 // SPDX-License-Identifier: MIT
 // Balancing of a nonsymmetric matrix by a diagonal similarity with powers
-// of two (balanceInPlace, balance), and the test that decides when the
+// of two (balanceInPlace, balance; real or complex entries), and the test that decides when the
 // eigen-decomposition uses it (isBadlyScaled).  The matrices must be square
 // with finite entries; neither is checked (see each function).
 #ifndef ZELKOR_DETAIL_EIGENVALUE_BALANCING_H
@@ -11,6 +11,8 @@
 #endif
 
 #include <cmath>
+#include <complex>
+#include <utility>
 
 #include "../../cmat_zelkor"
 #include "../../vec_zelkor"
@@ -18,6 +20,29 @@
 namespace ZELKOR {
 
 namespace detail {
+
+// The size of an entry that balancing compares: |x|, or |re| + |im| of a
+// complex x.
+template <class T>
+T entrySize(const T& x) {
+    return std::abs(x);
+}
+
+template <class T>
+T entrySize(const std::complex<T>& x) {
+    return std::abs(x.real()) + std::abs(x.imag());
+}
+
+// x·2^e, exactly unless it leaves the range (each part of a complex x).
+template <class T>
+T timesPowerOfTwo(const T& x, int e) {
+    return std::ldexp(x, e);
+}
+
+template <class T>
+std::complex<T> timesPowerOfTwo(const std::complex<T>& x, int e) {
+    return {std::ldexp(x.real(), e), std::ldexp(x.imag(), e)};
+}
 
 // Balancing: B = D⁻¹·A·D with D = diag(2^k[0], ..., 2^k[n−1]), the powers
 // of two chosen so that row i and column i of B have off-diagonal 1-norms
@@ -31,9 +56,11 @@ namespace detail {
 // is zero or not finite is left as it is).  Gives B and, in k, the n
 // exponents.  The scaling is exact: B[i][j] = A[i][j]·2^(k[j] − k[i]) as
 // long as no entry under- or overflows, which it does not check.  B has
-// A's eigenvalues; an eigenvector x of B is D·x for A.
-template <class T>
-void balanceInPlace(Matrix<T>& B, Vector<int>& k) {
+// A's eigenvalues; an eigenvector x of B is D·x for A.  A complex entry's
+// size is |re| + |im|; its two parts are scaled alike.
+template <class S>
+void balanceInPlace(Matrix<S>& B, Vector<int>& k) {
+    typedef decltype(entrySize(std::declval<S>())) T;
     const int n = B.num_cols();
     k = Vector<int>(n, 0);
     // Every change lowers the off-diagonal norm by 5 % of row and column
@@ -47,8 +74,8 @@ void balanceInPlace(Matrix<T>& B, Vector<int>& k) {
             T r = 0;
             for (int j = 0; j < n; j++)
                 if (j != i) {
-                    c = c + std::abs(B[j][i]);
-                    r = r + std::abs(B[i][j]);
+                    c = c + entrySize(B[j][i]);
+                    r = r + entrySize(B[i][j]);
                 }
             if (c == T(0) || r == T(0) || !std::isfinite(c) || !std::isfinite(r)) continue;
             // Scaling index i by 2^e makes the sum c·2^e + r·2^−e.
@@ -67,8 +94,8 @@ void balanceInPlace(Matrix<T>& B, Vector<int>& k) {
                 k[i] = k[i] + e;
                 for (int j = 0; j < n; j++)
                     if (j != i) {
-                        B[i][j] = std::ldexp(B[i][j], -e);
-                        B[j][i] = std::ldexp(B[j][i], e);
+                        B[i][j] = timesPowerOfTwo(B[i][j], -e);
+                        B[j][i] = timesPowerOfTwo(B[j][i], e);
                     }
             }
         }
@@ -77,12 +104,12 @@ void balanceInPlace(Matrix<T>& B, Vector<int>& k) {
 
 // Σ|A[i][j]| over i ≠ j: the part of A's size that a diagonal similarity
 // can change.
-template <class T>
-T offDiagonalNorm(const Matrix<T>& A) {
-    T s = 0;
+template <class S>
+auto offDiagonalNorm(const Matrix<S>& A) -> decltype(entrySize(A[0][0])) {
+    decltype(entrySize(A[0][0])) s = 0;
     for (int i = 0; i < A.num_cols(); i++)
         for (int j = 0; j < A.num_cols(); j++)
-            if (i != j) s = s + std::abs(A[i][j]);
+            if (i != j) s = s + entrySize(A[i][j]);
     return s;
 }
 
@@ -95,8 +122,8 @@ T offDiagonalNorm(const Matrix<T>& A) {
 // Below 2²⁰ at least 32 bits (9 digits) stay, more than the 6 the
 // programs print; so ordinary input keeps the unbalanced iteration and
 // its results exactly.  (The ratios of sample inputs: docs/benchmarks.md.)
-template <class T>
-int isBadlyScaled(const Matrix<T>& A, const T balancedNorm) {
+template <class S, class T>
+int isBadlyScaled(const Matrix<S>& A, const T balancedNorm) {
     const T before = offDiagonalNorm(A);
     return std::isfinite(before) && before > std::ldexp(balancedNorm, 20);
 }
@@ -105,9 +132,9 @@ int isBadlyScaled(const Matrix<T>& A, const T balancedNorm) {
 
 // A balanced as detail::balanceInPlace does it, into a new matrix; k as
 // there.
-template <class T>
-Matrix<T> balance(const Matrix<T>& A, Vector<int>& k) {
-    Matrix<T> B = A;
+template <class S>
+Matrix<S> balance(const Matrix<S>& A, Vector<int>& k) {
+    Matrix<S> B = A;
     detail::balanceInPlace(B, k);
     return B;
 }
