@@ -25,7 +25,7 @@ py::tuple complexEig(const ComplexArray& a, bool vectors, bool typeEpsilon) {
     checkSize("eig", s.rows, s.rows);
     const py::ssize_t n = s.rows;
     ComplexArray w({s.count, n});
-    ComplexArray V(vectors ? std::vector<py::ssize_t>{s.count, n, n} : std::vector<py::ssize_t>{0, 0, 0});
+    ComplexArray V = vectorStack<Complex>(vectors, s.count, n);
     const Complex* in = a.data();
     Complex* wOut = w.mutable_data();
     Complex* vOut = V.mutable_data();
@@ -33,11 +33,7 @@ py::tuple complexEig(const ComplexArray& a, bool vectors, bool typeEpsilon) {
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        ZELKOR::EigenOptions options;
-        options.negligibility =
-            typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
-        options.vectors = vectors;
-        options.observer = interrupt.observer();
+        const ZELKOR::EigenOptions options = eigenOptions(typeEpsilon, false, vectors, interrupt);
         for (py::ssize_t k = 0; k < s.count && !interrupt.asked(); k++) {
             const ZELKOR::ComplexEigen<Real> e(matrixAt(in, k, n, n), options);
             if (!e.isConverged()) {

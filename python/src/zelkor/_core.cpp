@@ -146,7 +146,7 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon) {
     checkSize("eig", s.rows, s.rows);
     const py::ssize_t n = s.rows;
     RealArray re({s.count, n}), im({s.count, n});
-    RealArray V(vectors ? std::vector<py::ssize_t>{s.count, n, n} : std::vector<py::ssize_t>{0, 0, 0});
+    RealArray V = vectorStack<Real>(vectors, s.count, n);
     const Real* in = a.data();
     Real* reOut = re.mutable_data();
     Real* imOut = im.mutable_data();
@@ -155,12 +155,7 @@ py::tuple eig(const RealArray& a, bool vectors, bool typeEpsilon) {
     Interrupt interrupt;
     {
         py::gil_scoped_release release;
-        ZELKOR::EigenOptions options;
-        options.negligibility =
-            typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
-        options.refinement = typeEpsilon ? ZELKOR::Refinement::bisection : ZELKOR::Refinement::none;
-        options.vectors = vectors;
-        options.observer = interrupt.observer();
+        const ZELKOR::EigenOptions options = eigenOptions(typeEpsilon, true, vectors, interrupt);
         for (py::ssize_t k = 0; k < s.count && !failure && !interrupt.asked(); k++) {
             ZELKOR::Eigenvalue<Real> e(matrixAt(in, k, n, n), options);
             if (!e.isConverged()) {

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <zelkor/cmat_zelkor>
 #include <zelkor/eigenvalue>
@@ -117,6 +118,25 @@ private:
     std::chrono::steady_clock::time_point next_ = std::chrono::steady_clock::now();
     bool raised_ = false;
 };
+
+// The options of an eigen-decomposition on a stack: the negligibility
+// threshold (typeEpsilon: the type's epsilon, else 2^-52), with
+// `bisection` the eigenvalues refined by bisection under typeEpsilon,
+// eigenvectors or not, Ctrl-C asked through `interrupt`.
+inline ZELKOR::EigenOptions eigenOptions(bool typeEpsilon, bool bisection, bool vectors, Interrupt& interrupt) {
+    ZELKOR::EigenOptions options;
+    options.negligibility = typeEpsilon ? ZELKOR::Negligibility::typeEpsilon : ZELKOR::Negligibility::double52;
+    if (typeEpsilon && bisection) options.refinement = ZELKOR::Refinement::bisection;
+    options.vectors = vectors;
+    options.observer = interrupt.observer();
+    return options;
+}
+
+// The eigenvectors' (count, n, n) array, or an empty one without vectors.
+template <class S>
+Array<S> vectorStack(bool vectors, py::ssize_t count, py::ssize_t n) {
+    return Array<S>(vectors ? std::vector<py::ssize_t>{count, n, n} : std::vector<py::ssize_t>{0, 0, 0});
+}
 
 // compute(A, k, interrupt) for each matrix A (number k) of the stack a,
 // stored as matrix k of a (count, rows, cols) array; a result of another
