@@ -33,13 +33,6 @@ bool sameBits(Real a, Real b) {
     return std::memcmp(&a, &b, std::numeric_limits<Real>::digits == 64 ? 10 : sizeof(Real)) == 0;
 }
 
-Matrix<Cplx> randomComplex(int n, std::mt19937& g) {
-    Matrix<Cplx> A(n, n, Cplx(0, 0));
-    for (int i = 0; i < n; i++)
-        for (int j = 0; j < n; j++) A[i][j] = Cplx(uniform(g), uniform(g));
-    return A;
-}
-
 // ‖A·V − V·diag(w)‖_F / (‖A‖_F·‖V‖_F) in units of T's epsilon; expects
 // convergence and the values alone to be the same bits.
 Real residual(const Matrix<Cplx>& A) {
@@ -70,10 +63,10 @@ Real residual(const Matrix<Cplx>& A) {
 
 TEST(ComplexEigen, ResidualOnRandomAndBadlyScaledMatrices) {
     std::mt19937 g(7);
-    for (int n : {1, 2, 9, 40}) EXPECT_LT(residual(randomComplex(n, g)), n + 8) << "order " << n;
+    for (int n : {1, 2, 9, 40}) EXPECT_LT(residual(randomComplex(n, n, g)), n + 8) << "order " << n;
     // B = D·A·D⁻¹, D = diag(2^(20·i)): A's eigenvalues, which the iteration
     // finds to A's accuracy only on B balanced.
-    const Matrix<Cplx> A = randomComplex(8, g);
+    const Matrix<Cplx> A = randomComplex(8, 8, g);
     Matrix<Cplx> B = A;
     for (int i = 0; i < 8; i++)
         for (int j = 0; j < 8; j++) B[i][j] *= std::ldexp(Real(1), 20 * (i - j));
@@ -117,7 +110,7 @@ TEST(ComplexEigen, DefectiveAndCyclicMatricesConverge) {
 TEST(ComplexEigen, NonFiniteEntriesAndWrongShapesAreNotConverged) {
     std::mt19937 g(3);
     for (Real bad : {std::numeric_limits<Real>::quiet_NaN(), std::numeric_limits<Real>::infinity()}) {
-        Matrix<Cplx> A = randomComplex(12, g);
+        Matrix<Cplx> A = randomComplex(12, 12, g);
         A[5][3] = Cplx(1, bad);
         EXPECT_FALSE(ComplexEigen<Real>(A).isConverged());
     }

@@ -20,13 +20,6 @@ using C = std::complex<Real>;
 using CMatrix = Matrix<C>;
 const Real u = std::ldexp(Real(1), -64);
 
-CMatrix randomComplex(int rows, int cols, std::mt19937& g) {
-    CMatrix A(rows, cols, 0);
-    for (int i = 0; i < rows; i++)
-        for (int j = 0; j < cols; j++) A[i][j] = C(uniform(g), uniform(g));
-    return A;
-}
-
 CMatrix adjoint(const CMatrix& A) {
     CMatrix H(A.num_cols(), A.num_rows(), 0);
     for (int i = 0; i < A.num_rows(); i++)

@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Builders, norms and comparisons in Real shared by the container, LU and
-// eigen-decomposition tests.
+// Builders, norms and comparisons in Real (and random complex matrices)
+// shared by the container, LU, eigen-decomposition, QR and SVD tests.
 #ifndef ZELKOR_TEST_MATRIX_BUILDERS_H
 #define ZELKOR_TEST_MATRIX_BUILDERS_H
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <complex>
 #include <random>
 
 #include <zelkor/cmat_zelkor>
@@ -34,6 +35,22 @@ inline Matrix<Real> randomMatrix(int n, std::mt19937& g, bool symmetric = false)
     Matrix<Real> A(n, n, 0);
     for (int i = 0; i < n; i++)
         for (int j = 0; j < n; j++) A[i][j] = (symmetric && j < i) ? A[j][i] : uniform(g);
+    return A;
+}
+
+// m × n, entries uniform in [−1, 1), row by row.
+inline Matrix<Real> randomRect(int m, int n, std::mt19937& g) {
+    Matrix<Real> A(m, n, 0);
+    for (int i = 0; i < m; i++)
+        for (int j = 0; j < n; j++) A[i][j] = uniform(g);
+    return A;
+}
+
+// m × n, real and imaginary parts uniform in [−1, 1), row by row.
+inline Matrix<std::complex<Real>> randomComplex(int m, int n, std::mt19937& g) {
+    Matrix<std::complex<Real>> A(m, n, 0);
+    for (int i = 0; i < m; i++)
+        for (int j = 0; j < n; j++) A[i][j] = std::complex<Real>(uniform(g), uniform(g));
     return A;
 }
 

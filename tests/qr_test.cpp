@@ -21,13 +21,6 @@ using ZELKOR::QR;
 
 const Real u = std::ldexp(Real(1), -64);
 
-Matrix<Real> randomRect(int m, int n, std::mt19937& g) {
-    Matrix<Real> A(m, n, 0);
-    for (int i = 0; i < m; i++)
-        for (int j = 0; j < n; j++) A[i][j] = uniform(g);
-    return A;
-}
-
 // A·P: column j of A·P is column perm[j] of A.
 Matrix<Real> permuted(const Matrix<Real>& A, const std::vector<int>& perm) {
     Matrix<Real> B(A.num_rows(), A.num_cols(), 0);

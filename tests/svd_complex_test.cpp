@@ -21,13 +21,6 @@ using CMatrix = Matrix<C>;
 
 const Real u = std::ldexp(Real(1), -64);
 
-CMatrix randomComplex(int m, int n, std::mt19937& g) {
-    CMatrix A(m, n, 0);
-    for (int i = 0; i < m; i++)
-        for (int j = 0; j < n; j++) A[i][j] = C(uniform(g), uniform(g));
-    return A;
-}
-
 // ‖X·Yᴴ − Z‖_F over the first k columns of X and Y.
 Real residual(const CMatrix& X, const CMatrix& Y, int k, const CMatrix& Z) {
     Real sum = 0;

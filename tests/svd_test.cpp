@@ -21,13 +21,6 @@ using ZELKOR::SVD;
 
 const Real u = std::ldexp(Real(1), -64);
 
-Matrix<Real> randomRect(int m, int n, std::mt19937& g) {
-    Matrix<Real> A(m, n, 0);
-    for (int i = 0; i < m; i++)
-        for (int j = 0; j < n; j++) A[i][j] = uniform(g);
-    return A;
-}
-
 // A with row i scaled by 2^(30 − 60i/(m − 1)) and column j by
 // 2^(30 − 60j/(n − 1)), rounded to whole powers.
 Matrix<Real> graded(Matrix<Real> A) {

@@ -13,14 +13,14 @@ complex128 and float64 svd beside.
 """
 
 import argparse
-import statistics
-import time
 
 import mpmath
 import numpy as np
 
 import zelkor
 from zelkor import linalg as zl
+
+from speed import rounds, show  # interleaved rounds: median and range
 
 mpmath.mp.dps = 60
 U_LONG, U_DOUBLE = 2.0**-64, 2.0**-53
@@ -54,7 +54,7 @@ def accuracy(seeds):
         print(f"| {m}x{n}, {seeds} seeds | {worst[0]:.2f} | {worst[1]:.2f} | {worst[1] * U_DOUBLE / U_LONG:.0f} |")
 
 
-def speed(n, rounds):
+def speed(n, count):
     zelkor.set_num_threads(1)
     rng = np.random.default_rng(1)
     c = (rng.uniform(-1, 1, (n, n)) + 1j * rng.uniform(-1, 1, (n, n))).astype(np.clongdouble)
@@ -62,17 +62,11 @@ def speed(n, rounds):
     runs = {"zelkor complex svd": lambda: zl.svd(c), "zelkor real svd": lambda: zl.svd(r),
             "numpy complex128 svd": lambda: np.linalg.svd(c.astype(complex)),
             "numpy float64 svd": lambda: np.linalg.svd(r.astype(float))}
-    times = {name: [] for name in runs}
-    for _ in range(rounds):
-        for name, f in runs.items():
-            start = time.perf_counter()
-            f()
-            times[name].append(time.perf_counter() - start)
-    median = {name: statistics.median(t) for name, t in times.items()}
-    print(f"\n| n = {n}, one thread, {rounds} rounds | median s |\n|---|---|")
-    for name, t in median.items():
-        print(f"| {name} | {t:.3f} |")
-    print(f"| complex / real (zelkor) | {median['zelkor complex svd'] / median['zelkor real svd']:.2f} |")
+    times = rounds(runs, count)
+    print(f"\n| n = {n}, one thread, {count} rounds | median (range) |\n|---|---|")
+    for name, t in times.items():
+        print(f"| {name} | {show(t)} |")
+    print(f"| complex / real (zelkor) | {times['zelkor complex svd'][0] / times['zelkor real svd'][0]:.2f} |")
 
 
 if __name__ == "__main__":

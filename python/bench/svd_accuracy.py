@@ -19,14 +19,14 @@ rounds.
 """
 
 import argparse
-import statistics
-import time
 
 import mpmath
 import numpy as np
 
 import zelkor
 from zelkor import linalg as zl
+
+from speed import rounds, show  # interleaved rounds: median and range
 
 mpmath.mp.dps = 60  # the conversions and differences; the references set their own
 U_LONG, U_DOUBLE = 2.0**-64, 2.0**-53
@@ -85,20 +85,14 @@ def accuracy(seeds):
               f"| {w[6]:.0f} |")
 
 
-def speed(n, rounds):
+def speed(n, count):
     zelkor.set_num_threads(1)
     a = np.random.default_rng(1).uniform(-1, 1, (n, n)).astype(np.longdouble)
     runs = {"svd (vectors)": lambda: zl.svd(a), "svdvals": lambda: zl.svdvals(a), "eig": lambda: zl.eig(a),
             "numpy svd (double)": lambda: np.linalg.svd(a.astype(float))}
-    times = {name: [] for name in runs}
-    for _ in range(rounds):
-        for name, f in runs.items():
-            start = time.perf_counter()
-            f()
-            times[name].append(time.perf_counter() - start)
-    print(f"\n| n = {n}, one thread | median s |\n|---|---|")
-    for name, t in times.items():
-        print(f"| {name} | {statistics.median(t):.3f} |")
+    print(f"\n| n = {n}, one thread | median (range) |\n|---|---|")
+    for name, t in rounds(runs, count).items():
+        print(f"| {name} | {show(t)} |")
 
 
 if __name__ == "__main__":
